@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages needed to build, run and test the program.
+# Idempotent and non-interactive: does nothing when everything is already there.
+set -euo pipefail
+packages=(
+  cmake ninja-build g++ pkg-config
+  qt6-base-dev qt6-translations-l10n libgl-dev
+  libsqlite3-dev libshp-dev libxlsxwriter-dev libzip-dev libpugixml-dev libjpeg62-turbo-dev
+  libgtest-dev libbenchmark-dev
+  fonts-dejavu-core
+)
+if [ "${1:-}" = "--gui" ]; then
+  packages+=(xvfb xdotool imagemagick)
+fi
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"

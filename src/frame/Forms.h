@@ -1,0 +1,48 @@
+#pragma once
+// The program's windows as the menu and other windows reach them: each window
+// exists once (found by its objectName), is shown as a child of the main window,
+// and the menu's FormToOpen names map to windows registered by the subsystems.
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class QWidget;
+class QMdiArea;
+
+namespace frame {
+
+// The main window's document area; nullptr when no main window exists (tests
+// that run one window alone), and then windows are shown top-level.
+QMdiArea *MdiArea();
+void SetMdiArea(QMdiArea *area);
+
+// Shows `w` modelessly as a child window of the main window (or top-level).
+void ShowChild(QWidget *w);
+
+// The open window whose objectName is `name`, or nullptr.
+QWidget *FindForm(const QString &name);
+// Every open window of the program except the main window.
+QList<QWidget *> OpenForms();
+
+// The window that a menu command opens: `formToOpen` is compared upper-cased
+// ("FORMDATITAB"). `open` creates (or finds) the window and shows it.
+void RegisterForm(const QString &formToOpen, std::function<void()> open);
+// Opens the window registered under `formToOpen`; false when none is.
+bool OpenRegisteredForm(const QString &formToOpen);
+
+// Unloads `w`: closes it (its close event may refuse) together with its child
+// window frame, and deletes it afterwards. Returns false when it refused.
+bool UnloadForm(QWidget *w);
+
+// Calls `handler` each time `w` becomes the active child window of the main
+// window. Only a real change of the active child counts: the program regaining
+// the focus, or the same child activated again, calls nothing.
+void OnFormActivate(QWidget *w, std::function<void()> handler);
+
+// Excludes `w` from OpenForms (service windows such as the help viewer).
+void MarkNotAForm(QWidget *w);
+
+// Removes every registration made with RegisterForm (tests).
+void ClearRegisteredForms();
+
+} // namespace frame

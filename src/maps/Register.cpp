@@ -1,0 +1,5 @@
+#include "maps/Register.h"
+
+void RegisterMapsForms()
+{
+}

@@ -1,0 +1,5 @@
+#include "metadata/Register.h"
+
+void RegisterMetadataForms()
+{
+}

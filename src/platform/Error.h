@@ -1,0 +1,32 @@
+#pragma once
+// A run-time error as the handlers see it: a number and a description, the pair
+// that the error logger writes. Every layer of the program raises this type.
+#include <QString>
+#include <stdexcept>
+
+namespace platform {
+
+class RuntimeError : public std::runtime_error {
+public:
+    RuntimeError(long number, const QString &description)
+        : std::runtime_error(description.toStdString()), m_number(number), m_description(description) {}
+    long number() const { return m_number; }
+    const QString &description() const { return m_description; }
+
+private:
+    long m_number;
+    QString m_description;
+};
+
+// Error numbers used across the program (the classic run-time numbers where one exists).
+namespace err {
+constexpr long TypeMismatch = 13;          // a text that is not a number where a number is needed
+constexpr long SubscriptOutOfRange = 9;
+constexpr long FileNotFound = 53;
+constexpr long PathNotFound = 76;
+constexpr long ItemNotFound = 3265;        // a field name not in the recordset
+constexpr long RequestTooComplex = -2147467259; // &H80004005: the engine refused an oversized request
+constexpr long DatabaseError = -2147217900;     // any other error of the database engine
+}
+
+} // namespace platform

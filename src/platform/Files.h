@@ -1,0 +1,37 @@
+#pragma once
+// File names resolved case-insensitively within their folder, and small text-file helpers.
+#include <QString>
+#include <QStringList>
+
+namespace platform::files {
+
+// The folder separator the program uses in every folder it stores ("/" here).
+inline constexpr QChar Sep = u'/';
+
+// Appends one separator when the folder does not end with one; "" stays "".
+QString withSep(const QString &folder);
+
+// The real path of `name` inside `folder`: an exact match first, then a
+// case-insensitive match among the folder's entries. "" when nothing matches.
+// `name` may hold sub-folders ("Help/Trambelo.html"); each part is resolved.
+QString resolve(const QString &folder, const QString &name);
+
+// True when resolve() finds the file (or folder).
+bool existsIn(const QString &folder, const QString &name);
+
+// The files of `folder` whose names match the wildcard `pattern` ("*.shp"),
+// ignoring letter case, sorted by name.
+QStringList find(const QString &folder, const QString &pattern);
+
+// Reads a whole 8-bit text file: UTF-8 when it is valid UTF-8, else Latin-1.
+// Returns false when the file cannot be read.
+bool readText(const QString &path, QString &text);
+
+// Writes `text` (UTF-8) to `path` through a temporary file and a rename, so
+// that a failed write leaves the old file as it was. Returns false on failure.
+bool writeTextAtomic(const QString &path, const QString &text);
+
+// Appends `text` (UTF-8) to `path`, creating the file when missing.
+bool appendText(const QString &path, const QString &text);
+
+} // namespace platform::files

@@ -1,0 +1,30 @@
+#pragma once
+// Numbers as text in the user's locale (QLocale(), the default locale): decimal
+// comma under Italian settings, no thousands grouping, an exact half rounded to
+// the even digit. Every conversion between a number and its text goes through here.
+#include <QString>
+#include <optional>
+
+namespace platform::num {
+
+// Rounds to `decimals` places, an exact half to the even digit. "Exact" is judged
+// on the value's 15-significant-digit decimal form, the digits a user sees:
+// 2.5 -> 2, 0.125 -> 0.12 (2 places), 1.005 -> 1 (2 places), 1.015 -> 1.02.
+double roundHalfEven(double value, int decimals);
+
+// Fixed decimals in the user's locale, no grouping: format(1234.5, 2) = "1234,50"
+// under Italian settings. A negative value that rounds to zero keeps its sign ("-0,00").
+QString format(double value, int decimals);
+
+// Parses a number typed in the user's locale. Accepts blanks around, a leading
+// sign, the locale's decimal separator and its group separator between digits
+// ("1.234,5" under Italian); also accepts an exponent. nullopt when not a number.
+std::optional<double> parse(const QString &text);
+
+// True when parse() succeeds.
+bool isNumeric(const QString &text);
+
+// The user's decimal separator.
+QChar decimalPoint();
+
+} // namespace platform::num

@@ -1,0 +1,193 @@
+#include "platform/Prompts.h"
+#include "platform/Files.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+
+namespace platform {
+
+namespace {
+Prompts *g_current = nullptr;
+
+QWidget *dialogParent()
+{
+    return QApplication::activeWindow();
+}
+} // namespace
+
+Prompts &prompts()
+{
+    static QtPrompts qt;
+    return g_current ? *g_current : qt;
+}
+
+void setPrompts(Prompts *p)
+{
+    g_current = p;
+}
+
+// ---- Qt dialogs ------------------------------------------------------------
+
+int QtPrompts::msgBox(const QString &text, int style, const QString &title)
+{
+    QMessageBox box(dialogParent());
+    box.setWindowTitle(title.isEmpty() ? AppTitle : title);
+    box.setText(text);
+    const int icon = style & 0x70;
+    switch (icon) {
+    case mb::Critical: box.setIcon(QMessageBox::Critical); break;
+    case mb::Question: box.setIcon(QMessageBox::Question); break;
+    case mb::Exclamation: box.setIcon(QMessageBox::Warning); break;
+    case mb::Information: box.setIcon(QMessageBox::Information); break;
+    default: box.setIcon(QMessageBox::NoIcon); break;
+    }
+    struct B { QMessageBox::StandardButton qt; int answer; };
+    std::vector<B> buttons;
+    switch (style & 0x7) {
+    case mb::OkCancel: buttons = {{QMessageBox::Ok, mb::Ok}, {QMessageBox::Cancel, mb::Cancel}}; break;
+    case mb::AbortRetryIgnore:
+        buttons = {{QMessageBox::Abort, mb::Abort}, {QMessageBox::Retry, mb::Retry}, {QMessageBox::Ignore, mb::Ignore}};
+        break;
+    case mb::YesNoCancel:
+        buttons = {{QMessageBox::Yes, mb::Yes}, {QMessageBox::No, mb::No}, {QMessageBox::Cancel, mb::Cancel}};
+        break;
+    case mb::YesNo: buttons = {{QMessageBox::Yes, mb::Yes}, {QMessageBox::No, mb::No}}; break;
+    case mb::RetryCancel: buttons = {{QMessageBox::Retry, mb::Retry}, {QMessageBox::Cancel, mb::Cancel}}; break;
+    default: buttons = {{QMessageBox::Ok, mb::Ok}}; break;
+    }
+    for (const B &b : buttons)
+        box.addButton(b.qt);
+    const size_t def = (style & mb::DefaultButton2) && buttons.size() > 1 ? 1 : 0;
+    box.setDefaultButton(buttons[def].qt);
+    const int r = box.exec();
+    for (const B &b : buttons)
+        if (r == b.qt)
+            return b.answer;
+    // Closed with Escape or the title bar: Cancel when offered, else the first button.
+    for (const B &b : buttons)
+        if (b.answer == mb::Cancel || b.answer == mb::No)
+            return b.answer;
+    return buttons.front().answer;
+}
+
+QString QtPrompts::openFile(const QString &title, const QString &filter, const QString &initialFolder)
+{
+    return QFileDialog::getOpenFileName(dialogParent(), title, initialFolder, filter);
+}
+
+QString QtPrompts::saveFile(const QString &title, const QString &filter, const QString &initialPath)
+{
+    return QFileDialog::getSaveFileName(dialogParent(), title, initialPath, filter);
+}
+
+QString QtPrompts::browseForFolder(const QString &prompt, const QString &initialFolder)
+{
+    const QString dir = QFileDialog::getExistingDirectory(dialogParent(), prompt, initialFolder);
+    return files::withSep(dir);
+}
+
+std::optional<QString> QtPrompts::inputBox(const QString &prompt, const QString &title, const QString &defaultText)
+{
+    bool ok = false;
+    const QString s = QInputDialog::getText(dialogParent(), title.isEmpty() ? AppTitle : title, prompt,
+                                            QLineEdit::Normal, defaultText, &ok);
+    if (!ok)
+        return std::nullopt;
+    return s;
+}
+
+std::optional<QColor> QtPrompts::chooseColor(const QColor &initial, const QString &title)
+{
+    const QColor c = QColorDialog::getColor(initial, dialogParent(), title);
+    if (!c.isValid())
+        return std::nullopt;
+    return c;
+}
+
+bool QtPrompts::choosePrinter(void *printer)
+{
+    QPrintDialog dlg(static_cast<QPrinter *>(printer), dialogParent());
+    return dlg.exec() == QDialog::Accepted;
+}
+
+// ---- scripted answers ------------------------------------------------------
+
+int ScriptedPrompts::msgBox(const QString &text, int style, const QString &title)
+{
+    shown.push_back({QStringLiteral("msgBox"), text, style, title});
+    if (!answers.empty()) {
+        const int a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    switch (style & 0x7) {
+    case mb::OkCancel: return mb::Ok;
+    case mb::AbortRetryIgnore: return mb::Abort;
+    case mb::YesNoCancel:
+    case mb::YesNo: return mb::Yes;
+    case mb::RetryCancel: return mb::Retry;
+    default: return mb::Ok;
+    }
+}
+
+template <class T>
+static T take(std::deque<T> &q, T fallback)
+{
+    if (q.empty())
+        return fallback;
+    T v = q.front();
+    q.pop_front();
+    return v;
+}
+
+QString ScriptedPrompts::openFile(const QString &title, const QString &, const QString &)
+{
+    shown.push_back({QStringLiteral("openFile"), title, 0, title});
+    return take(files, QString());
+}
+
+QString ScriptedPrompts::saveFile(const QString &title, const QString &, const QString &)
+{
+    shown.push_back({QStringLiteral("saveFile"), title, 0, title});
+    return take(files, QString());
+}
+
+QString ScriptedPrompts::browseForFolder(const QString &prompt, const QString &)
+{
+    shown.push_back({QStringLiteral("browseForFolder"), prompt, 0, {}});
+    return files::withSep(take(folders, QString()));
+}
+
+std::optional<QString> ScriptedPrompts::inputBox(const QString &prompt, const QString &title, const QString &)
+{
+    shown.push_back({QStringLiteral("inputBox"), prompt, 0, title});
+    return take(inputs, std::optional<QString>());
+}
+
+std::optional<QColor> ScriptedPrompts::chooseColor(const QColor &, const QString &title)
+{
+    shown.push_back({QStringLiteral("chooseColor"), title, 0, title});
+    return take(colors, std::optional<QColor>());
+}
+
+bool ScriptedPrompts::choosePrinter(void *)
+{
+    shown.push_back({QStringLiteral("choosePrinter"), {}, 0, {}});
+    return take(printers, false);
+}
+
+QStringList ScriptedPrompts::messages() const
+{
+    QStringList out;
+    for (const Shown &s : shown)
+        if (s.kind == QLatin1String("msgBox"))
+            out << s.text;
+    return out;
+}
+
+} // namespace platform

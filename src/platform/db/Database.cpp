@@ -1,0 +1,494 @@
+#include "platform/db/Database.h"
+#include "platform/Error.h"
+#include "platform/Files.h"
+#include "platform/NumText.h"
+#include "platform/db/JetSql.h"
+#include "platform/db/Links.h"
+
+#include <QFileInfo>
+#include <QUrl>
+#include <sqlite3.h>
+
+#include <cmath>
+#include <map>
+
+namespace platform::db {
+
+namespace {
+
+// ---- functions of the Jet dialect ----------------------------------------
+
+QString argText(sqlite3_value *v)
+{
+    const auto *p = reinterpret_cast<const char *>(sqlite3_value_text(v));
+    return p ? QString::fromUtf8(p, sqlite3_value_bytes(v)) : QString();
+}
+
+void resultText(sqlite3_context *ctx, const QString &s)
+{
+    const QByteArray b = s.toUtf8();
+    sqlite3_result_text(ctx, b.constData(), int(b.size()), SQLITE_TRANSIENT);
+}
+
+// The number held by an argument: numbers as they are, texts parsed in the
+// user's locale. nullopt for a text that is not a number.
+std::optional<double> argNumber(sqlite3_value *v)
+{
+    switch (sqlite3_value_type(v)) {
+    case SQLITE_INTEGER: return double(sqlite3_value_int64(v));
+    case SQLITE_FLOAT: return sqlite3_value_double(v);
+    default: return num::parse(argText(v));
+    }
+}
+
+// Format(value, '0.00'): fixed decimals in the user's locale; the number of
+// decimals is the count of digit places after the point of the pattern.
+void fnFormat(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    const QString pattern = argText(argv[1]);
+    int decimals = 0;
+    const int dot = int(pattern.indexOf(u'.'));
+    if (dot >= 0)
+        for (int i = dot + 1; i < pattern.size() && (pattern[i] == u'0' || pattern[i] == u'#'); ++i)
+            ++decimals;
+    const auto v = argNumber(argv[0]);
+    if (!v) {
+        resultText(ctx, argText(argv[0]));
+        return;
+    }
+    resultText(ctx, num::format(*v, decimals));
+}
+
+void fnCDbl(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_error(ctx, "Uso non valido di Null", -1);
+        return;
+    }
+    const auto v = argNumber(argv[0]);
+    if (!v) {
+        sqlite3_result_error(ctx, "Tipo non corrispondente", -1);
+        return;
+    }
+    sqlite3_result_double(ctx, *v);
+}
+
+void fnLeft(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) { sqlite3_result_null(ctx); return; }
+    const qint64 n = sqlite3_value_int64(argv[1]);
+    if (n < 0) { sqlite3_result_error(ctx, "Chiamata di routine o argomento non validi", -1); return; }
+    resultText(ctx, argText(argv[0]).left(n));
+}
+
+void fnRight(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) { sqlite3_result_null(ctx); return; }
+    const qint64 n = sqlite3_value_int64(argv[1]);
+    if (n < 0) { sqlite3_result_error(ctx, "Chiamata di routine o argomento non validi", -1); return; }
+    resultText(ctx, argText(argv[0]).right(n));
+}
+
+// InStr([start,] text, sought): 1-based position ignoring letter case, 0 when absent.
+void fnInStr(sqlite3_context *ctx, int argc, sqlite3_value **argv)
+{
+    int start = 1;
+    int a = 0;
+    if (argc == 3) {
+        if (sqlite3_value_type(argv[0]) == SQLITE_NULL) { sqlite3_result_null(ctx); return; }
+        start = int(sqlite3_value_int64(argv[0]));
+        a = 1;
+        if (start < 1) { sqlite3_result_error(ctx, "Chiamata di routine o argomento non validi", -1); return; }
+    }
+    if (sqlite3_value_type(argv[a]) == SQLITE_NULL || sqlite3_value_type(argv[a + 1]) == SQLITE_NULL) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    const QString text = argText(argv[a]);
+    const QString sought = argText(argv[a + 1]);
+    if (start > text.size() + 1) { sqlite3_result_int(ctx, 0); return; }
+    const qsizetype pos = text.indexOf(sought, start - 1, Qt::CaseInsensitive);
+    sqlite3_result_int64(ctx, pos < 0 ? 0 : pos + 1);
+}
+
+void registerFunctions(sqlite3 *db)
+{
+    const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
+    sqlite3_create_function_v2(db, "Format", 2, flags, nullptr, fnFormat, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(db, "CDbl", 1, flags, nullptr, fnCDbl, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(db, "left", 2, flags, nullptr, fnLeft, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(db, "right", 2, flags, nullptr, fnRight, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(db, "InStr", 2, flags, nullptr, fnInStr, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(db, "InStr", 3, flags, nullptr, fnInStr, nullptr, nullptr, nullptr);
+}
+
+// ---- errors ---------------------------------------------------------------
+
+bool isLimitError(int rc, const QString &msg)
+{
+    if (rc == SQLITE_TOOBIG)
+        return true;
+    static const char *const limits[] = {"tables in a join", "parser stack overflow", "too many columns",
+                                         "Expression tree is too large", "too many terms", "too many SQL variables",
+                                         "too many arguments", "statement too long"};
+    for (const char *l : limits)
+        if (msg.contains(QLatin1String(l), Qt::CaseInsensitive))
+            return true;
+    return false;
+}
+
+[[noreturn]] void raise(sqlite3 *db, int rc)
+{
+    const QString msg = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
+    throw RuntimeError(isLimitError(rc, msg) ? err::RequestTooComplex : err::DatabaseError, msg);
+}
+
+QString quoteIdent(const QString &name)
+{
+    QString q = name;
+    q.replace(u'"', QLatin1String("\"\""));
+    return u'"' + q + u'"';
+}
+
+QString quoteLiteral(const QString &s)
+{
+    QString q = s;
+    q.replace(u'\'', QLatin1String("''"));
+    return u'\'' + q + u'\'';
+}
+
+QString fileUri(const QString &path, bool readOnly)
+{
+    const QString abs = QFileInfo(path).absoluteFilePath();
+    QString uri = QStringLiteral("file:") + QString::fromUtf8(QUrl::toPercentEncoding(abs, "/"));
+    if (readOnly)
+        uri += QStringLiteral("?mode=ro");
+    return uri;
+}
+
+Value columnValue(sqlite3_stmt *st, int i, bool boolean)
+{
+    switch (sqlite3_column_type(st, i)) {
+    case SQLITE_NULL: return {};
+    case SQLITE_INTEGER: {
+        const qint64 v = sqlite3_column_int64(st, i);
+        return boolean ? Value::boolean(v != 0) : Value::integer(v);
+    }
+    case SQLITE_FLOAT: return Value::real(sqlite3_column_double(st, i));
+    default: {
+        const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(st, i));
+        return Value::text(QString::fromUtf8(p, sqlite3_column_bytes(st, i)));
+    }
+    }
+}
+
+bool isBooleanType(const QString &decl)
+{
+    return decl.compare(QLatin1String("BOOLEAN"), Qt::CaseInsensitive) == 0 ||
+           decl.compare(QLatin1String("YESNO"), Qt::CaseInsensitive) == 0 ||
+           decl.compare(QLatin1String("BIT"), Qt::CaseInsensitive) == 0;
+}
+
+void bind(sqlite3 *db, sqlite3_stmt *st, const std::vector<Value> &params)
+{
+    for (size_t i = 0; i < params.size(); ++i) {
+        const int k = int(i) + 1;
+        const Value &v = params[i];
+        int rc = SQLITE_OK;
+        switch (v.type()) {
+        case Value::Type::Null: rc = sqlite3_bind_null(st, k); break;
+        case Value::Type::Integer: rc = sqlite3_bind_int64(st, k, v.toInt()); break;
+        case Value::Type::Real: rc = sqlite3_bind_double(st, k, v.toDouble()); break;
+        case Value::Type::Boolean: rc = sqlite3_bind_int(st, k, v.toBool() ? 1 : 0); break;
+        case Value::Type::Text: {
+            const QByteArray b = v.toString().toUtf8();
+            rc = sqlite3_bind_text(st, k, b.constData(), int(b.size()), SQLITE_TRANSIENT);
+            break;
+        }
+        }
+        if (rc != SQLITE_OK)
+            raise(db, rc);
+    }
+}
+
+struct Statement {
+    sqlite3_stmt *st = nullptr;
+    ~Statement() { sqlite3_finalize(st); }
+};
+
+} // namespace
+
+// ---- the connection ---------------------------------------------------------
+
+struct Database::Impl {
+    sqlite3 *db = nullptr;
+    QString path;
+    ~Impl()
+    {
+        if (db)
+            sqlite3_close_v2(db);
+    }
+};
+
+Database::Database() = default;
+Database::~Database() = default;
+Database::Database(Database &&) noexcept = default;
+Database &Database::operator=(Database &&) noexcept = default;
+
+Database openResolvedFile(const QString &path, OpenMode mode, bool create)
+{
+    Database out;
+    sqlite3 *db = nullptr;
+    int flags = SQLITE_OPEN_URI | (mode == OpenMode::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE);
+    if (create)
+        flags |= SQLITE_OPEN_CREATE;
+    const int rc = sqlite3_open_v2(fileUri(path, false).toUtf8().constData(), &db, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        const QString msg = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
+        sqlite3_close_v2(db);
+        throw RuntimeError(err::DatabaseError,
+                           QStringLiteral("Impossibile aprire il database '%1': %2").arg(path, msg));
+    }
+    sqlite3_extended_result_codes(db, 0);
+    sqlite3_busy_timeout(db, 2000);
+    // Prove that the file is a database now rather than at the first query.
+    char *errmsg = nullptr;
+    if (sqlite3_exec(db, "SELECT count(*) FROM sqlite_master; PRAGMA temp_store=MEMORY;", nullptr, nullptr,
+                     &errmsg) != SQLITE_OK) {
+        sqlite3_free(errmsg);
+        sqlite3_close_v2(db);
+        throw RuntimeError(err::DatabaseError,
+                           QStringLiteral("Il file '%1' non è un database riconosciuto.").arg(path));
+    }
+    registerFunctions(db);
+    out.d_ptr_init(db, path);
+    return out;
+}
+
+void Database::d_ptr_init(sqlite3 *db, const QString &path)
+{
+    d = std::make_unique<Impl>();
+    d->db = db;
+    d->path = path;
+}
+
+void Database::attachLinks()
+{
+    const QString fileName = QFileInfo(d->path).fileName();
+    const std::vector<Link> links = Links::forHolder(fileName);
+    if (links.empty())
+        return;
+    std::map<QString, QString> schemaOf; // source file (lower case) -> schema name
+    for (const Link &l : links) {
+        const QString key = l.sourceFile.toLower();
+        if (!schemaOf.count(key)) {
+            const QString src = files::resolve(Links::folder(), l.sourceFile);
+            if (src.isEmpty())
+                throw RuntimeError(err::FileNotFound,
+                                   QStringLiteral("Impossibile trovare il file '%1'.").arg(Links::folder() + l.sourceFile));
+            const QString schema = QStringLiteral("lnk%1").arg(schemaOf.size());
+            execute(QStringLiteral("ATTACH DATABASE %1 AS %2").arg(quoteLiteral(fileUri(src, true)), schema));
+            schemaOf[key] = schema;
+        }
+        const QString schema = schemaOf[key];
+        Recordset rs = query(QStringLiteral("SELECT name FROM %1.sqlite_master WHERE type IN ('table','view') AND "
+                                            "name = %2 COLLATE NOCASE")
+                                 .arg(schema, quoteLiteral(l.table)));
+        if (rs.eof())
+            throw RuntimeError(err::DatabaseError, QStringLiteral("La tabella '%1' non esiste nel database '%2'.")
+                                                       .arg(l.table, l.sourceFile));
+        execute(QStringLiteral("CREATE TEMP VIEW %1 AS SELECT * FROM %2.%3")
+                    .arg(quoteIdent(l.table), schema, quoteIdent(rs.text(0))));
+    }
+}
+
+Database Database::openPath(const QString &path, OpenMode mode)
+{
+    const QFileInfo fi(path);
+    const QString real = files::resolve(fi.path(), fi.fileName());
+    if (real.isEmpty() || QFileInfo(real).isDir())
+        throw RuntimeError(err::FileNotFound, QStringLiteral("Impossibile trovare il file '%1'.").arg(path));
+    Database db = openResolvedFile(real, mode, false);
+    db.attachLinks();
+    return db;
+}
+
+Database Database::open(const QString &folder, const QString &fileName, OpenMode mode)
+{
+    return openPath(files::withSep(folder) + fileName, mode);
+}
+
+Database Database::openConnectionString(const QString &connection, OpenMode mode)
+{
+    const qsizetype at = connection.indexOf(QLatin1String("Dbq="), 0, Qt::CaseInsensitive);
+    if (at < 0)
+        throw RuntimeError(err::DatabaseError,
+                           QStringLiteral("Stringa di connessione non valida: manca il nome del file."));
+    QString path = connection.mid(at + 4);
+    const qsizetype semi = path.indexOf(u';');
+    if (semi >= 0)
+        path.truncate(semi);
+    return openPath(path.trimmed(), mode);
+}
+
+Database Database::create(const QString &folder, const QString &fileName)
+{
+    QString real = files::resolve(folder, fileName);
+    if (real.isEmpty())
+        real = files::withSep(folder) + fileName;
+    Database db = openResolvedFile(real, OpenMode::ReadWrite, true);
+    db.attachLinks();
+    return db;
+}
+
+bool Database::isOpen() const { return d && d->db; }
+
+void Database::close() { d.reset(); }
+
+QString Database::path() const { return d ? d->path : QString(); }
+
+sqlite3 *Database::handle() const { return d ? d->db : nullptr; }
+
+QString Database::translate(const QString &jetSql) { return jet::translate(jetSql); }
+
+static void requireOpen(const Database &db)
+{
+    if (!db.isOpen())
+        throw RuntimeError(3704, QStringLiteral("Operazione non consentita se l'oggetto è chiuso."));
+}
+
+Recordset Database::query(const QString &sql)
+{
+    requireOpen(*this);
+    const QByteArray text = translate(sql).toUtf8();
+    Statement s;
+    const char *tail = nullptr;
+    int rc = sqlite3_prepare_v2(d->db, text.constData(), int(text.size()), &s.st, &tail);
+    if (rc != SQLITE_OK)
+        raise(d->db, rc);
+    if (!s.st)
+        return {};
+    const int cols = sqlite3_column_count(s.st);
+    QStringList names;
+    std::vector<QString> decl;
+    std::vector<bool> boolean;
+    for (int i = 0; i < cols; ++i) {
+        names << QString::fromUtf8(sqlite3_column_name(s.st, i));
+        const char *dt = sqlite3_column_decltype(s.st, i);
+        decl.push_back(dt ? QString::fromUtf8(dt) : QString());
+        boolean.push_back(isBooleanType(decl.back()));
+    }
+    std::vector<Value> cells;
+    while ((rc = sqlite3_step(s.st)) == SQLITE_ROW)
+        for (int i = 0; i < cols; ++i)
+            cells.push_back(columnValue(s.st, i, boolean[size_t(i)]));
+    if (rc != SQLITE_DONE)
+        raise(d->db, rc);
+    return Recordset(std::move(names), std::move(decl), std::move(cells));
+}
+
+qint64 Database::execute(const QString &sql)
+{
+    requireOpen(*this);
+    const QByteArray text = translate(sql).toUtf8();
+    const char *p = text.constData();
+    const char *end = p + text.size();
+    qint64 changes = 0;
+    while (p < end) {
+        Statement s;
+        const char *tail = nullptr;
+        int rc = sqlite3_prepare_v2(d->db, p, int(end - p), &s.st, &tail);
+        if (rc != SQLITE_OK)
+            raise(d->db, rc);
+        p = tail;
+        if (!s.st)
+            continue;
+        while ((rc = sqlite3_step(s.st)) == SQLITE_ROW) {
+        }
+        if (rc != SQLITE_DONE)
+            raise(d->db, rc);
+        changes += sqlite3_changes64(d->db);
+    }
+    return changes;
+}
+
+qint64 Database::execute(const QString &sql, const std::vector<Value> &params)
+{
+    requireOpen(*this);
+    const QByteArray text = translate(sql).toUtf8();
+    Statement s;
+    int rc = sqlite3_prepare_v2(d->db, text.constData(), int(text.size()), &s.st, nullptr);
+    if (rc != SQLITE_OK)
+        raise(d->db, rc);
+    if (!s.st)
+        return 0;
+    bind(d->db, s.st, params);
+    while ((rc = sqlite3_step(s.st)) == SQLITE_ROW) {
+    }
+    if (rc != SQLITE_DONE)
+        raise(d->db, rc);
+    return sqlite3_changes64(d->db);
+}
+
+void Database::executeMany(const QString &sql, const std::vector<std::vector<Value>> &rows)
+{
+    requireOpen(*this);
+    const QByteArray text = translate(sql).toUtf8();
+    execute(QStringLiteral("BEGIN"));
+    try {
+        Statement s;
+        int rc = sqlite3_prepare_v2(d->db, text.constData(), int(text.size()), &s.st, nullptr);
+        if (rc != SQLITE_OK)
+            raise(d->db, rc);
+        for (const auto &row : rows) {
+            sqlite3_reset(s.st);
+            sqlite3_clear_bindings(s.st);
+            bind(d->db, s.st, row);
+            while ((rc = sqlite3_step(s.st)) == SQLITE_ROW) {
+            }
+            if (rc != SQLITE_DONE)
+                raise(d->db, rc);
+        }
+        execute(QStringLiteral("COMMIT"));
+    } catch (...) {
+        sqlite3_exec(d->db, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
+}
+
+static QStringList namesOf(Database &db, const char *type)
+{
+    QStringList out;
+    Recordset rs = db.query(QStringLiteral("SELECT name FROM main.sqlite_master WHERE type = '%1' AND name NOT LIKE "
+                                           "'sqlite\\_%' ESCAPE '\\' ORDER BY rowid")
+                                .arg(QLatin1String(type)));
+    for (; !rs.eof(); rs.moveNext())
+        out << rs.text(0);
+    return out;
+}
+
+QStringList Database::tables() const { return namesOf(const_cast<Database &>(*this), "table"); }
+
+QStringList Database::views() const { return namesOf(const_cast<Database &>(*this), "view"); }
+
+bool Database::dropView(const QString &exactName)
+{
+    if (!views().contains(exactName, Qt::CaseSensitive))
+        return false;
+    execute(QStringLiteral("DROP VIEW main.%1").arg(quoteIdent(exactName)));
+    return true;
+}
+
+bool Database::dropTable(const QString &exactName)
+{
+    if (!tables().contains(exactName, Qt::CaseSensitive))
+        return false;
+    execute(QStringLiteral("DROP TABLE main.%1").arg(quoteIdent(exactName)));
+    return true;
+}
+
+} // namespace platform::db

@@ -1,0 +1,5 @@
+#include "selection/Register.h"
+
+void RegisterSelectionForms()
+{
+}

@@ -1,0 +1,261 @@
+#include "platform/Error.h"
+#include "platform/db/Database.h"
+#include "platform/db/Links.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace platform;
+using namespace platform::db;
+
+namespace {
+
+struct LocaleGuard {
+    QLocale saved;
+    explicit LocaleGuard(const QLocale &l) { QLocale::setDefault(l); }
+    ~LocaleGuard() { QLocale::setDefault(saved); }
+};
+
+long errorOf(const std::function<void()> &fn)
+{
+    try {
+        fn();
+    } catch (const RuntimeError &e) {
+        return e.number();
+    }
+    return 0;
+}
+
+class DbTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QString folder() const { return dir.path() + "/"; }
+    Database make(const QString &name, const QString &script)
+    {
+        Database db = Database::create(folder(), name);
+        db.execute(script);
+        return db;
+    }
+    void TearDown() override { Links::clear(); }
+};
+
+} // namespace
+
+TEST_F(DbTest, OpenerRefusesMissingAndForeignFilesAndResolvesCase)
+{
+    make("Metadati.mdb", "CREATE TABLE t (a INTEGER); INSERT INTO t VALUES (7);");
+    QFile junk(folder() + "Access.mdb");
+    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+    junk.write(QByteArray(4096, 'x'));
+    junk.close();
+
+    EXPECT_EQ(errorOf([&] { Database::open(folder(), "Manca.mdb"); }), err::FileNotFound);
+    EXPECT_FALSE(QFile::exists(folder() + "Manca.mdb")) << "opening must never create a file";
+    EXPECT_EQ(errorOf([&] { Database::open(folder(), "Access.mdb"); }), err::DatabaseError);
+    EXPECT_EQ(errorOf([&] { Database::open(folder() + "nessuna/", "Metadati.mdb"); }), err::FileNotFound);
+
+    for (const char *name : {"Metadati.mdb", "metadati.mdb", "METADATI.MDB"}) {
+        Database db = Database::open(folder(), name);
+        EXPECT_EQ(db.query("select a from t").text(0), "7") << name;
+    }
+    Database viaConn = Database::openConnectionString("Driver={x};Pwd=p;Dbq= " + folder() + "metadati.MDB");
+    EXPECT_EQ(viaConn.query("select a from t").text("A"), "7");
+
+    Database ro = Database::open(folder(), "Metadati.mdb", OpenMode::ReadOnly);
+    EXPECT_EQ(errorOf([&] { ro.execute("INSERT INTO t VALUES (8)"); }), err::DatabaseError);
+}
+
+TEST_F(DbTest, RecordsetValuesAndFields)
+{
+    LocaleGuard it(QLocale(QLocale::Italian, QLocale::Italy));
+    Database db = make("x.mdb", "CREATE TABLE t (Anno INTEGER, Valore REAL, Nome TEXT, Flag BOOLEAN, Vuoto REAL);"
+                                "INSERT INTO t VALUES (2005, 12.5, 'Forlì', 1, NULL);"
+                                "INSERT INTO t VALUES (2006, 2006.0, 'Aosta', 0, NULL);");
+    Recordset rs = db.query("select * from t order by 1");
+    ASSERT_EQ(rs.recordCount(), 2);
+    EXPECT_EQ(rs.fieldCount(), 5);
+    EXPECT_EQ(rs.fieldName(1), "Valore");
+    EXPECT_EQ(rs.text("anno"), "2005");
+    EXPECT_EQ(rs.text("VALORE"), "12,5");
+    EXPECT_EQ(rs.text(2), QString::fromUtf8("Forlì"));
+    EXPECT_EQ(rs.field("Flag").type(), Value::Type::Boolean);
+    EXPECT_TRUE(rs.field("Flag").toBool());
+    EXPECT_TRUE(rs.field("Vuoto").isNull());
+    EXPECT_EQ(rs.text("Vuoto"), "");
+    EXPECT_EQ(errorOf([&] { rs.field("Manca"); }), err::ItemNotFound);
+    rs.moveNext();
+    EXPECT_EQ(rs.text("Valore"), "2006");
+    rs.moveNext();
+    EXPECT_TRUE(rs.eof());
+    EXPECT_NE(errorOf([&] { rs.field(0); }), 0);
+}
+
+TEST_F(DbTest, JetFunctionsInBothLocales)
+{
+    Database db = make("f.mdb", "CREATE TABLE n (v REAL, s TEXT);"
+                                "INSERT INTO n VALUES (NULL, 'Accosto');");
+    struct Case { const char *expr; const char *it; const char *c; };
+    const Case cases[] = {
+        {"Format(1234.5, '0.00')", "1234,50", "1234.50"},
+        {"Format(0.125, '0.00')", "0,12", "0.12"},
+        {"Format(0.375, '0.00')", "0,38", "0.38"},
+        {"Format(-0.001, '0.00')", "-0,00", "-0.00"},
+        {"Format(2, '0.0000')", "2,0000", "2.0000"},
+        {"Format(v, '0.00') is null", "1", "1"},
+        {"Format('abc', '0.00')", "abc", "abc"},
+        {"CDbl(3)", "3", "3"},
+        {"Format(CDbl('12,50') / CDbl('4,00') * 100, '0.0000')", "312,5000", "#"},
+        {"Format(CDbl('12.50'), '0.00')", "#", "12.50"},
+        {"left(s, 3)", "Acc", "Acc"},
+        {"right(s, 2)", "to", "to"},
+        {"left(v, 2) is null", "1", "1"},
+        {"InStr('B01-no', '-NO')", "4", "4"},
+        {"InStr('B01', '-NO')", "0", "0"},
+        {"InStr(2, 'abcabc', 'A')", "4", "4"},
+    };
+    for (const Case &c : cases) {
+        for (int loc = 0; loc < 2; ++loc) {
+            LocaleGuard g(loc == 0 ? QLocale(QLocale::Italian, QLocale::Italy) : QLocale::c());
+            const char *want = loc == 0 ? c.it : c.c;
+            const QString sql = QStringLiteral("select %1 from n").arg(QLatin1String(c.expr));
+            if (QByteArray(want) == "#") {
+                EXPECT_EQ(errorOf([&] { db.query(sql); }), err::DatabaseError) << c.expr << " locale " << loc;
+            } else {
+                EXPECT_EQ(db.query(sql).text(0), QString::fromUtf8(want)) << c.expr << " locale " << loc;
+            }
+        }
+    }
+}
+
+TEST_F(DbTest, TranslatesOnlyWhatTheEngineRefuses)
+{
+    struct Case { const char *in; const char *out; };
+    const Case cases[] = {
+        {"select nome from glossario where left(nome,1) ='A'", "select nome from glossario where \"left\"(nome,1) ='A'"},
+        {"select a from t LEFT JOIN u ON t.k = u.k", nullptr},
+        {"select 'left(' from t", nullptr},
+        {"select [left] from t", nullptr},
+        {"SELECT * FROM (A INNER JOIN B ON A.k = B.k) INNER JOIN C ON C.k = B.k",
+         "SELECT * FROM  A INNER JOIN B ON A.k = B.k  INNER JOIN C ON C.k = B.k"},
+        {"SELECT * FROM Settore INNER JOIN (Argomento INNER JOIN M ON x = y) ON a = b", nullptr},
+        {"SELECT * FROM (SELECT k FROM A) INNER JOIN B ON 1", nullptr},
+        {"SELECT * FROM (A) INNER JOIN B ON 1", nullptr},
+        {"select * from t where (((t.TipoVar) = 'I'))", nullptr},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(Database::translate(c.in), QString::fromUtf8(c.out ? c.out : c.in)) << c.in;
+}
+
+TEST_F(DbTest, TextComparisonsIgnoreCaseOnNocaseColumns)
+{
+    Database db = make("c.mdb", "CREATE TABLE a (k TEXT COLLATE NOCASE, v INTEGER);"
+                                "CREATE TABLE b (k TEXT COLLATE NOCASE, w INTEGER);"
+                                "INSERT INTO a VALUES ('A0101', 1); INSERT INTO b VALUES ('a0101', 2);");
+    EXPECT_EQ(db.query("select w from a INNER JOIN b ON b.k = a.k").recordCount(), 1);
+    EXPECT_EQ(db.query("select v from a where k IN ('a0101')").recordCount(), 1);
+}
+
+TEST_F(DbTest, LinksShowSourceTablesAndFollowTheFolder)
+{
+    make("Territorio.mdb", "CREATE TABLE land_Ind (COD_TERR INTEGER PRIMARY KEY, DES_TERR TEXT COLLATE NOCASE);"
+                           "INSERT INTO land_Ind VALUES (1, 'Torino');")
+        .close();
+    make("Dati.mdb", "CREATE TABLE land_Ind (COD_TERR INTEGER, DES_TERR TEXT);"
+                     "INSERT INTO land_Ind VALUES (99, 'locale');"
+                     "CREATE TABLE T_05 (COD_TERR INTEGER PRIMARY KEY, X REAL); INSERT INTO T_05 VALUES (1, 2.5);")
+        .close();
+    Links::set(folder(), {{"land_Ind", "territorio.mdb", "Dati.mdb"}});
+    {
+        Database db = Database::open(folder(), "dati.mdb");
+        Recordset rs = db.query("SELECT land_Ind.DES_TERR, Format(T_05.X, '0.00') as X_2005 FROM T_05 INNER JOIN "
+                                "land_Ind  ON T_05.COD_TERR = land_Ind.COD_TERR WHERE land_Ind.DES_TERR IN( 'TORINO')");
+        ASSERT_EQ(rs.recordCount(), 1) << "the link hides the local table and keeps NOCASE";
+        EXPECT_EQ(rs.text(0), "Torino");
+        EXPECT_TRUE(db.tables().contains("land_Ind")) << "the local table is still there";
+        EXPECT_EQ(errorOf([&] { db.execute("INSERT INTO land_Ind VALUES (2, 'x')"); }), err::DatabaseError)
+            << "a link is read-only";
+    }
+    // The databases moved: the same links read the new folder.
+    QTemporaryDir other;
+    QFile::copy(folder() + "Territorio.mdb", other.path() + "/Territorio.mdb");
+    {
+        Database o = Database::open(other.path() + "/", "Territorio.mdb");
+        o.execute("UPDATE land_Ind SET DES_TERR = 'Torino nuova'");
+    }
+    Links::set(other.path() + "/", {{"land_Ind", "Territorio.mdb", "Dati.mdb"}});
+    EXPECT_EQ(Database::open(folder(), "Dati.mdb").query("select DES_TERR from land_Ind").text(0), "Torino nuova");
+
+    // A missing source is an error when the holder is opened; no file appears.
+    Links::set(folder(), {{"land_Ind", "Manca.mdb", "Dati.mdb"}});
+    EXPECT_EQ(errorOf([&] { Database::open(folder(), "Dati.mdb"); }), err::FileNotFound);
+    EXPECT_FALSE(QFile::exists(folder() + "Manca.mdb"));
+    // A source without the table is an error too.
+    Links::set(folder(), {{"Settore", "Territorio.mdb", "Dati.mdb"}});
+    EXPECT_EQ(errorOf([&] { Database::open(folder(), "Dati.mdb"); }), err::DatabaseError);
+}
+
+// The data query nests one parenthesised join per group of the selection.
+static QString dataQuery(int groups)
+{
+    QString select = "SELECT land_Ind.COD_TIPO_TERR as TipoTerritorio, land_Ind.COD_TERR, land_Ind.PROV, land_Ind.REG, "
+                     "land_Ind.DES_TERR as Territorio";
+    QString join = "T_0 INNER JOIN land_Ind  ON T_0.COD_TERR = land_Ind.COD_TERR";
+    for (int k = 0; k < groups; ++k) {
+        select += QStringLiteral(", Format(T_%1.X%1, '0.00') as X%1_2005").arg(k);
+        if (k > 0)
+            join = QStringLiteral("(%1) INNER JOIN T_%2 ON T_%2.COD_TERR = T_%3.COD_TERR").arg(join).arg(k).arg(k - 1);
+    }
+    return select + " FROM " + join + " WHERE land_Ind.DES_TERR IN( 'Torino', 'L''Aquila')";
+}
+
+TEST_F(DbTest, LongDataQueriesRunUpToTheEngineLimit)
+{
+    QString script = "CREATE TABLE land_Ind (COD_TERR INTEGER PRIMARY KEY, DES_TERR TEXT COLLATE NOCASE, "
+                     "COD_TIPO_TERR INTEGER, PROV INTEGER, REG INTEGER);"
+                     "INSERT INTO land_Ind VALUES (1, 'Torino', 1, 1, 1), (66, 'L''Aquila', 1, 66, 13), (201, 'Piemonte', 2, NULL, 1);";
+    for (int k = 0; k < 70; ++k)
+        script += QStringLiteral("CREATE TABLE T_%1 (COD_TERR INTEGER PRIMARY KEY, X%1 REAL);"
+                                 "INSERT INTO T_%1 VALUES (1, %1.5), (66, NULL), (201, 3);")
+                      .arg(k);
+    Database db = make("big.mdb", script);
+
+    Recordset rs = db.query(dataQuery(60) + " order by land_Ind.COD_TERR");
+    ASSERT_EQ(rs.recordCount(), 2);
+    EXPECT_EQ(rs.fieldCount(), 65);
+    EXPECT_EQ(rs.text("X59_2005"), "59,50");
+    rs.moveNext();
+    EXPECT_EQ(rs.text("Territorio"), "L'Aquila");
+    EXPECT_TRUE(rs.field("X3_2005").isNull());
+
+    EXPECT_EQ(errorOf([&] { db.query(dataQuery(70)); }), err::RequestTooComplex);
+}
+
+TEST_F(DbTest, DropsViewsAndTablesByExactName)
+{
+    Database db = make("q.mdb", "CREATE TABLE tMappa (N_ARVEN REAL); CREATE VIEW qArea AS SELECT 1;");
+    EXPECT_FALSE(db.dropView("QAREA"));
+    EXPECT_TRUE(db.dropView("qArea"));
+    EXPECT_TRUE(db.views().isEmpty());
+    EXPECT_FALSE(db.dropTable("tmappa"));
+    EXPECT_TRUE(db.dropTable("tMappa"));
+    EXPECT_TRUE(db.tables().isEmpty());
+}
+
+TEST_F(DbTest, ParametersAndBatches)
+{
+    LocaleGuard it(QLocale(QLocale::Italian, QLocale::Italy));
+    Database db = make("u.mdb", "CREATE TABLE \"tMappa\" (\"N_ARVEN\" REAL, \"B0101_2005\" REAL, \"N4\" SMALLINT)");
+    db.executeMany("INSERT INTO tMappa VALUES (?,?,?)",
+                   {{Value::integer(37), Value::real(12.5), Value::integer(1)}, {Value::integer(38), Value::real(0), Value()}});
+    Recordset rs = db.query("select * from tMappa order by N_ARVEN");
+    ASSERT_EQ(rs.recordCount(), 2);
+    EXPECT_EQ(rs.text(1), "12,5");
+    rs.moveNext();
+    EXPECT_TRUE(rs.field("n4").isNull());
+    // A failing row leaves nothing of the batch.
+    EXPECT_NE(errorOf([&] { db.executeMany("INSERT INTO nessuna VALUES (?)", {{Value::integer(1)}}); }), 0);
+    EXPECT_EQ(db.execute("DELETE FROM tMappa WHERE N_ARVEN = ?", {Value::integer(37)}), 1);
+}
