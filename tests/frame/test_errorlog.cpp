@@ -1,0 +1,126 @@
+#include "frame/Globals.h"
+#include "frame/Guard.h"
+#include "frame/Utility.h"
+#include "frame/Utility_RQM.h"
+#include "platform/Prompts.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+using namespace platform;
+
+namespace {
+
+class ErrorLogTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    ScriptedPrompts prompts;
+    void SetUp() override
+    {
+        ResetGlobals();
+        gFilesPath = dir.path() + "/Files/";
+        gDbPath = dir.path() + "/Databases/";
+        QDir().mkpath(gFilesPath);
+        QDir().mkpath(gDbPath);
+        setPrompts(&prompts);
+    }
+    void TearDown() override
+    {
+        setPrompts(nullptr);
+        ResetGlobals();
+    }
+    QStringList logLines() const
+    {
+        QFile f(gFilesPath + "Error.log");
+        if (!f.open(QIODevice::ReadOnly))
+            return {};
+        const QString all = QString::fromUtf8(f.readAll());
+        EXPECT_TRUE(all.endsWith("\r\n"));
+        return all.split("\r\n", Qt::SkipEmptyParts);
+    }
+};
+
+} // namespace
+
+TEST_F(ErrorLogTest, OneLinePerErrorInTheLogFormat)
+{
+    struct Case { QString module, proc, number, description, lineTail, message; };
+    const Case cases[] = {
+        {"Utility", "GetDbConnection", "53", "File non trovato",
+         " - Module:Utility Function: GetDbConnection Error N.53 Description:File non trovato",
+         QString::fromUtf8("Errore : File non trovato Il File Error.log è stato riempito.")},
+        {"frmMainMDI", "Form_Load", "5", "",
+         " - Module:frmMainMDI Function: Form_Load Error N.5 Description:",
+         QString::fromUtf8("Errore :  Il File Error.log è stato riempito.")},
+        {"NetPath", "BrowseForFolder", "-2147467259", "riga uno\r\nriga due\nriga tre",
+         " - Module:NetPath Function: BrowseForFolder Error N.-2147467259 Description:riga uno riga due riga tre",
+         QString::fromUtf8("Errore : riga uno\r\nriga due\nriga tre Il File Error.log è stato riempito.")},
+    };
+    int n = 0;
+    for (const Case &c : cases) {
+        Utility_RQM::WriteErrorLog(c.module, c.proc, c.number, c.description);
+        const QStringList lines = logLines();
+        ASSERT_EQ(lines.size(), ++n);
+        EXPECT_TRUE(lines.last().endsWith(c.lineTail)) << lines.last().toStdString();
+        EXPECT_TRUE(QRegularExpression("^\\S+ \\d\\d:\\d\\d:\\d\\d - Module:").match(lines.last()).hasMatch());
+        ASSERT_EQ(prompts.shown.size(), size_t(n));
+        EXPECT_EQ(prompts.shown.back().text, c.message);
+        EXPECT_EQ(prompts.shown.back().style, mb::Exclamation);
+    }
+}
+
+TEST_F(ErrorLogTest, DeletesTheMarkerAndLabelsWindowsByName)
+{
+    QFile marker(gFilesPath + "MAPINFO.rqm");
+    ASSERT_TRUE(marker.open(QIODevice::WriteOnly));
+    marker.close();
+    QWidget w;
+    w.setObjectName("frmInfo");
+    EXPECT_FALSE(frame::Guard(&w, "cmdAggiorna_Click", [] { throw RuntimeError(76, "Percorso non trovato"); }));
+    EXPECT_FALSE(QFile::exists(gFilesPath + "MAPINFO.rqm"));
+    const QStringList lines = logLines();
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_TRUE(lines[0].contains(" - Module:frmInfo Function: cmdAggiorna_Click Error N.76 Description:Percorso"));
+    EXPECT_TRUE(frame::Guard("Utility", "x", [] {}));
+    EXPECT_EQ(logLines().size(), 1);
+}
+
+TEST_F(ErrorLogTest, AnUnwritableLogDoesNotClaimToBeFilled)
+{
+    gFilesPath = dir.path() + "/NonEsiste/";
+    Utility_RQM::WriteErrorLog("Utility", "p", "1", "guasto");
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].text, "Errore : guasto");
+}
+
+TEST_F(ErrorLogTest, ConnectionOpener)
+{
+    {
+        auto db = platform::db::Database::create(gDbPath, "Metadati.mdb");
+        db.execute("CREATE TABLE t (a INTEGER); INSERT INTO t VALUES (1)");
+    }
+    QString folder;
+    auto db = Utility::GetDbConnection("metadati.mdb", folder);
+    ASSERT_TRUE(db.has_value());
+    EXPECT_EQ(folder, gDbPath) << "an empty folder is replaced by the databases folder";
+    EXPECT_EQ(db->query("select a from t").text(0), "1");
+
+    // A folder of the caller's replaces the databases folder for that call only.
+    QString other = dir.path() + "/Altro/";
+    QDir().mkpath(other);
+    auto missing = Utility::GetDbConnection("Metadati.mdb", other);
+    EXPECT_FALSE(missing.has_value());
+    EXPECT_EQ(other, dir.path() + "/Altro/");
+    EXPECT_FALSE(QFile::exists(other + "Metadati.mdb")) << "opening creates nothing";
+    ASSERT_EQ(logLines().size(), 1);
+    EXPECT_TRUE(logLines()[0].contains("Function: GetDbConnection"));
+
+    // A connection string ignores the folder and the prefix.
+    QString ignored = "/nessuna/";
+    auto viaString = Utility::GetDbConnection("Driver={x};Dbq= " + gDbPath + "Metadati.mdb", ignored, true);
+    ASSERT_TRUE(viaString.has_value());
+}
