@@ -9,6 +9,11 @@
 #include <QPrintDialog>
 #include <QPrinter>
 
+// GCC 12 reports a false "maybe uninitialized" inside std::optional<QString> moves.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
+
 namespace platform {
 
 namespace {
@@ -136,11 +141,11 @@ int ScriptedPrompts::msgBox(const QString &text, int style, const QString &title
 }
 
 template <class T>
-static T take(std::deque<T> &q, T fallback)
+static T take(std::deque<T> &q, const T &fallback)
 {
     if (q.empty())
         return fallback;
-    T v = q.front();
+    T v = std::move(q.front());
     q.pop_front();
     return v;
 }
@@ -166,7 +171,11 @@ QString ScriptedPrompts::browseForFolder(const QString &prompt, const QString &)
 std::optional<QString> ScriptedPrompts::inputBox(const QString &prompt, const QString &title, const QString &)
 {
     shown.push_back({QStringLiteral("inputBox"), prompt, 0, title});
-    return take(inputs, std::optional<QString>());
+    if (inputs.empty())
+        return std::nullopt;
+    std::optional<QString> v = std::move(inputs.front());
+    inputs.pop_front();
+    return v;
 }
 
 std::optional<QColor> ScriptedPrompts::chooseColor(const QColor &, const QString &title)
