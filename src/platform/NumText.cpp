@@ -1,6 +1,7 @@
 #include "platform/NumText.h"
 
 #include <QLocale>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -17,7 +18,9 @@ namespace {
 bool roundedUnits(double value, int decimals, qint64 &units)
 {
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.14e", std::fabs(value)); // d.dddddddddddddde±XX
+    // d.dddddddddddddde±XX
+    const auto res = std::to_chars(buf, buf + sizeof buf - 1, std::fabs(value), std::chars_format::scientific, 14);
+    *res.ptr = '\0';
     char digits[16];
     int n = 0;
     const char *p = buf;
