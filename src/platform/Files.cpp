@@ -67,7 +67,7 @@ bool readText(const QString &path, QString &text)
     if (!f.open(QIODevice::ReadOnly))
         return false;
     const QByteArray bytes = f.readAll();
-    QStringDecoder utf8(QStringDecoder::Utf8);
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     text = utf8(bytes);
     if (utf8.hasError())
         text = QString::fromLatin1(bytes);

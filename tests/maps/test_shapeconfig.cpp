@@ -1,0 +1,434 @@
+// The map layer configuration: reading the levels, the readings of its texts,
+// the errors, and the save of one layer's style.
+#include "frame/Globals.h"
+#include "maps/ShapeConfig.h"
+#include "platform/Error.h"
+#include "support/TestEnv.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace maps;
+using platform::map::Map;
+
+namespace {
+
+QString shapeDir() { return testenv::sourceDir() + QStringLiteral("/Shape/"); }
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// One layer child of a Case.
+QString child(const QString &key, const QString &useToMatch = QStringLiteral("False"),
+              const QString &outline = QStringLiteral("True"), const QString &tras = QStringLiteral("False"))
+{
+    return QStringLiteral("<Layer Outline=\"%1\" OutlineColor=\"255\" BackColor=\"65280\" Trasparenza=\"%2\" "
+                          "useToMatch=\"%3\">%4</Layer>")
+        .arg(outline, tras, useToMatch, key);
+}
+
+QString shape(const QString &name, const QString &file, const QString &field = QStringLiteral("COD_PRO"),
+              const QString &match = QStringLiteral("provincia"))
+{
+    return QStringLiteral("<Shape name=\"%1\"><FileName>%2</FileName><GeoName>G_%2</GeoName><FieldId>%3</FieldId>"
+                          "<LandFields>PROV</LandFields><LandMatch>%4</LandMatch><Label>L</Label></Shape>")
+        .arg(name, file, field, match);
+}
+
+QString config(const QString &children, const QString &shapes = QString())
+{
+    return QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Configs><LoadOrder>"
+                          "<Case name=\"provincia\" mapBackColor=\"16711680\">%1</Case></LoadOrder>"
+                          "<Shapes>%2%3%4</Shapes></Configs>\n")
+        .arg(children, shape(QStringLiteral("province_2006"), QStringLiteral("province_2006")),
+             shape(QStringLiteral("regioni_2001"), QStringLiteral("regioni_2001"), QStringLiteral("COD_REG"),
+                   QStringLiteral("regione")),
+             shapes);
+}
+
+class ShapeConfigTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QString file() const { return dir.filePath(QStringLiteral("ShapeConfig.xml")); }
+    void write(const QString &text) { write(text.toUtf8()); }
+    void write(const QByteArray &bytes)
+    {
+        QFile f(file());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes);
+    }
+    // Loads the "provincia" level; returns the error number, 0 when it loaded.
+    long load(Map &map, std::vector<LayerInfo> &records, int &idx, const QString &level = QStringLiteral("provincia"))
+    {
+        try {
+            CaricaShapeLayers(map, records, idx, file(), level, shapeDir());
+            return 0;
+        } catch (const platform::RuntimeError &e) {
+            return e.number();
+        }
+    }
+    long save(const QString &layerText, const LayerInfo &r, std::int64_t back = 0,
+              const QString &level = QStringLiteral("provincia"))
+    {
+        try {
+            SalvaLayer(file(), level, back, layerText, r);
+            return 0;
+        } catch (const platform::RuntimeError &e) {
+            return e.number();
+        }
+    }
+};
+
+} // namespace
+
+TEST(ShapeConfigTexts, Flags)
+{
+    struct Case {
+        const char *text;
+        bool value;
+    };
+    const Case cases[] = {{"True", true}, {"Vero", true}, {" True ", true}, {"true", false}, {"vero", false},
+                          {"TRUE", false}, {"False", false}, {"1", false}, {"", false}, {"Falso", false}};
+    for (const Case &c : cases)
+        EXPECT_EQ(shapeconfig::ReadFlag(QString::fromUtf8(c.text)), c.value) << c.text;
+}
+
+TEST(ShapeConfigTexts, BooleansAndLongs)
+{
+    struct B {
+        const char *text;
+        int value; // -1: type mismatch
+    };
+    const B bools[] = {{"True", 1}, {"TRUE", 1}, {"true", 1}, {"False", 0}, {"false", 0}, {"0", 0}, {"1", 1},
+                       {"-1", 1},   {"2,5", 1},  {" 0 ", 0}, {"Vero", -1}, {"si", -1}, {"", -1}};
+    for (const B &c : bools) {
+        if (c.value < 0) {
+            try {
+                shapeconfig::ReadBoolean(QString::fromUtf8(c.text));
+                ADD_FAILURE() << c.text;
+            } catch (const platform::RuntimeError &e) {
+                EXPECT_EQ(e.number(), platform::err::TypeMismatch) << c.text;
+            }
+        } else {
+            EXPECT_EQ(shapeconfig::ReadBoolean(QString::fromUtf8(c.text)), c.value == 1) << c.text;
+        }
+    }
+    struct L {
+        const char *text;
+        std::int64_t value;
+        long error;
+    };
+    const L longs[] = {{"16777215", 16777215, 0},    {" 255 ", 255, 0},      {"0", 0, 0},
+                       {"-2147483633", -2147483633LL, 0}, {"12,5", 12, 0}, {"13,5", 14, 0},
+                       {"2147483648", 0, 6},         {"abc", 0, 13},         {"", 0, 13},
+                       {"&HFF", 0, 13}};
+    for (const L &c : longs) {
+        try {
+            EXPECT_EQ(shapeconfig::ReadLong(QString::fromUtf8(c.text)), c.value) << c.text;
+            EXPECT_EQ(c.error, 0) << c.text;
+        } catch (const platform::RuntimeError &e) {
+            EXPECT_EQ(e.number(), c.error) << c.text;
+        }
+    }
+}
+
+TEST_F(ShapeConfigTest, ProgramConfigurationBothLevels)
+{
+    QFile::copy(testenv::sourceDir() + QStringLiteral("/Files/ShapeConfig.xml"), file());
+    Map map;
+    std::vector<LayerInfo> records;
+    int idx = 0;
+    ASSERT_EQ(load(map, records, idx), 0);
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(idx, 0);
+    EXPECT_EQ(records[0].FileName, QStringLiteral("province_2006"));
+    EXPECT_TRUE(records[0].MatchesLevel);
+    EXPECT_FALSE(records[1].MatchesLevel);
+    EXPECT_TRUE(records[1].Trasparenza);
+    EXPECT_FALSE(records[0].Trasparenza);
+    ASSERT_EQ(map.layerCount(), 2);
+    EXPECT_EQ(map.layer(0), records[0].Layer); // the thematic layer at the bottom
+    EXPECT_EQ(map.layer(1), records[1].Layer); // the region borders over it
+    EXPECT_EQ(map.layer(1)->symbol().style, platform::map::Symbol::Transparent);
+    EXPECT_EQ(map.backColor(), QColor(Qt::white));
+    EXPECT_EQ(map.extent(), map.fullExtent());
+    // the code fields exist in the shape files
+    EXPECT_GE(records[idx].Layer->fieldIndex(records[idx].FieldId), 0);
+    EXPECT_EQ(records[idx].Layer->featureCount(), 107);
+
+    Map map2;
+    std::vector<LayerInfo> records2;
+    int idx2 = 0;
+    ASSERT_EQ(load(map2, records2, idx2, QStringLiteral("Regione")), 0); // the level name in any case
+    ASSERT_EQ(records2.size(), 1u);
+    EXPECT_EQ(records2[0].FieldId, QStringLiteral("COD_REG"));
+    EXPECT_EQ(records2[0].Layer->featureCount(), 20);
+    EXPECT_GE(records2[0].Layer->fieldIndex(QStringLiteral("COD_REG")), 0);
+    EXPECT_TRUE(records2[0].MatchesLevel);
+}
+
+TEST_F(ShapeConfigTest, ThematicLayerIsTheLastMarkedOne)
+{
+    const QString p = QStringLiteral("province_2006"), r = QStringLiteral("regioni_2001");
+    const QString T = QStringLiteral("True"), F = QStringLiteral("False");
+    struct Case {
+        QString children;
+        int start, idx;
+    };
+    const Case cases[] = {
+        {child(p, F) + child(r, T) + child(p, F), 0, 1},
+        {child(p, F) + child(r, F) + child(p, F), 0, 0},
+        {child(p, F) + child(r, F), 7, 7}, // none marked: left as it was
+        {child(p, T) + child(r, QStringLiteral("1")) + child(p, F), 0, 1},
+        {child(p, T) + child(r, F) + child(p, QStringLiteral("-1")), 0, 2},
+    };
+    for (const Case &c : cases) {
+        write(config(c.children));
+        Map map;
+        std::vector<LayerInfo> records;
+        int idx = c.start;
+        ASSERT_EQ(load(map, records, idx), 0);
+        EXPECT_EQ(idx, c.idx) << c.children.toStdString();
+    }
+}
+
+TEST_F(ShapeConfigTest, StylesReadFromTheAttributes)
+{
+    const QString p = QStringLiteral("province_2006");
+    write(config(child(p, QStringLiteral("True"), QStringLiteral("true"), QStringLiteral("Vero"))
+                 + child(p, QStringLiteral("False"), QStringLiteral("Vero"), QStringLiteral("False"))));
+    Map map;
+    std::vector<LayerInfo> records;
+    int idx = 0;
+    ASSERT_EQ(load(map, records, idx), 0);
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_FALSE(records[0].Outline);
+    EXPECT_TRUE(records[0].Trasparenza);
+    EXPECT_TRUE(records[1].Outline);
+    EXPECT_EQ(records[1].OutlineColor, 255);
+    EXPECT_EQ(records[1].BackColor, 65280);
+    EXPECT_EQ(map.backColor(), QColor(0, 0, 255));
+    const auto &s = records[1].Layer->symbol();
+    EXPECT_EQ(s.color, QColor(0, 255, 0));
+    EXPECT_EQ(s.outlineColor, QColor(255, 0, 0));
+    EXPECT_TRUE(s.outline);
+    EXPECT_EQ(s.style, platform::map::Symbol::Solid);
+    EXPECT_FALSE(records[0].Layer->symbol().outline);
+    EXPECT_EQ(records[0].GeoName, QStringLiteral("G_province_2006"));
+    EXPECT_EQ(records[0].Layer->name(), records[0].GeoName);
+    EXPECT_EQ(map.layer(QStringLiteral("g_province_2006")), records[1].Layer); // the top-most of that name
+}
+
+TEST_F(ShapeConfigTest, KeysCommentsAndWhitespace)
+{
+    // a key in capitals, a key with an apostrophe, a comment and blanks around a key
+    write(config(QStringLiteral("<!-- the provinces first -->\n") + child(QStringLiteral("PROVINCE_2006"))
+                     + child(QStringLiteral("  l'aquila\n ")) + QStringLiteral("<!-- <Layer/> -->"),
+                 shape(QStringLiteral("l'aquila"), QStringLiteral("regioni_2001"))));
+    Map map;
+    std::vector<LayerInfo> records;
+    int idx = 0;
+    ASSERT_EQ(load(map, records, idx), 0);
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0].FileName, QStringLiteral("province_2006"));
+    EXPECT_EQ(records[1].FileName, QStringLiteral("regioni_2001"));
+    EXPECT_EQ(map.layerCount(), 2);
+}
+
+TEST_F(ShapeConfigTest, MissingShapeFileKeepsTheRecordButNotTheLayer)
+{
+    write(config(child(QStringLiteral("province_2006")) + child(QStringLiteral("com2001"), QStringLiteral("True")),
+                 shape(QStringLiteral("com2001"), QStringLiteral("com2001"))));
+    Map map;
+    std::vector<LayerInfo> records;
+    int idx = 0;
+    ASSERT_EQ(load(map, records, idx), 0);
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(idx, 1);
+    ASSERT_NE(records[1].Layer, nullptr);
+    EXPECT_FALSE(records[1].Layer->isValid());
+    EXPECT_EQ(records[1].Layer->name(), QStringLiteral("G_com2001"));
+    EXPECT_EQ(map.layerCount(), 1);
+    EXPECT_EQ(map.layer(0), records[0].Layer);
+    ApplyLayerSymbols(records); // a record without a drawn layer still takes its style
+    EXPECT_EQ(records[1].Layer->symbol().color, QColor(0, 255, 0));
+}
+
+TEST_F(ShapeConfigTest, ErrorsStopTheLoad)
+{
+    const QString p = QStringLiteral("province_2006");
+    const QString good = child(p);
+    struct Case {
+        const char *what;
+        QByteArray content; // empty: no file
+        long error;
+        size_t records; // read before the error
+    };
+    auto cfg = [](const QString &s) { return s.toUtf8(); };
+    QString noFileName = config(good + child(QStringLiteral("x")), QStringLiteral("<Shape name=\"x\"><GeoName>g</GeoName></Shape>"));
+    QString noLabel = config(good + child(QStringLiteral("x")),
+                             QStringLiteral("<Shape name=\"x\"><FileName>f</FileName><GeoName>g</GeoName><FieldId>i</FieldId>"
+                                            "<LandFields>l</LandFields><LandMatch>m</LandMatch></Shape>"));
+    QString noOutline = config(good + QStringLiteral("<Layer OutlineColor=\"0\" BackColor=\"0\" Trasparenza=\"False\" "
+                                                     "useToMatch=\"True\">province_2006</Layer>"));
+    QString badColor = config(QStringLiteral("<Layer Outline=\"True\" OutlineColor=\"nero\" BackColor=\"0\" "
+                                             "Trasparenza=\"False\" useToMatch=\"True\">province_2006</Layer>"));
+    QString noBack = config(good);
+    noBack.replace(QStringLiteral(" mapBackColor=\"16711680\""), QString());
+    const std::vector<Case> cases = {
+        {"no file", {}, platform::err::FileNotFound, 0},
+        {"not XML", "<Configs><LoadOrder>", 91, 0},
+        {"no level", cfg(config(good).replace(QStringLiteral("\"provincia\""), QStringLiteral("\"Provincia\""))), 91, 0},
+        {"no map colour", cfg(noBack), 91, 0},
+        {"no Shape", cfg(config(good + child(QStringLiteral("com2001")))), 91, 2},
+        {"no FileName", cfg(noFileName), 91, 2},
+        {"no Label", cfg(noLabel), 91, 2},
+        {"no Outline", cfg(noOutline), 91, 2},
+        {"useToMatch not a Boolean", cfg(config(good + child(p, QStringLiteral("forse")))), 13, 2},
+        {"colour not a number", cfg(badColor), 13, 1},
+    };
+    for (const Case &c : cases) {
+        QFile::remove(file());
+        if (!c.content.isEmpty())
+            write(c.content);
+        Map map;
+        std::vector<LayerInfo> records;
+        int idx = 0;
+        EXPECT_EQ(load(map, records, idx), c.error) << c.what;
+        EXPECT_EQ(records.size(), c.records) << c.what;
+        EXPECT_EQ(map.layerCount(), 0) << c.what;
+    }
+}
+
+TEST_F(ShapeConfigTest, SaveChangesOnlyTheStyleAttributes)
+{
+    const QString original = QStringLiteral(
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<Configs>\n"
+        "  <!-- livelli -->\n"
+        "  <LoadOrder>\n"
+        "    <Case name=\"provincia\" mapBackColor=\"16777215\">\n"
+        "      <Layer Outline=\"Vero\" OutlineColor=\"1\" BackColor=\"2\" Trasparenza=\"Falso\" useToMatch=\"True\">province_2006</Layer>\n"
+        "      <Layer Outline=\"True\" OutlineColor=\"3\" BackColor=\"4\" Trasparenza=\"True\" useToMatch=\"False\">regioni_2001</Layer>\n"
+        "    </Case>\n"
+        "    <Case name=\"regione\" mapBackColor=\"5\">\n"
+        "      <Layer Outline=\"True\" OutlineColor=\"6\" BackColor=\"7\" Trasparenza=\"False\" useToMatch=\"True\">regioni_2001</Layer>\n"
+        "    </Case>\n"
+        "  </LoadOrder>\n"
+        "  <Shapes>\n"
+        "    %1\n"
+        "    %2\n"
+        "  </Shapes>\n"
+        "</Configs>\n")
+        .arg(shape(QStringLiteral("province_2006"), QStringLiteral("province_2006")),
+             shape(QStringLiteral("regioni_2001"), QStringLiteral("regioni_2001"), QStringLiteral("COD_REG"),
+                   QStringLiteral("regione")));
+    write(original);
+    Map map;
+    std::vector<LayerInfo> records;
+    int idx = 0;
+    ASSERT_EQ(load(map, records, idx), 0);
+    EXPECT_TRUE(records[0].Outline); // "Vero" reads as true
+
+    LayerInfo r = records[1];
+    r.Outline = false;
+    r.OutlineColor = 255;
+    r.BackColor = 12632256;
+    r.Trasparenza = false;
+    ASSERT_EQ(save(QStringLiteral("regioni_2001"), r, 8421504), 0);
+
+    QString expected = original;
+    expected.replace(QStringLiteral("name=\"provincia\" mapBackColor=\"16777215\""),
+                     QStringLiteral("name=\"provincia\" mapBackColor=\"8421504\""));
+    expected.replace(QStringLiteral("<Layer Outline=\"True\" OutlineColor=\"3\" BackColor=\"4\" Trasparenza=\"True\" useToMatch=\"False\">"),
+                     QStringLiteral("<Layer Outline=\"False\" OutlineColor=\"255\" BackColor=\"12632256\" Trasparenza=\"False\" useToMatch=\"False\">"));
+    EXPECT_EQ(readAll(file()).toStdString(), expected.toStdString());
+
+    // the first record, read from "Vero", is written back as "True"
+    ASSERT_EQ(save(QStringLiteral("province_2006"), records[0], 8421504), 0);
+    EXPECT_TRUE(readAll(file()).contains("<Layer Outline=\"True\" OutlineColor=\"1\" BackColor=\"2\" Trasparenza=\"False\""));
+
+    std::vector<LayerInfo> again;
+    Map map2;
+    ASSERT_EQ(load(map2, again, idx), 0);
+    EXPECT_FALSE(again[1].Outline);
+    EXPECT_EQ(again[1].BackColor, 12632256);
+    EXPECT_EQ(map2.backColor(), QColor(128, 128, 128));
+}
+
+TEST_F(ShapeConfigTest, FailedSaveLeavesTheFileAsItWas)
+{
+    write(config(child(QStringLiteral("province_2006"))));
+    LayerInfo r;
+    r.Outline = true;
+    struct Case {
+        const char *what;
+        QString text, level;
+        QByteArray content; // replaces the file when not empty
+        long error;
+    };
+    const std::vector<Case> cases = {
+        {"layer text in other letter case", QStringLiteral("Province_2006"), QStringLiteral("provincia"), {}, 91},
+        {"no such layer", QStringLiteral("com2001"), QStringLiteral("provincia"), {}, 91},
+        {"no such level", QStringLiteral("province_2006"), QStringLiteral("comune"), {}, 91},
+        {"damaged file", QStringLiteral("province_2006"), QStringLiteral("provincia"), "<Configs><LoadOrder><Case", 91},
+    };
+    for (const Case &c : cases) {
+        if (!c.content.isEmpty())
+            write(c.content);
+        const QByteArray before = readAll(file());
+        EXPECT_EQ(save(c.text, r, 0, c.level), c.error) << c.what;
+        EXPECT_EQ(readAll(file()), before) << c.what;
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 1) << c.what; // no temporary file left
+    }
+    QFile::remove(file());
+    EXPECT_EQ(save(QStringLiteral("province_2006"), r), platform::err::FileNotFound);
+    EXPECT_FALSE(QFile::exists(file()));
+}
+
+TEST_F(ShapeConfigTest, SaveKeepsTheFileEncoding)
+{
+    // a Latin-1 file with an accented comment stays Latin-1
+    QByteArray latin = QStringLiteral("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<!-- Città -->")
+                           .toLatin1()
+                       + config(child(QStringLiteral("province_2006"))).section(u'\n', 1).toUtf8();
+    write(latin);
+    LayerInfo r;
+    ASSERT_EQ(save(QStringLiteral("province_2006"), r, 7), 0);
+    const QByteArray after = readAll(file());
+    EXPECT_TRUE(after.contains("Citt\xE0")) << after.left(80).toStdString();
+    EXPECT_TRUE(after.startsWith("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>"));
+    EXPECT_TRUE(after.contains("mapBackColor=\"7\""));
+
+    // a file without declaration gets none; a byte-order mark stays
+    write(QByteArray("\xEF\xBB\xBF") + config(child(QStringLiteral("province_2006"))).section(u'\n', 1).toUtf8());
+    ASSERT_EQ(save(QStringLiteral("province_2006"), r, 7), 0);
+    EXPECT_TRUE(readAll(file()).startsWith("\xEF\xBB\xBF<Configs>"));
+}
+
+TEST_F(ShapeConfigTest, GlobalsNameTheFileTheLevelAndTheShapeFolder)
+{
+    const QString savedFiles = gFilesPath, savedShape = gShapePath, savedLevel = gNomeLivelloMappa;
+    gFilesPath = dir.path() + QStringLiteral("/");
+    gShapePath = shapeDir();
+    gNomeLivelloMappa = QStringLiteral("Provincia");
+    write(config(child(QStringLiteral("province_2006"))));
+    QFile::rename(file(), dir.filePath(QStringLiteral("shapeconfig.XML"))); // found ignoring letter case
+    Map map;
+    std::vector<LayerInfo> records;
+    int idx = 0;
+    EXPECT_NO_THROW(CaricaShapeLayers(map, records, idx));
+    EXPECT_EQ(map.layerCount(), 1);
+    LayerInfo r = records[0];
+    r.BackColor = 42;
+    EXPECT_NO_THROW(SalvaLayer(99, QStringLiteral("province_2006"), r));
+    EXPECT_TRUE(readAll(dir.filePath(QStringLiteral("shapeconfig.XML"))).contains("BackColor=\"42\""));
+    gFilesPath = savedFiles;
+    gShapePath = savedShape;
+    gNomeLivelloMappa = savedLevel;
+}

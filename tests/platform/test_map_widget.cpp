@@ -1,0 +1,272 @@
+// The map widget: view fitting, drawing and its cache, mouse, export and flash.
+#include "platform/map/MapWidget.h"
+#include "test_map_support.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QMouseEvent>
+#include <QPainter>
+#include <gtest/gtest.h>
+
+using namespace platform::map;
+using namespace maptest;
+
+namespace {
+
+// Provinces in silver with grey borders, regions over them with black borders.
+struct ProvinceMap {
+    MapWidget w;
+    std::shared_ptr<MapLayer> prov = std::make_shared<MapLayer>(QStringLiteral("Province"));
+    std::shared_ptr<MapLayer> reg = std::make_shared<MapLayer>(QStringLiteral("Regioni"));
+    ProvinceMap()
+    {
+        w.resize(1000, 800);
+        w.setDpi(96);
+        prov->setFile(provinceShp());
+        reg->setFile(regionShp());
+        Symbol s;
+        s.color = QColor(192, 192, 192);
+        s.outlineColor = QColor(128, 128, 128);
+        prov->setSymbol(s);
+        Symbol t;
+        t.style = Symbol::Transparent;
+        t.outlineColor = Qt::black;
+        reg->setSymbol(t);
+        w.map().addLayer(prov);
+        w.map().addLayer(reg);
+        w.map().setExtent(w.map().fullExtent());
+    }
+    QPoint pixelOf(const QPointF &mapPoint) const { return w.view().toPixel(mapPoint).toPoint(); }
+};
+
+void sendMouse(QWidget &w, QEvent::Type type, QPoint pos, Qt::MouseButton button,
+               Qt::KeyboardModifiers mods = Qt::NoModifier)
+{
+    QMouseEvent e(type, QPointF(pos), w.mapToGlobal(QPointF(pos)), button,
+                  type == QEvent::MouseButtonRelease ? Qt::NoButton : button, mods);
+    QApplication::sendEvent(&w, &e);
+}
+
+void wait(int ms)
+{
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+} // namespace
+
+TEST(MapWidget, LayerOrderAndLookup)
+{
+    ProvinceMap m;
+    ASSERT_EQ(m.w.map().layerCount(), 2);
+    EXPECT_EQ(m.w.map().layer(0), m.prov); // first added, at the bottom
+    EXPECT_EQ(m.w.map().layer(1), m.reg);
+    EXPECT_EQ(m.w.map().layer(QStringLiteral("regioni")), m.reg);
+    EXPECT_EQ(m.w.map().layer(5), nullptr);
+    EXPECT_EQ(m.w.map().layer(QStringLiteral("com2001")), nullptr);
+    m.w.map().removeLayer(0);
+    EXPECT_EQ(m.w.map().layer(0), m.reg);
+    m.w.map().clearLayers();
+    EXPECT_EQ(m.w.map().layerCount(), 0);
+    EXPECT_TRUE(m.w.fullExtent().isNull());
+}
+
+TEST(MapWidget, ExtentFitsTheWidgetAndFollowsResize)
+{
+    ProvinceMap m;
+    const MapRect full = m.w.fullExtent();
+    for (const QSize size : {QSize(1000, 800), QSize(400, 900), QSize(300, 300)}) {
+        m.w.resize(size);
+        const MapRect e = m.w.extent();
+        EXPECT_NEAR(e.width() / e.height(), double(size.width()) / size.height(), 1e-9);
+        EXPECT_LE(e.left, full.left + 1e-6);
+        EXPECT_GE(e.right, full.right - 1e-6);
+        EXPECT_LE(e.bottom, full.bottom + 1e-6);
+        EXPECT_GE(e.top, full.top - 1e-6);
+        EXPECT_NEAR(e.center().x(), full.center().x(), 1e-6);
+    }
+    // zoom in and out; a zero-size rectangle changes nothing
+    m.w.resize(1000, 800);
+    const MapRect before = m.w.extent();
+    m.w.setExtent(MapRect(700000, 4600000, 700000, 4700000));
+    EXPECT_EQ(m.w.extent(), before);
+    m.w.setExtent(before.scaled(1.5));
+    EXPECT_NEAR(m.w.extent().width(), before.width() * 1.5, 1e-3);
+}
+
+TEST(MapWidget, DrawsTheProvincesInTheirColours)
+{
+    ProvinceMap m;
+    m.w.map().setBackColor(colorFromLong(16777215));
+    QImage img = m.w.grabMap();
+    ASSERT_EQ(img.size(), QSize(1000, 800));
+    img.save(QStringLiteral("/tmp/trambelo_map_provinces.png"));
+
+    int silver = 0, white = 0, dark = 0;
+    for (int y = 0; y < img.height(); y += 4)
+        for (int x = 0; x < img.width(); x += 4) {
+            const QColor c = img.pixelColor(x, y);
+            if (c == QColor(192, 192, 192)) ++silver;
+            else if (c == QColor(Qt::white)) ++white;
+            else if (c.lightness() < 120) ++dark;
+        }
+    EXPECT_GT(silver, 5000); // land
+    EXPECT_GT(white, 20000); // sea and margins
+    EXPECT_GT(dark, 50);     // region borders
+
+    for (const Place &p : places()) {
+        if (!p.inland)
+            continue;
+        const QColor c = img.pixelColor(m.pixelOf(p.at));
+        EXPECT_EQ(c, p.province ? QColor(192, 192, 192) : QColor(Qt::white)) << p.name;
+    }
+
+    // a value renderer colours Roma (58) red and leaves the rest white
+    ValueRenderer r(QStringLiteral("COD_PRO"));
+    Symbol red, def;
+    red.color = Qt::red;
+    red.outlineColor = Qt::black;
+    def.color = Qt::white;
+    r.setDefaultSymbol(def);
+    r.addValue(QStringLiteral("58"), red);
+    m.prov->setRenderer(r);
+    img = m.w.grabMap();
+    img.save(QStringLiteral("/tmp/trambelo_map_rendered.png"));
+    EXPECT_EQ(img.pixelColor(m.pixelOf(places()[0].at)), QColor(Qt::red));
+    EXPECT_EQ(img.pixelColor(m.pixelOf(places()[1].at)), QColor(Qt::white));
+}
+
+TEST(MapWidget, CachedDrawingIsRemadeOnlyWhenSomethingChanged)
+{
+    ProvinceMap m;
+    m.w.grabMap();
+    const int n = m.w.renderCount();
+    struct Step {
+        const char *what;
+        std::function<void()> change;
+        bool redraw;
+    };
+    const std::vector<Step> steps = {
+        {"nothing", [] {}, false},
+        {"refresh", [&] { m.w.refresh(); }, true},
+        {"symbol", [&] { m.reg->setSymbol(Symbol()); }, true},
+        {"back colour", [&] { m.w.setBackColor(Qt::yellow); }, true},
+        {"zoom", [&] { m.w.setExtent(m.w.extent().scaled(0.5)); }, true},
+        {"resize", [&] { m.w.resize(900, 800); }, true},
+        {"layer removed", [&] { m.w.map().removeLayer(1); }, true},
+        {"nothing again", [] {}, false},
+    };
+    int expected = n;
+    for (const Step &s : steps) {
+        s.change();
+        m.w.grabMap();
+        expected += s.redraw ? 1 : 0;
+        EXPECT_EQ(m.w.renderCount(), expected) << s.what;
+    }
+}
+
+TEST(MapWidget, PaintingSignalsAfterDrawing)
+{
+    ProvinceMap m;
+    int draws = 0;
+    QObject::connect(&m.w, &MapWidget::afterDraw, [&] { ++draws; });
+    m.w.show();
+    wait(100);
+    const int first = draws;
+    EXPECT_GE(first, 1);
+    m.w.update();
+    wait(50);
+    EXPECT_EQ(draws, first); // a repaint from the cache is not a new drawing
+    m.w.setExtent(m.w.extent().scaled(0.8));
+    wait(50);
+    EXPECT_EQ(draws, first + 1);
+}
+
+TEST(MapWidget, MouseAndRubberBand)
+{
+    ProvinceMap m;
+    std::vector<std::pair<Qt::MouseButton, Qt::KeyboardModifiers>> presses;
+    std::vector<MapRect> tracked;
+    QObject::connect(&m.w, &MapWidget::mouseDown, [&](Qt::MouseButton b, Qt::KeyboardModifiers k, const QPoint &) {
+        presses.emplace_back(b, k);
+        if (b == Qt::LeftButton && k == Qt::NoModifier)
+            m.w.trackRectangle();
+    });
+    QObject::connect(&m.w, &MapWidget::rectangleTracked, [&](const MapRect &r) { tracked.push_back(r); });
+
+    sendMouse(m.w, QEvent::MouseButtonPress, {100, 100}, Qt::LeftButton);
+    EXPECT_TRUE(m.w.isTracking());
+    sendMouse(m.w, QEvent::MouseMove, {200, 150}, Qt::LeftButton);
+    sendMouse(m.w, QEvent::MouseButtonRelease, {300, 250}, Qt::LeftButton);
+    ASSERT_EQ(tracked.size(), 1u);
+    const QPointF a = m.w.toMapPoint({100, 100}), b = m.w.toMapPoint({300, 250});
+    EXPECT_EQ(tracked[0], MapRect(a.x(), a.y(), b.x(), b.y()));
+    EXPECT_NEAR(tracked[0].width(), m.w.toMapDistance(200), 1e-6);
+
+    // a click, or a drag of no width, tracks nothing
+    sendMouse(m.w, QEvent::MouseButtonPress, {100, 100}, Qt::LeftButton);
+    sendMouse(m.w, QEvent::MouseButtonRelease, {100, 300}, Qt::LeftButton);
+    EXPECT_EQ(tracked.size(), 1u);
+    EXPECT_FALSE(m.w.isTracking());
+
+    sendMouse(m.w, QEvent::MouseButtonPress, {10, 10}, Qt::RightButton);
+    sendMouse(m.w, QEvent::MouseButtonRelease, {50, 50}, Qt::RightButton);
+    sendMouse(m.w, QEvent::MouseButtonPress, {10, 10}, Qt::LeftButton, Qt::ShiftModifier);
+    sendMouse(m.w, QEvent::MouseButtonRelease, {50, 50}, Qt::LeftButton, Qt::ShiftModifier);
+    EXPECT_EQ(tracked.size(), 1u);
+    ASSERT_EQ(presses.size(), 4u);
+    EXPECT_EQ(presses[2].first, Qt::RightButton);
+    EXPECT_EQ(presses[3].second, Qt::ShiftModifier);
+}
+
+TEST(MapWidget, ExportedPictureScalesLikeTheView)
+{
+    ProvinceMap m;
+    m.w.resize(500, 400);
+    const QPicture pic = m.w.exportMap();
+    EXPECT_EQ(pic.boundingRect(), QRect(0, 0, 500, 400));
+
+    // played at twice its size, it shows the same places in the same colours
+    QImage img(1000, 800, QImage::Format_ARGB32_Premultiplied);
+    img.fill(Qt::magenta);
+    {
+        QPainter p(&img);
+        p.scale(2, 2);
+        p.drawPicture(0, 0, pic);
+    }
+    img.save(QStringLiteral("/tmp/trambelo_map_picture.png"));
+    for (const Place &pl : places()) {
+        if (!pl.inland)
+            continue;
+        const QPoint px = (m.w.view().toPixel(pl.at) * 2).toPoint();
+        EXPECT_EQ(img.pixelColor(px), pl.province ? QColor(192, 192, 192) : QColor(Qt::white)) << pl.name;
+    }
+    EXPECT_EQ(img.pixelColor(999, 799), QColor(Qt::white)); // background fills the whole picture
+}
+
+TEST(MapWidget, ScaleDenominatorOfTheView)
+{
+    ProvinceMap m;
+    const double expected = m.w.extent().width() / (1000.0 / 96 * 0.0254);
+    EXPECT_NEAR(m.w.scaleDenominator(), expected, 1e-6 * expected);
+    m.w.setDpi(192);
+    EXPECT_NEAR(m.w.scaleDenominator(), expected * 2, 1e-6 * expected);
+    MapWidget empty;
+    EXPECT_EQ(empty.scaleDenominator(), 0);
+}
+
+TEST(MapWidget, FlashReturnsAtOnceAndStops)
+{
+    ProvinceMap m;
+    m.w.show();
+    const auto found = m.prov->shapesContaining(places()[0].at);
+    ASSERT_EQ(found.size(), 1u);
+    m.w.flashShape(m.prov, found[0], 2);
+    EXPECT_TRUE(m.w.isFlashing());
+    wait(900);
+    EXPECT_FALSE(m.w.isFlashing());
+    m.w.flashShape(m.prov, 9999, 3); // no such shape: nothing happens
+    EXPECT_FALSE(m.w.isFlashing());
+}
