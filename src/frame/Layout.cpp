@@ -1,0 +1,232 @@
+#include "frame/Layout.h"
+#include "frame/Forms.h"
+#include "frame/FormsInternal.h"
+#include "frame/Globals.h"
+#include "frame/Guard.h"
+#include "frame/Utility.h"
+#include "platform/Error.h"
+#include "platform/Files.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QMainWindow>
+#include <QMdiSubWindow>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPointer>
+#include <QTextBrowser>
+#include <QUrl>
+
+namespace {
+
+const QString MainName = QStringLiteral("frmMainMDI");
+const QString StartName = QStringLiteral("frmStart");
+
+// Paints a window's background picture from its top-left corner, over the
+// window's colour and under its controls.
+class BackgroundPainter : public QObject {
+public:
+    bool eventFilter(QObject *obj, QEvent *ev) override
+    {
+        if (ev->type() == QEvent::Paint) {
+            auto *w = static_cast<QWidget *>(obj);
+            const QImage img = w->property(frame::internal::BackgroundProp).value<QImage>();
+            if (!img.isNull()) {
+                QPainter p(w);
+                p.drawImage(0, 0, img);
+            }
+        }
+        return false;
+    }
+};
+
+BackgroundPainter &painter()
+{
+    static BackgroundPainter p;
+    return p;
+}
+
+frame::BackgroundMdiArea *mainArea()
+{
+    return dynamic_cast<frame::BackgroundMdiArea *>(frame::MdiArea());
+}
+
+// The decoded picture, kept while the file stays the same.
+QImage loadPicture(const QString &path)
+{
+    struct Cache {
+        QString path;
+        QDateTime modified;
+        qint64 size = -1;
+        QImage image;
+    };
+    static Cache cache;
+    const QFileInfo fi(path);
+    if (cache.path == path && cache.modified == fi.lastModified() && cache.size == fi.size())
+        return cache.image;
+    QImageReader reader(path);
+    QImage img = reader.read();
+    if (img.isNull())
+        throw platform::RuntimeError(481, QStringLiteral("Immagine non valida"));
+    cache = {path, fi.lastModified(), fi.size(), img};
+    return img;
+}
+
+QPointer<QTextBrowser> g_help;
+
+} // namespace
+
+namespace Utility {
+
+void InitFormLayout(QWidget *frm)
+{
+    if (!frm)
+        return;
+    frm->setProperty(frame::internal::BackgroundProp, QVariant());
+    if (frm->objectName() == MainName) {
+        if (auto *area = mainArea()) {
+            area->setBackground(BackColor);
+            area->setPicture({});
+        } else if (QMdiArea *a = frame::MdiArea()) {
+            a->setBackground(BackColor);
+        }
+        return;
+    }
+    QPalette pal = frm->palette();
+    pal.setColor(QPalette::Window, BackColor);
+    frm->setPalette(pal);
+    frm->setAutoFillBackground(true);
+
+    auto *sub = qobject_cast<QMdiSubWindow *>(frm->parentWidget());
+    const int frmWidth = sub ? sub->width() : frm->width();
+    QMdiArea *area = frame::MdiArea();
+    const int mainWidth = area ? area->viewport()->width() : frmWidth;
+    const QPoint pos(frm->objectName() == StartName ? 0 : (mainWidth - frmWidth) / 2, 0);
+    frm->setProperty(frame::internal::LayoutPosProp, pos);
+    if (sub)
+        sub->move(pos);
+    CaricaSfondoForm(frm);
+}
+
+void CaricaSfondoForm(QWidget *frm)
+{
+    if (!frm)
+        return;
+    const QString label = Utility_RQM::ModuleLabel(frm);
+    frame::Guard(QStringLiteral("Utility"), QStringLiteral("CaricaSfondoForm"), [&] {
+        WriteDebugLog(label, QStringLiteral("CaricaSfondoForm"), QStringLiteral("001"));
+        const int widthPx = frm->width();
+        const int heightPx = frm->height();
+        const QString path = platform::files::resolve(gAppPath + QStringLiteral("Images"), QStringLiteral("sfondopxn2.jpg"));
+        if (path.isEmpty() || !QFileInfo(path).isFile())
+            throw platform::RuntimeError(platform::err::FileNotFound, QStringLiteral("Impossibile trovare il file"));
+        const QImage source = loadPicture(path);
+
+        WriteDebugLog(label, QStringLiteral("CaricaSfondoForm"), QStringLiteral("002"));
+        const QImage picture = source.scaled(std::max(1, widthPx), std::max(1, heightPx + 10), Qt::IgnoreAspectRatio,
+                                             Qt::SmoothTransformation);
+
+        WriteDebugLog(label, QStringLiteral("CaricaSfondoForm"), QStringLiteral("003"));
+        frm->setProperty(frame::internal::BackgroundProp, picture);
+        frm->removeEventFilter(&painter());
+        frm->installEventFilter(&painter());
+        frm->update();
+
+        WriteDebugLog(label, QStringLiteral("CaricaSfondoForm"), QStringLiteral("004"));
+        if (frm->objectName() == StartName)
+            if (auto *area = mainArea())
+                area->setPicture(picture);
+
+        WriteDebugLog(label, QStringLiteral("CaricaSfondoForm"), QStringLiteral("005"));
+    });
+}
+
+QImage BackgroundOf(const QWidget *frm)
+{
+    return frm ? frm->property(frame::internal::BackgroundProp).value<QImage>() : QImage();
+}
+
+void CloseOtherForms(const QString &keepName)
+{
+    // Closing a window may close or open others: work on a snapshot.
+    frame::internal::ClosingScope closing;
+    const QList<QWidget *> snapshot = frame::OpenForms();
+    QList<QPointer<QWidget>> forms;
+    for (QWidget *w : snapshot)
+        forms.append(w);
+    for (const QPointer<QWidget> &w : forms)
+        if (w && w->objectName() != keepName && w->objectName() != MainName)
+            frame::UnloadForm(w);
+}
+
+QString HelpPage(long topic)
+{
+    switch (topic) {
+    case 1000: return QStringLiteral("selezione.html");
+    case 1100: return QStringLiteral("tabella_dati.html");
+    case 1200: return QStringLiteral("mappa.html");
+    case 1300: return QStringLiteral("stampa.html");
+    case 2000: return QStringLiteral("metadati.html");
+    case 2100: return QStringLiteral("scheda_variabile.html");
+    case 2200: return QStringLiteral("scheda_indicatore.html");
+    case 3000: return QStringLiteral("glossario.html");
+    case 4000: return QStringLiteral("formula.html");
+    case 5000: return QStringLiteral("informazioni.html");
+    default: return QStringLiteral("index.html");
+    }
+}
+
+bool ShowHelpTopic(long topic)
+{
+    const QString helpDir = gHelpFile.isEmpty() ? gAppPath + QStringLiteral("Files/Help/")
+                                                : platform::files::withSep(QFileInfo(gHelpFile).path());
+    QString page = platform::files::resolve(helpDir, HelpPage(topic));
+    if (page.isEmpty() || !QFileInfo(page).isFile())
+        page = platform::files::resolve(helpDir, QStringLiteral("index.html"));
+    if (page.isEmpty() || !QFileInfo(page).isFile())
+        return false;
+    if (!g_help) {
+        g_help = new QTextBrowser;
+        g_help->setObjectName(QStringLiteral("frmHelp"));
+        g_help->setAttribute(Qt::WA_DeleteOnClose);
+        g_help->setWindowTitle(QStringLiteral("Guida di Trambelo"));
+        g_help->setOpenExternalLinks(false);
+        g_help->resize(760, 560);
+        frame::MarkNotAForm(g_help);
+    }
+    g_help->setSearchPaths({QFileInfo(page).path()});
+    g_help->setSource(QUrl::fromLocalFile(page));
+    g_help->show();
+    g_help->raise();
+    g_help->activateWindow();
+    return true;
+}
+
+QWidget *HelpWindow() { return g_help; }
+
+} // namespace Utility
+
+namespace frame {
+
+BackgroundMdiArea::BackgroundMdiArea(QWidget *parent) : QMdiArea(parent)
+{
+    setBackground(Utility::BackColor);
+}
+
+void BackgroundMdiArea::setPicture(const QImage &picture)
+{
+    m_picture = picture;
+    viewport()->update();
+}
+
+void BackgroundMdiArea::paintEvent(QPaintEvent *event)
+{
+    QMdiArea::paintEvent(event);
+    if (!m_picture.isNull()) {
+        QPainter p(viewport());
+        p.drawImage(0, 0, m_picture);
+    }
+}
+
+} // namespace frame

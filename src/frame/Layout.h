@@ -1,0 +1,61 @@
+#pragma once
+// The common look of the windows (colour, position, background picture), the
+// closing of the other windows and the help topics.
+#include <QColor>
+#include <QImage>
+#include <QMdiArea>
+#include <QString>
+
+class QWidget;
+
+namespace Utility {
+
+// The background colour of every window (red 85, green 85, blue 255).
+inline const QColor BackColor(85, 85, 255);
+
+// Called first when a window loads: colour, then (for windows other than the
+// main window) the position at the top of the main window's area, centred
+// horizontally ("frmStart" at the left edge), then the background picture.
+void InitFormLayout(QWidget *frm);
+// The background picture Images/sfondopxn2.jpg stretched to the window's size
+// (10 rows taller), painted from the top-left corner; not rebuilt on resize.
+// For "frmStart" the main window shows the same picture. A missing or
+// unreadable picture is logged; the window keeps its colour.
+void CaricaSfondoForm(QWidget *frm);
+// The picture laid on `frm` by CaricaSfondoForm (null when none).
+QImage BackgroundOf(const QWidget *frm);
+
+// Unloads every open window except the main window and the one named `keepName`
+// ("" keeps only the main window).
+void CloseOtherForms(const QString &keepName);
+
+// Opens the help at a window's topic (1000 selection, 1100 data table, 1200 map,
+// 1300 print layout, 2000 metadata browser, 2100 variable sheet, 2200 indicator
+// sheet, 3000 glossary, 4000 formula, 5000 about; 0 or any other: the index).
+// Returns false, silently, when the help cannot be shown.
+bool ShowHelpTopic(long topic);
+// The help page of a topic, a file name inside Files/Help/.
+QString HelpPage(long topic);
+// The help window when it is open (tests).
+QWidget *HelpWindow();
+
+} // namespace Utility
+
+namespace frame {
+
+// The main window's document area: the background colour with a picture drawn
+// from its top-left corner.
+class BackgroundMdiArea : public QMdiArea {
+public:
+    explicit BackgroundMdiArea(QWidget *parent = nullptr);
+    void setPicture(const QImage &picture);
+    const QImage &picture() const { return m_picture; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QImage m_picture;
+};
+
+} // namespace frame

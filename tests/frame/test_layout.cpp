@@ -1,0 +1,180 @@
+// Window colour, position and background picture; closing the other windows; help.
+#include "FrameTest.h"
+#include "frame/Forms.h"
+#include "frame/Globals.h"
+#include "frame/Layout.h"
+#include "support/TestEnv.h"
+
+#include <QCloseEvent>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QTextBrowser>
+#include <gtest/gtest.h>
+
+namespace {
+
+// A main window's area of a known size, installed as the program's area.
+struct Area {
+    frame::BackgroundMdiArea area;
+    Area()
+    {
+        area.setObjectName("MDIClient");
+        area.resize(800, 600);
+        area.show();
+        frame::SetMdiArea(&area);
+    }
+    ~Area()
+    {
+        for (QWidget *w : frame::OpenForms())
+            frame::UnloadForm(w);
+        frametest::processDeletes();
+        frame::SetMdiArea(nullptr);
+    }
+};
+
+QWidget *window(const QString &name, int width, int height = 200)
+{
+    auto *w = new QWidget;
+    w->setObjectName(name);
+    w->resize(width, height);
+    return w;
+}
+
+} // namespace
+
+TEST(InitFormLayout, PositionColourAndPicture)
+{
+    testenv::ProgramFolder app;
+    Area a;
+    const int areaWidth = a.area.viewport()->width();
+    struct Case { QString name; int width; int x; };
+    const Case cases[] = {
+        {"frmStart", 300, 0},
+        {"frmMetadati", 300, (areaWidth - 300) / 2},
+        {"frm_Glossario", areaWidth + 200, -100},   // wider than the area: negative
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name.toStdString());
+        QWidget *w = window(c.name, c.width);
+        Utility::InitFormLayout(w);
+        frame::ShowChild(w);
+        auto *sub = qobject_cast<QMdiSubWindow *>(w->parentWidget());
+        ASSERT_TRUE(sub);
+        EXPECT_EQ(sub->pos(), QPoint(c.x, 0));
+        EXPECT_EQ(w->size(), QSize(c.width, 200));   // the child frame keeps the window's size
+        EXPECT_EQ(w->palette().color(QPalette::Window), QColor(85, 85, 255));
+        const QImage picture = Utility::BackgroundOf(w);
+        EXPECT_EQ(picture.size(), QSize(c.width, 210));
+    }
+    // The start page lends its picture to the main window, which gets no picture of its own.
+    EXPECT_EQ(a.area.picture().size(), QSize(300, 210));
+    QWidget main;
+    main.setObjectName("frmMainMDI");
+    Utility::InitFormLayout(&main);
+    EXPECT_TRUE(a.area.picture().isNull());
+    EXPECT_EQ(a.area.background().color(), QColor(85, 85, 255));
+    EXPECT_TRUE(app.prompts.shown.empty());
+    EXPECT_FALSE(QFileInfo::exists(app.files() + "Error.log"));
+}
+
+TEST(InitFormLayout, MissingPictureIsLoggedAtEachLoad)
+{
+    testenv::ProgramFolder app;
+    QFile::remove(app.path() + "Images/sfondopxn2.jpg");
+    Area a;
+    for (int i = 0; i < 2; ++i) {
+        QWidget *w = window("frmStart", 300);
+        Utility::InitFormLayout(w);
+        EXPECT_TRUE(Utility::BackgroundOf(w).isNull());
+        EXPECT_EQ(w->palette().color(QPalette::Window), QColor(85, 85, 255));
+        frame::ShowChild(w);
+    }
+    const QStringList lines = frametest::logLines(app.files());
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_TRUE(lines[0].contains("Module:Utility Function: CaricaSfondoForm Error N.53"));
+    EXPECT_EQ(app.prompts.messages().size(), 2);
+    EXPECT_TRUE(a.area.picture().isNull());
+}
+
+TEST(CloseOtherForms, ClosesEveryOtherWindowFromASnapshot)
+{
+    struct Case { QString keep; QStringList left; };
+    const Case cases[] = {{"", {}}, {"frmMetadati", {"frmMetadati"}}, {"frmmetadati", {}}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.keep.toStdString());
+        testenv::ProgramFolder app;
+        Area a;
+        for (const QString n : {"FormdatiTab", "frm_dispData", "frmMetadati", "frm_Glossario"})
+            frame::ShowChild(window(n, 100));
+        QPointer<QWidget> hidden = window("frmSelMappa", 100);   // loaded, never shown
+        QWidget main;
+        main.setObjectName("frmMainMDI");
+        Utility::CloseOtherForms(c.keep);
+        QStringList left;
+        for (QWidget *w : frame::OpenForms())
+            left << w->objectName();
+        EXPECT_EQ(left, c.left);
+        frametest::processDeletes();
+        EXPECT_TRUE(hidden.isNull());
+        EXPECT_EQ(frame::FindForm("frmMetadati") != nullptr, !c.left.isEmpty());
+    }
+}
+
+TEST(ShowHelpTopic, OpensThePageOfTheTopic)
+{
+    testenv::ProgramFolder app;
+    gHelpFile = app.files() + "Help/index.html";
+    struct Case { long topic; QString page; };
+    const Case cases[] = {{1000, "selezione.html"}, {1100, "tabella_dati.html"}, {5000, "informazioni.html"},
+                          {0, "index.html"}, {9999, "index.html"}};
+    for (const Case &c : cases) {
+        EXPECT_TRUE(Utility::ShowHelpTopic(c.topic));
+        auto *help = qobject_cast<QTextBrowser *>(Utility::HelpWindow());
+        ASSERT_TRUE(help);
+        EXPECT_TRUE(help->source().toLocalFile().endsWith("/Help/" + c.page)) << c.topic;
+        EXPECT_FALSE(help->toPlainText().isEmpty());
+        EXPECT_FALSE(frame::OpenForms().contains(help));
+    }
+    // every topic of the program has its own page
+    for (long topic : {1000, 1100, 1200, 1300, 2000, 2100, 2200, 3000, 4000, 5000}) {
+        EXPECT_NE(Utility::HelpPage(topic), "index.html");
+        EXPECT_TRUE(QFileInfo::exists(app.files() + "Help/" + Utility::HelpPage(topic))) << topic;
+    }
+    // a page that is missing falls back to the index
+    QFile::remove(app.files() + "Help/mappa.html");
+    EXPECT_TRUE(Utility::ShowHelpTopic(1200));
+    EXPECT_TRUE(qobject_cast<QTextBrowser *>(Utility::HelpWindow())->source().toLocalFile().endsWith("index.html"));
+    Utility::HelpWindow()->close();
+    frametest::processDeletes();
+
+    QDir(app.files() + "Help").removeRecursively();
+    EXPECT_FALSE(Utility::ShowHelpTopic(1000));
+    EXPECT_TRUE(app.prompts.shown.empty());
+}
+
+TEST(OnFormActivate, OnlyARealChangeOfTheActiveChildCounts)
+{
+    testenv::ProgramFolder app;
+    QStringList calls;   // outlives the windows
+    Area a;
+    QWidget *first = window("frmPrimo", 100);
+    QWidget *second = window("frmSecondo", 100);
+    QWidget *third = window("frmTerzo", 100);
+    frame::OnFormActivate(first, [&] { calls << "primo"; });
+    // coming back to the second window closes the others
+    frame::OnFormActivate(second, [&] { calls << "secondo"; Utility::CloseOtherForms("frmSecondo"); });
+    frame::OnFormActivate(third, [&] { calls << "terzo"; });
+    frame::ShowChild(first);
+    auto *subFirst = qobject_cast<QMdiSubWindow *>(first->parentWidget());
+    a.area.setActiveSubWindow(subFirst);   // the same child again
+    a.area.setActiveSubWindow(nullptr);    // the program loses the focus
+    a.area.setActiveSubWindow(subFirst);   // and regains it
+    EXPECT_EQ(calls, QStringList({"primo"}));
+    frame::ShowChild(third);
+    frame::ShowChild(second);              // closes the first and the third window
+    EXPECT_EQ(calls, QStringList({"primo", "terzo", "secondo"}));
+    QStringList open;
+    for (QWidget *w : frame::OpenForms())
+        open << w->objectName();
+    EXPECT_EQ(open, QStringList({"frmSecondo"}));
+}

@@ -1,0 +1,275 @@
+// The menu built from DBMainMenu and the dispatch of its commands.
+#include "FrameTest.h"
+#include "frame/Config.h"
+#include "frame/Forms.h"
+#include "frame/Globals.h"
+#include "frame/Menu.h"
+#include "platform/Error.h"
+#include "support/TestEnv.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPointer>
+#include <gtest/gtest.h>
+
+using mdlMenu::MenuEntry;
+using mdlMenu::MenuRow;
+using Kind = mdlMenu::MenuEntry::Kind;
+
+namespace {
+
+MenuRow popup(qint64 id, qint64 parent, const QString &caption, bool separator = false, bool disabled = false)
+{
+    MenuRow r;
+    r.idMenu = id;
+    r.idMenuParent = parent;
+    r.descName = caption;
+    r.isSeparator = separator;
+    r.isDisable = disabled;
+    return r;
+}
+
+MenuRow command(qint64 parent, const QString &caption, const QString &form = "FORMDATITAB", const QString &db = "-",
+                const QString &kind = "-", bool disabled = false, bool checked = false)
+{
+    MenuRow r;
+    r.idMenu = 0;
+    r.idMenuParent = parent;
+    r.descName = caption;
+    r.formToOpen = form;
+    r.dbName = db;
+    r.tipoDb = kind;
+    r.isDisable = disabled;
+    r.isChecked = checked;
+    return r;
+}
+
+// "caption@parent#number" for popups, "caption@parent:slot" for commands, "-@parent" separators,
+// "caption@parent(grey)" for greyed popups.
+QStringList describe(const mdlMenu::MenuModel &m)
+{
+    QStringList out;
+    for (const MenuEntry &e : m.entries) {
+        const QString at = "@" + QString::number(e.parent);
+        switch (e.kind) {
+        case Kind::Popup: out << e.caption + at + "#" + QString::number(e.popupNumber); break;
+        case Kind::Separator: out << "-" + at; break;
+        case Kind::GreyedPopup: out << e.caption + at + "(grey)"; break;
+        case Kind::Command: out << e.caption + at + ":" + QString::number(e.slot) + (e.disabled ? "(grey)" : ""); break;
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(MenuModel, NumberingOfPopupsAndSlots)
+{
+    struct Case {
+        const char *name;
+        std::vector<MenuRow> rows;
+        QStringList entries;
+        int rowErrors;
+    };
+    std::vector<MenuRow> many{popup(1, -1, "Molti")};
+    QStringList manyEntries{"Molti@-1#0"};
+    for (int i = 1; i <= 40; ++i) {
+        many.push_back(command(0, QString("C%1").arg(i)));
+        manyEntries << QString("C%1@0:%1").arg(i);
+    }
+    const Case cases[] = {
+        {"sample menu",
+         {popup(1, -1, "File"), popup(2, -1, "Banche dati"), popup(3, -1, "Metadati"), popup(4, -1, "?"),
+          command(0, "Aggiornamento"), command(1, "Variabili"), command(1, "Indicatori"), popup(5, 1, "", true),
+          popup(6, 1, "Archivio storico"), command(2, "Consulta"), command(4, "Storico", "FORMDATITAB", "S.mdb", "I", true)},
+         {"File@-1#0", "Banche dati@-1#1", "Metadati@-1#2", "?@-1#3", "Aggiornamento@0:1", "Variabili@1:2",
+          "Indicatori@1:3", "-@1", "Archivio storico@1#4", "Consulta@2:4", "Storico@4:5(grey)"},
+         0},
+        {"separator and greyed popup on the bar shift no number",
+         {popup(1, -1, "", true), popup(2, -1, "Spento", false, true), popup(3, -1, "Primo"), command(0, "Uno")},
+         {"-@-1", "Spento@-1(grey)", "Primo@-1#0", "Uno@0:1"}, 0},
+        {"a greyed command takes a slot",
+         {popup(1, -1, "P"), command(0, "Grigio", "X", "-", "-", true), command(0, "Dopo")},
+         {"P@-1#0", "Grigio@0:1(grey)", "Dopo@0:2"}, 0},
+        {"a row naming a missing popup is left out, the rest is built",
+         {popup(1, -1, "P"), command(7, "Orfano"), popup(2, 3, "Sotto orfano"), command(0, "Buono")},
+         {"P@-1#0", "Buono@0:1"}, 2},
+        {"a greyed popup holds nothing: rows meant for it are left out",
+         {popup(1, -1, "P"), popup(2, -1, "Spento", false, true), command(1, "Dentro"), command(0, "Fuori")},
+         {"P@-1#0", "Spento@-1(grey)", "Fuori@0:1"}, 1},
+        {"more than thirty commands", many, manyEntries, 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto model = mdlMenu::BuildMenuModel(c.rows);
+        EXPECT_EQ(describe(model), c.entries);
+        EXPECT_EQ(model.rowErrors.size(), c.rowErrors);
+        EXPECT_TRUE(model.commandSlots.at(0).formToOpen.isEmpty());
+    }
+}
+
+namespace {
+
+// Windows registered under menu names; each records the current database
+// when it is closed.
+struct FakeForms {
+    QStringList opened;
+    QStringList closedWithDb;
+    struct Window : QWidget {
+        FakeForms *owner;
+        void closeEvent(QCloseEvent *e) override
+        {
+            owner->closedWithDb << objectName() + ":" + gDbName;
+            e->accept();
+        }
+    };
+    QWidget *show(const QString &name, bool hidden = false)
+    {
+        auto *w = new Window;
+        w->owner = this;
+        w->setObjectName(name);
+        opened << name;
+        if (!hidden)
+            frame::ShowChild(w);
+        return w;
+    }
+    FakeForms()
+    {
+        frame::ClearRegisteredForms();
+        frame::RegisterForm("FORMDATITAB", [this] { show("FormdatiTab"); });
+        frame::RegisterForm("FRMMETADATI", [this] { show("frmMetadati"); });
+        frame::RegisterForm("GUASTA", [] { throw platform::RuntimeError(5, "finestra guasta"); });
+    }
+    ~FakeForms()
+    {
+        for (QWidget *w : frame::OpenForms())
+            frame::UnloadForm(w);
+        frametest::processDeletes();
+        frame::ClearRegisteredForms();
+    }
+};
+
+} // namespace
+
+TEST(MenuDispatch, CurrentDatabaseCaptionWordAndWindow)
+{
+    struct Case {
+        const char *name;
+        int slot;
+        mdlMenu::MenuSlot command;
+        QString dbName, tipoDb, descSelezione;   // after the command
+        QStringList opened;
+    };
+    const Case cases[] = {
+        {"slot 1 never changes the database", 1, {"FORMDATITAB", "Indicatori.mdb", "Indicatori"}, "Vecchio.mdb",
+         "Variabili", "vecchia", {"FormdatiTab"}},
+        {"a database command", 2, {"FORMDATITAB", "Indicatori.mdb", "Indicatori"}, "Indicatori.mdb", "Indicatori",
+         "Indicatori", {"FormdatiTab"}},
+        {"upper-case .MDB is not a database", 2, {"FORMDATITAB", "INDICATORI.MDB", "Indicatori"}, "Vecchio.mdb",
+         "Variabili", "vecchia", {"FormdatiTab"}},
+        {"window names compare ignoring case", 3, {"formdatitab", "Variabili.mdb", "Variabili"}, "Variabili.mdb",
+         "Variabili", "Variabili", {"FormdatiTab"}},
+        {"a database missing from DbConfigs keeps the caption word", 2, {"FRMMETADATI", "Altro.mdb", "Variabili"},
+         "Altro.mdb", "Variabili", "vecchia", {"frmMetadati"}},
+        {"an unknown window opens nothing", 4, {"NESSUNA", "-", "-"}, "Vecchio.mdb", "Variabili", "vecchia", {}},
+        {"slots beyond thirty", 35, {"FORMDATITAB", "Variabili.mdb", "Variabili"}, "Variabili.mdb", "Variabili",
+         "Variabili", {"FormdatiTab"}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        testenv::ProgramFolder app;
+        FakeForms forms;
+        std::vector<mdlMenu::MenuSlot> slotList(40);
+        slotList[size_t(c.slot)] = c.command;
+        mdlMenu::SetSlots(slotList);
+        gDbName = "Vecchio.mdb";
+        gTipoDb = "Variabili";
+        gDescSelezione = "vecchia";
+        forms.show("frmListaMetadati");
+        forms.show("frm_Nascosta", true);
+        forms.opened.clear();
+
+        frame::mnu_submnu_Click(c.slot);
+
+        EXPECT_EQ(gDbName, c.dbName);
+        EXPECT_EQ(gTipoDb, c.tipoDb);
+        EXPECT_EQ(gDescSelezione, c.descSelezione);
+        EXPECT_EQ(forms.opened, c.opened);
+        // every window open before the command was closed first, while the old database was current
+        EXPECT_EQ(forms.closedWithDb, QStringList({"frmListaMetadati:Vecchio.mdb", "frm_Nascosta:Vecchio.mdb"}));
+        QStringList open;
+        for (QWidget *w : frame::OpenForms())
+            open << w->objectName();
+        EXPECT_EQ(open, c.opened);
+        EXPECT_TRUE(app.prompts.shown.empty());
+    }
+}
+
+TEST(MenuDispatch, ErrorOpeningTheWindowIsLogged)
+{
+    testenv::ProgramFolder app;
+    FakeForms forms;
+    mdlMenu::SetSlots({{}, {"GUASTA", "-", "-"}});
+    frame::mnu_submnu_Click(1);
+    const QStringList lines = frametest::logLines(app.files());
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_TRUE(lines[0].contains("Module:frmMainMDI Function: mnu_submnu_Click Error N.5 Description:finestra guasta"));
+}
+
+TEST(MenuBar, BuiltFromTheSampleTable)
+{
+    testenv::ProgramFolder app;
+    FakeForms forms;
+    QMenuBar bar;
+    ASSERT_TRUE(mdlMenu::BuildMainMenu(&bar));
+    QStringList titles;
+    for (QAction *a : bar.actions())
+        titles << a->text();
+    EXPECT_EQ(titles, QStringList({"File", "Banche dati", "Metadati", "?"}));
+    QMenu *banche = bar.actions().at(1)->menu();
+    ASSERT_TRUE(banche);
+    const auto items = banche->actions();
+    ASSERT_EQ(items.size(), 4);
+    EXPECT_TRUE(items[2]->isSeparator());
+    ASSERT_TRUE(items[3]->menu());
+    EXPECT_EQ(items[3]->text(), "Archivio storico");
+    QAction *storico = items[3]->menu()->actions().value(0);
+    ASSERT_TRUE(storico);
+    EXPECT_FALSE(storico->isEnabled());
+    EXPECT_EQ(gArrFormToOpen[2], "FORMDATITAB");
+    EXPECT_EQ(gArrDBName[3], "Indicatori.mdb");
+    EXPECT_EQ(gArrTipoDb[3], "Indicatori");
+
+    items[1]->trigger();   // "Indicatori di dotazione infrastrutturale"
+    EXPECT_EQ(gDbName, "Indicatori.mdb");
+    EXPECT_EQ(gTipoDb, "Indicatori");
+    EXPECT_EQ(gDescSelezione, "Indicatori");
+    EXPECT_EQ(forms.opened, QStringList({"FormdatiTab"}));
+    EXPECT_TRUE(app.prompts.shown.empty());
+}
+
+TEST(MenuBar, CheckedCommandStaysCheckedAndBadRowsAreLogged)
+{
+    testenv::ProgramFolder app;
+    FakeForms forms;
+    frametest::exec(app.databases(), "Metadati.mdb",
+                    "update DBMainMenu set isChecked = -1 where DescName = 'Consulta metadati';"
+                    "update DBMainMenu set DescName = null where DescName = 'Glossario';"
+                    "insert into DBMainMenu (IdMenu, IdMenuParent, DescName, FormToOpen, Orderb) values (0, 9, 'Orfano', 'X', 1)");
+    QMenuBar bar;
+    ASSERT_TRUE(mdlMenu::BuildMainMenu(&bar));
+    QMenu *meta = bar.actions().at(2)->menu();
+    ASSERT_TRUE(meta);
+    QAction *consulta = meta->actions().at(0);
+    EXPECT_TRUE(consulta->isChecked());
+    consulta->trigger();
+    EXPECT_TRUE(consulta->isChecked());
+    EXPECT_EQ(forms.opened, QStringList({"frmMetadati"}));
+    EXPECT_EQ(meta->actions().at(2)->text(), "");   // a Null caption reads as empty
+    const QStringList lines = frametest::logLines(app.files());
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_TRUE(lines[0].contains("Function: BuildMainMenu")) << lines[0].toStdString();
+    EXPECT_TRUE(lines[0].contains("Orfano"));
+}

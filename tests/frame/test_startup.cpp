@@ -1,0 +1,214 @@
+// The whole start-up of the main window against a temporary program folder,
+// and one instance per user across processes.
+#include "FrameTest.h"
+#include "frame/Config.h"
+#include "frame/Globals.h"
+#include "frame/MainWindow.h"
+#include "frame/Menu.h"
+#include "frame/SingleInstance.h"
+#include "platform/db/Links.h"
+#include "support/TestEnv.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QLockFile>
+#include <QMenuBar>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <functional>
+#include <gtest/gtest.h>
+#include <utime.h>
+
+namespace {
+
+QStringList menuTitles(QMainWindow &w)
+{
+    QStringList out;
+    for (QAction *a : w.menuBar()->actions())
+        out << a->text();
+    return out;
+}
+
+struct StartRun {
+    bool ok = false;
+    QString lastStep;
+    bool startPageShown = false;
+    QStringList menu;
+};
+
+StartRun start(testenv::ProgramFolder &app, const QString &lockPath)
+{
+    StartRun r;
+    frame::SetStartPageOpener([&r] { r.startPageShown = true; });
+    {
+        frmMainMDI w(app.path(), lockPath);
+        r.ok = w.MDIForm_Load();
+        r.lastStep = w.startup().lastStep();
+        r.menu = menuTitles(w);
+    }
+    frame::SetStartPageOpener({});
+    return r;
+}
+
+} // namespace
+
+TEST(Startup, SampleProgramFolder)
+{
+    testenv::ProgramFolder app(false);
+    QTemporaryDir lockDir;
+    const StartRun r = start(app, lockDir.path() + "/trambelo.lock");
+    EXPECT_TRUE(r.ok);
+    EXPECT_EQ(r.lastStep, "008");
+    EXPECT_TRUE(r.startPageShown);
+    EXPECT_EQ(r.menu, QStringList({"File", "Banche dati", "Metadati", "?"}));
+    EXPECT_EQ(gAppPath, app.path());
+    EXPECT_EQ(gFilesPath, app.files());
+    EXPECT_EQ(gExcelPath, app.path() + "Excel/");
+    EXPECT_EQ(gDbPath, app.databases());
+    EXPECT_EQ(gShapePath, app.path() + "Shape/");
+    EXPECT_EQ(gHelpFile, app.files() + "Help/index.html");
+    EXPECT_TRUE(gConnAdo.endsWith(";Dbq= "));
+    EXPECT_EQ(platform::db::Links::all().size(), 10u);
+    ASSERT_TRUE(gAreaConfig && gMetaConfig);
+    EXPECT_EQ(gAreaConfig->connection(), gConnAdo + gDbPath);
+    EXPECT_EQ(gAreaConfig->filesPath(), gFilesPath);
+    EXPECT_TRUE(gAreaConfig->loaded());
+    EXPECT_EQ(gMetaConfig->dbFolder(), gDbPath);
+    EXPECT_EQ(gMetaConfig->metadataFile(), "Metadati.mdb");
+    EXPECT_EQ(gArrFormToOpen[1], "FRMINFO");
+    EXPECT_TRUE(app.prompts.shown.empty());
+    EXPECT_FALSE(QFileInfo::exists(app.files() + "Error.log"));
+    EXPECT_FALSE(QFileInfo::exists(app.files() + "DBPath.rqm"));
+    EXPECT_FALSE(QFileInfo::exists(app.files() + "SHPath.rqm"));
+}
+
+TEST(Startup, Outcomes)
+{
+    struct Case {
+        const char *name;
+        std::function<void(testenv::ProgramFolder &)> setup;
+        QStringList folders;   // browser answers; "<alt>" = Altrove/
+        bool ok;
+        QString lastStep;
+        bool startPage;
+        QStringList messageStarts;
+        QStringList logFunctions;
+    };
+    auto moveDatabases = [](testenv::ProgramFolder &a) { QDir().rename(a.databases(), a.path() + "Altrove"); };
+    const Case cases[] = {
+        {"databases chosen in the browser", moveDatabases, {"<alt>"}, true, "008", true, {}, {}},
+        {"no databases: the program ends", moveDatabases, {""}, false, "003", false,
+         {"Impossibile trovare i Databases"}, {}},
+        {"missing holder database: the program ends",
+         [](testenv::ProgramFolder &a) { QFile::remove(a.databases() + "Indicatori.mdb"); }, {}, false, "004", false,
+         {"Sono mancanti alcuni Database!", "Errore : "}, {"RefreshLinkOnDB_2"}},
+        {"no shape files: start-up goes on without maps",
+         [](testenv::ProgramFolder &a) { QDir(a.path() + "Shape").removeRecursively(); }, {""}, true, "008", true,
+         {"Nessun File delle cartine trovato."}, {}},
+        {"bad menu rows are logged and the start page is still shown",
+         [](testenv::ProgramFolder &a) {
+             frametest::exec(a.databases(), "Metadati.mdb",
+                             "insert into DBMainMenu (IdMenu, IdMenuParent, DescName, Orderb) values (0, 42, 'Orfano', 1)");
+         },
+         {}, true, "008", true, {"Errore : "}, {"BuildMainMenu"}},
+        {"unreadable menu table is logged and the start page is still shown",
+         [](testenv::ProgramFolder &a) { frametest::exec(a.databases(), "Metadati.mdb", "drop table DBMainMenu"); },
+         {}, true, "008", true, {"Errore : "}, {"Form_Load"}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        testenv::ProgramFolder app(false);
+        c.setup(app);
+        for (QString f : c.folders)
+            app.prompts.folders.push_back(f.replace("<alt>", app.path() + "Altrove/"));
+        QTemporaryDir lockDir;
+        const StartRun r = start(app, lockDir.path() + "/trambelo.lock");
+        EXPECT_EQ(r.ok, c.ok);
+        EXPECT_EQ(r.lastStep, c.lastStep);
+        EXPECT_EQ(r.startPageShown, c.startPage);
+        const QStringList messages = app.prompts.messages();
+        ASSERT_EQ(messages.size(), c.messageStarts.size()) << messages.join(" | ").toStdString();
+        for (int i = 0; i < messages.size(); ++i) {
+            EXPECT_TRUE(messages[i].startsWith(c.messageStarts[i])) << messages[i].toStdString();
+        }
+        const QStringList lines = frametest::logLines(app.files());
+        ASSERT_EQ(lines.size(), c.logFunctions.size());
+        for (int i = 0; i < lines.size(); ++i) {
+            EXPECT_TRUE(lines[i].contains("Module:frmMainMDI Function: " + c.logFunctions[i] + " ")) << lines[i].toStdString();
+        }
+    }
+}
+
+namespace {
+
+// A copy of the program itself, running in its own program folder.
+struct RunningProgram {
+    testenv::ProgramFolder folder{false};
+    QTemporaryDir runtime;
+    QProcess process;
+    QString lockPath() const { return runtime.path() + "/trambelo.lock"; }
+
+    bool start()
+    {
+        const QString exe = folder.path() + "trambelo";
+        if (!QFile::copy(testenv::builtAppDir() + "/trambelo", exe))
+            return false;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_RUNTIME_DIR", runtime.path());
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        process.setProcessEnvironment(env);
+        process.start(exe, {});
+        if (!process.waitForStarted(5000))
+            return false;
+        QElapsedTimer t;
+        t.start();
+        while (!QFileInfo::exists(lockPath()) && t.elapsed() < 10000)
+            QThread::msleep(20);
+        return QFileInfo::exists(lockPath()) && process.state() == QProcess::Running;
+    }
+    ~RunningProgram()
+    {
+        if (process.state() != QProcess::NotRunning) {
+            process.kill();
+            process.waitForFinished(5000);
+        }
+    }
+};
+
+} // namespace
+
+TEST(SingleInstance, SecondProcessIsRefusedBeforeTouchingAnything)
+{
+    RunningProgram first;
+    ASSERT_TRUE(QFileInfo::exists(testenv::builtAppDir() + "/trambelo")) << "build the program first";
+    ASSERT_TRUE(first.start());
+    // Also when the first instance's lock is older than any staleness limit.
+    const qint64 old = QDateTime::currentSecsSinceEpoch() - 3600;
+    struct utimbuf times{old, old};
+    ASSERT_EQ(utime(first.lockPath().toLocal8Bit().constData(), &times), 0);
+
+    testenv::ProgramFolder second(false);
+    QDir(second.databases()).removeRecursively();   // would need the browser if start-up went on
+    {
+        frmMainMDI w(second.path(), first.lockPath());
+        EXPECT_FALSE(w.MDIForm_Load());
+        EXPECT_NE(w.exitCode(), 0);
+        EXPECT_EQ(w.startup().lastStep(), "002");
+    }
+    ASSERT_EQ(second.prompts.shown.size(), 1u);
+    EXPECT_EQ(second.prompts.shown[0].text, QString::fromUtf8("Programma già aperto! La nuova istanza sarà chiusa."));
+    EXPECT_EQ(second.prompts.shown[0].style, platform::mb::Critical);
+    EXPECT_EQ(second.prompts.shown[0].title, "Trambelo");
+    EXPECT_EQ(QDir(second.files()).entryList(QDir::Files | QDir::Hidden), QDir(testenv::builtAppDir() + "/Files").entryList(QDir::Files | QDir::Hidden));
+    EXPECT_FALSE(QFileInfo::exists(second.files() + "DBPath.rqm"));
+    EXPECT_FALSE(QFileInfo::exists(second.files() + "Error.log"));
+
+    // Once the first instance has gone (even without removing its lock), a new one starts.
+    first.process.kill();
+    first.process.waitForFinished(5000);
+    ASSERT_TRUE(QFileInfo::exists(first.lockPath()));
+    frame::SingleInstance next(first.lockPath());
+    EXPECT_TRUE(next.acquire());
+}

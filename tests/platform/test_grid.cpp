@@ -1,0 +1,268 @@
+// The text grid: generic sort order in both locales, stability, row moves,
+// current cell rules, row bands and cell colours, and the view binding.
+#include "platform/grid/GridView.h"
+#include "platform/grid/TextGrid.h"
+
+#include "platform/Error.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QLocale>
+#include <QMouseEvent>
+#include <gtest/gtest.h>
+
+using platform::grid::GridView;
+using platform::grid::TextGrid;
+
+namespace {
+
+struct LocaleScope {
+    QLocale saved;
+    explicit LocaleScope(const QLocale &l) { QLocale::setDefault(l); }
+    ~LocaleScope() { QLocale::setDefault(saved); }
+};
+
+const QLocale Italian(QLocale::Italian, QLocale::Italy);
+const QLocale English(QLocale::English, QLocale::UnitedStates);
+
+// A grid with a header row and one column per list; rows are filled from the lists.
+void fill(TextGrid &g, const std::vector<QStringList> &columns)
+{
+    g.setCols(int(columns.size()));
+    g.setRows(int(columns.at(0).size()) + 1);
+    for (int c = 0; c < int(columns.size()); ++c) {
+        g.setTextMatrix(0, c, QStringLiteral("H%1").arg(c));
+        for (int r = 0; r < columns[c].size(); ++r)
+            g.setTextMatrix(r + 1, c, columns[c][r]);
+    }
+}
+
+// Sends a mouse press and release on the view's viewport at `pos`.
+void click(GridView &v, const QPoint &pos, Qt::MouseButton button = Qt::LeftButton,
+           Qt::KeyboardModifiers mods = Qt::NoModifier, bool release = true)
+{
+    const QPointF local(pos), global(v.viewport()->mapToGlobal(pos));
+    QMouseEvent press(QEvent::MouseButtonPress, local, global, button, button, mods);
+    QApplication::sendEvent(v.viewport(), &press);
+    if (!release)
+        return;
+    QMouseEvent up(QEvent::MouseButtonRelease, local, global, button, Qt::NoButton, mods);
+    QApplication::sendEvent(v.viewport(), &up);
+}
+
+QStringList column(const TextGrid &g, int c)
+{
+    QStringList out;
+    for (int r = 1; r < g.Rows(); ++r)
+        out << g.TextMatrix(r, c);
+    return out;
+}
+
+} // namespace
+
+TEST(TextGridSort, GenericOrderInBothLocales)
+{
+    struct Case {
+        QLocale locale;
+        QStringList cells;
+        int code;
+        QStringList expected;
+    };
+    const std::vector<Case> cases = {
+        // numbers as numbers in the locale; empties first; text after numbers, ignoring case
+        {Italian, {"10,00", "9,00", "", "abc", "Abd", "001", "-2,50", "0,125"}, 1,
+         {"", "-2,50", "0,125", "001", "9,00", "10,00", "abc", "Abd"}},
+        {Italian, {"10,00", "9,00", "", "abc", "Abd", "001", "-2,50"}, 2,
+         {"Abd", "abc", "10,00", "9,00", "001", "-2,50", ""}},
+        // the point is not a decimal separator under Italian settings: "1.5" is text
+        {Italian, {"2", "1.5", "1,5"}, 1, {"1,5", "2", "1.5"}},
+        {English, {"10.00", "9.00", "", "Roma", "roma", "1,5"}, 1, {"", "9.00", "10.00", "1,5", "Roma", "roma"}},
+        // grouped thousands are numbers
+        {Italian, {"1.234,5", "999", "12"}, 1, {"12", "999", "1.234,5"}},
+        // blanks around a number do not change it; a blank cell counts as empty
+        {Italian, {" 7 ", "  ", "3"}, 1, {"  ", "3", " 7 "}},
+    };
+    for (const Case &k : cases) {
+        LocaleScope scope(k.locale);
+        TextGrid g;
+        fill(g, {k.cells});
+        g.setCol(0);
+        g.setSort(k.code);
+        EXPECT_EQ(column(g, 0), k.expected) << k.locale.name().toStdString() << " code " << k.code;
+        EXPECT_EQ(g.TextMatrix(0, 0), "H0"); // the header never moves
+    }
+}
+
+TEST(TextGridSort, StableOnEqualKeysAndKeysFromColToColSel)
+{
+    TextGrid g;
+    fill(g, {{"b", "a", "B", "a", "A"}, {"1", "2", "3", "4", "5"}, {"z", "y", "x", "w", "v"}});
+    g.setCol(0);
+    g.setSort(1);
+    EXPECT_EQ(column(g, 1), QStringList({"2", "4", "5", "1", "3"}));
+    g.setSort(2);
+    EXPECT_EQ(column(g, 1), QStringList({"1", "3", "2", "4", "5"}));
+
+    // two key columns, the selection made from the right
+    fill(g, {{"b", "a", "b", "a"}, {"2", "2", "1", "1"}, {"p", "q", "r", "s"}});
+    g.setCol(1);
+    g.setColSel(0);
+    g.setSort(1);
+    EXPECT_EQ(column(g, 2), QStringList({"s", "q", "r", "p"}));
+    EXPECT_EQ(g.Col(), 1); // the current cell stays
+    EXPECT_EQ(g.ColSel(), 0);
+}
+
+TEST(TextGridSort, BandsFollowRowNumbersAndOwnColoursFollowRows)
+{
+    TextGrid g;
+    fill(g, {{"3", "1", "2"}, {"c", "a", "b"}});
+    const QColor even(Qt::lightGray), odd(Qt::white), red(Qt::red);
+    g.setRowBands(even, odd);
+    g.setRow(1);
+    g.setCol(1);
+    g.setCellBackColor(red); // the cell "c"
+    g.setCol(0);
+    g.setSort(1);
+    EXPECT_EQ(column(g, 1), QStringList({"a", "b", "c"}));
+    for (int r = 1; r < g.Rows(); ++r)
+        EXPECT_EQ(g.cellBackColor(r, 0), r % 2 == 0 ? even : odd) << r;
+    EXPECT_EQ(g.cellBackColor(3, 1), red);
+    EXPECT_EQ(g.cellBackColor(1, 1), odd);
+    EXPECT_EQ(g.cellBackColor(0, 0), QColor(Qt::white)); // the header row is no band
+
+    g.Clear();
+    EXPECT_EQ(g.cellBackColor(3, 1), odd);
+    EXPECT_EQ(g.Rows(), 4);
+    EXPECT_EQ(g.TextMatrix(3, 1), "");
+}
+
+TEST(TextGridRows, RowPositionMovesOneRowAndShiftsTheOthers)
+{
+    struct Case {
+        int row, position;
+        QStringList expected;
+    };
+    const std::vector<Case> cases = {
+        {4, 1, {"d", "a", "b", "c", "e"}},
+        {1, 4, {"b", "c", "d", "a", "e"}},
+        {3, 3, {"a", "b", "c", "d", "e"}},
+        {5, 2, {"a", "e", "b", "c", "d"}},
+    };
+    for (const Case &k : cases) {
+        TextGrid g;
+        fill(g, {{"a", "b", "c", "d", "e"}});
+        g.setRowPosition(k.row, k.position);
+        EXPECT_EQ(column(g, 0), k.expected) << k.row << "->" << k.position;
+    }
+    TextGrid g;
+    fill(g, {{"a", "b", "c"}});
+    g.setRowOrder({3, 1, 2});
+    EXPECT_EQ(column(g, 0), QStringList({"c", "a", "b"}));
+    EXPECT_THROW(g.setRowOrder({1, 1, 2}), platform::RuntimeError);
+    EXPECT_THROW(g.setRowPosition(4, 1), platform::RuntimeError);
+}
+
+TEST(TextGridCells, CurrentCellSizeAndBounds)
+{
+    TextGrid g;
+    EXPECT_EQ(g.Rows(), 2);
+    EXPECT_EQ(g.Cols(), 2);
+    fill(g, {{"a", "b", "c"}, {"1", "2", "3"}, {"x", "y", "z"}});
+    g.setRow(2);
+    g.setCol(1);
+    g.setRowSel(3);
+    g.setColSel(2);
+    int enter = 0;
+    QObject::connect(&g, &TextGrid::EnterCell, [&] { ++enter; });
+    g.setCol(0); // setting Col (or Row) collapses the selection on that axis
+    EXPECT_EQ(g.ColSel(), 0);
+    EXPECT_EQ(g.RowSel(), 3);
+    g.setRow(1);
+    EXPECT_EQ(g.RowSel(), 1);
+    EXPECT_EQ(enter, 2);
+    g.setColSel(2);
+    EXPECT_EQ(enter, 2); // only the current cell fires
+    EXPECT_EQ(g.Text(), "a");
+
+    g.setCols(5); // growing keeps the texts, new cells are empty
+    EXPECT_EQ(g.TextMatrix(3, 2), "z");
+    EXPECT_EQ(g.TextMatrix(3, 4), "");
+    g.setRows(2); // shrinking moves the selection inside
+    g.setCols(1);
+    EXPECT_EQ(g.RowSel(), 1);
+    EXPECT_EQ(g.ColSel(), 0);
+    EXPECT_THROW(g.TextMatrix(2, 0), platform::RuntimeError);
+    EXPECT_THROW(g.setCol(1), platform::RuntimeError);
+    EXPECT_THROW(g.setSort(3), platform::RuntimeError);
+}
+
+TEST(TextGridView, HeaderRowWidthsAndSelectionBothWays)
+{
+    TextGrid g;
+    fill(g, {{"1", "2", "3"}, {"a", "b", "c"}, {"x", "y", "z"}});
+    GridView v;
+    v.resize(400, 300);
+    v.setGrid(&g);
+    v.show();
+    QApplication::processEvents();
+
+    EXPECT_EQ(g.rowCount(), 3); // row 0 is the header
+    EXPECT_EQ(g.headerData(1, Qt::Horizontal).toString(), "H1");
+    EXPECT_EQ(g.data(g.index(0, 1)).toString(), "a");
+
+    g.setColWidth(0, 0);
+    EXPECT_TRUE(v.isColumnHidden(0));
+    g.setColWidth(1, 1500);
+    EXPECT_EQ(v.columnWidth(1), v.twipsToPixels(1500));
+    g.setColAlignment(2, platform::grid::align::CenterCenter);
+    EXPECT_EQ(g.data(g.index(0, 2), Qt::TextAlignmentRole).value<Qt::Alignment>(), Qt::AlignCenter);
+    // general alignment: numbers right, texts left
+    EXPECT_TRUE(g.data(g.index(0, 0), Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignRight);
+    EXPECT_TRUE(g.data(g.index(0, 1), Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignLeft);
+
+    // code -> view
+    g.setRow(1);
+    g.setCol(1);
+    g.setRowSel(3);
+    EXPECT_EQ(v.selectionModel()->selectedIndexes().size(), 3);
+    EXPECT_EQ(v.currentIndex(), g.index(2, 1));
+
+    // user -> grid: a click on the cell "c"; Click and EnterCell fire
+    int clicks = 0, enter = 0;
+    QObject::connect(&v, &GridView::Click, [&] { ++clicks; });
+    QObject::connect(&g, &TextGrid::EnterCell, [&] { ++enter; });
+    click(v, v.visualRect(g.index(2, 1)).center());
+    EXPECT_EQ(g.Row(), 3);
+    EXPECT_EQ(g.Col(), 1);
+    EXPECT_EQ(g.RowSel(), 3);
+    EXPECT_EQ(g.ColSel(), 1);
+    EXPECT_EQ(clicks, 1);
+    EXPECT_GE(enter, 1);
+
+    // Shift-click extends from the current cell
+    click(v, v.visualRect(g.index(0, 2)).center(), Qt::LeftButton, Qt::ShiftModifier);
+    EXPECT_EQ(g.Row(), 3);
+    EXPECT_EQ(g.Col(), 1);
+    EXPECT_EQ(g.RowSel(), 1);
+    EXPECT_EQ(g.ColSel(), 2);
+
+    // a right press reports the button and leaves the current cell
+    std::vector<int> downs;
+    QObject::connect(&v, &GridView::MouseDown, [&](int button, int, const QPoint &) { downs.push_back(button); });
+    click(v, v.visualRect(g.index(0, 0)).center(), Qt::RightButton, Qt::NoModifier, false);
+    EXPECT_EQ(downs, std::vector<int>({2}));
+    EXPECT_EQ(g.ColSel(), 2);
+
+    // the view's rows follow a sort, and the header a change of row 0
+    g.setCol(0);
+    g.setSort(2);
+    EXPECT_EQ(g.data(g.index(0, 1)).toString(), "c");
+    g.setTextMatrix(0, 1, "Nome");
+    EXPECT_EQ(v.model()->headerData(1, Qt::Horizontal).toString(), "Nome");
+
+    // a grid without a fixed row shows row 0 as data
+    g.setFixedRows(0);
+    EXPECT_EQ(g.rowCount(), 4);
+    EXPECT_FALSE(v.horizontalHeader()->isVisible());
+}

@@ -1,0 +1,137 @@
+// The classification tree: against the sample databases and against small
+// databases made for one case.
+#include "selection/FillSons.h"
+#include "frame/Globals.h"
+#include "frame/Utility.h"
+#include "platform/db/Database.h"
+#include "support/TestEnv.h"
+
+#include <QDir>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+#include <gtest/gtest.h>
+
+using Utility_RQM::NodeKey;
+
+namespace {
+
+// "key:text" of every node, depth-first, children indented by one blank per level.
+QStringList dump(QTreeWidget &tree)
+{
+    QStringList out;
+    for (QTreeWidgetItemIterator it(&tree); *it; ++it) {
+        int depth = 0;
+        for (auto *p = (*it)->parent(); p; p = p->parent())
+            ++depth;
+        out << QString(depth, u' ') + NodeKey(*it) + ":" + (*it)->text(0);
+    }
+    return out;
+}
+
+// A statistical database holding only the classification tables.
+platform::db::Database fixture(const QString &folder, const QStringList &indVarAnno,
+                               const QStringList &metadati)
+{
+    QDir().mkpath(folder);
+    auto db = platform::db::Database::create(folder, "Fixture.mdb");
+    db.execute("CREATE TABLE Settore (idSettore TEXT, [Descrizione Settore] TEXT)");
+    db.execute("CREATE TABLE Argomento ([Codice argomento] TEXT, [Desc argomento] TEXT, idSettore TEXT)");
+    db.execute("CREATE TABLE IndVarAnno (Variabile TEXT, Anno INTEGER, TipoVar TEXT, Settore TEXT, Argomento TEXT, "
+               "Tabella TEXT)");
+    db.execute("CREATE TABLE MetadatiVariabili (IdVariabile TEXT, DescVariabile TEXT)");
+    db.execute("INSERT INTO Settore VALUES ('A', 'Contesto'), ('B', 'Trasporti')");
+    db.execute("INSERT INTO Argomento VALUES ('A01', 'Popolazione', 'A'), ('B01', 'Rete stradale', 'B'), "
+               "('B02', 'Ferrovie', 'B')");
+    for (const QString &row : indVarAnno)
+        db.execute("INSERT INTO IndVarAnno VALUES (" + row + ")");
+    for (const QString &row : metadati)
+        db.execute("INSERT INTO MetadatiVariabili VALUES (" + row + ")");
+    return db;
+}
+
+} // namespace
+
+TEST(FillSons, SampleVariablesFileEveryItemOnceUnderItsTopic)
+{
+    testenv::ProgramFolder pf;
+    gTipoDb = "Variabili";
+    auto conn = Utility::GetDbConnection("Variabili.mdb");
+    ASSERT_TRUE(conn.has_value());
+    QTreeWidget tree;
+    Utility_RQM::fillsons(*conn, &tree);
+    EXPECT_TRUE(pf.prompts.messages().isEmpty()) << pf.prompts.messages().join("\n").toStdString();
+    ASSERT_EQ(tree.topLevelItemCount(), 5);
+    QStringList items;
+    for (QTreeWidgetItemIterator it(&tree); *it; ++it)
+        if ((*it)->parent() && (*it)->parent()->parent()) {
+            const QString id = NodeKey(*it);
+            EXPECT_EQ(id.left(3), NodeKey((*it)->parent()));
+            EXPECT_EQ(id.left(1), NodeKey((*it)->parent()->parent()));
+            items << id;
+        }
+    QStringList sorted = items;
+    sorted.sort();
+    sorted.removeDuplicates();
+    EXPECT_EQ(items, sorted);   // in Id order, each once
+    EXPECT_EQ(Utility_RQM::FindNode(&tree, "A0101")->text(0), "Popolazione residente al 31 dicembre");
+    EXPECT_EQ(Utility_RQM::FindNode(&tree, "A01")->text(0), "POPOLAZIONE E TERRITORIO");
+}
+
+TEST(FillSons, CasesOnSmallDatabases)
+{
+    struct Case {
+        const char *name;
+        QStringList indVarAnno, metadati;
+        QStringList tree;
+        bool reported;
+    };
+    const Case cases[] = {
+        {"several years give one item; items in Id order under their topics",
+         {"'A0102', 2004, 'V', 'A', 'A01', 'T'", "'A0101', 2004, 'V', 'A', 'A01', 'T'",
+          "'A0101', 2005, 'V', 'A', 'A01', 'T'", "'B0101', 2004, 'V', 'B', 'B01', 'T'"},
+         {"'A0101', 'Popolazione'", "'A0102', 'Superficie'", "'B0101', 'Autostrade'"},
+         {"A:Contesto", " A01:POPOLAZIONE", "  A0101:Popolazione", "  A0102:Superficie", "B:Trasporti",
+          " B01:RETE STRADALE", "  B0101:Autostrade"},
+         false},
+        {"no rows of the kind: an empty tree and no message",
+         {"'A0101', 2004, 'I', 'A', 'A01', 'T'"}, {"'A0101', 'Popolazione'"}, {}, false},
+        {"the same item under two topics: reported once, the rest still built",
+         {"'B0101', 2004, 'V', 'B', 'B01', 'T'", "'B0101', 2005, 'V', 'B', 'B02', 'T'",
+          "'B0201', 2004, 'V', 'B', 'B02', 'T'"},
+         {"'B0101', 'Autostrade'", "'B0201', 'Ferrovie'"},
+         {"B:Trasporti", " B01:RETE STRADALE", "  B0101:Autostrade", " B02:FERROVIE", "  B0201:Ferrovie"},
+         true},
+    };
+    int n = 0;
+    for (const Case &c : cases) {
+        testenv::ProgramFolder pf;
+        gTipoDb = "Variabili";
+        auto db = fixture(pf.path() + QString("fx%1/").arg(n++), c.indVarAnno, c.metadati);
+        QTreeWidget tree;
+        Utility_RQM::fillsons(db, &tree);
+        EXPECT_EQ(dump(tree), c.tree) << c.name;
+        EXPECT_EQ(pf.prompts.messages().size(), c.reported ? 1 : 0) << c.name;
+        if (c.reported) {
+            QFile log(pf.files() + "Error.log");
+            ASSERT_TRUE(log.open(QIODevice::ReadOnly)) << c.name;
+            const QString text = QString::fromUtf8(log.readAll());
+            EXPECT_TRUE(text.contains("Module:Utility Function: fillsons")) << text.toStdString();
+            EXPECT_TRUE(text.contains("B0101")) << text.toStdString();
+        }
+    }
+}
+
+TEST(FillSons, TopicCodeRepeatedInAnotherSectorIsNotFiledUnderTheFirst)
+{
+    testenv::ProgramFolder pf;
+    gTipoDb = "Variabili";
+    auto db = fixture(pf.path() + "fx/", {"'A0101', 2004, 'V', 'A', 'A01', 'T'", "'B0101', 2004, 'V', 'B', 'A01', 'T'"},
+                      {"'A0101', 'Popolazione'", "'B0101', 'Autostrade'"});
+    db.execute("INSERT INTO Argomento VALUES ('A01', 'Popolazione', 'B')");
+    QTreeWidget tree;
+    Utility_RQM::fillsons(db, &tree);
+    // The second A01 (under B) cannot take the key again: it and its items are
+    // left out and reported instead of landing under sector A.
+    EXPECT_EQ(dump(tree), QStringList({"A:Contesto", " A01:POPOLAZIONE", "  A0101:Popolazione", "B:Trasporti"}));
+    EXPECT_EQ(pf.prompts.messages().size(), 1);
+}

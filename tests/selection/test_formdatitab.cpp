@@ -1,0 +1,359 @@
+// The selection window driven through its controls on the sample databases.
+#include "selection/FormdatiTab.h"
+#include "selection/FillSons.h"
+#include "frame/Forms.h"
+#include "frame/Globals.h"
+#include "platform/db/Database.h"
+#include "support/TestEnv.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+#include <gtest/gtest.h>
+
+using Utility_RQM::FindNode;
+using Utility_RQM::NodeImage;
+
+namespace {
+
+class SelectionWindow : public ::testing::Test {
+protected:
+    testenv::ProgramFolder pf;
+    FormdatiTab *w = nullptr;
+    int dataWindowOpened = 0;
+    QString sqlAtOpen;
+
+    void open(const QString &kind, const QString &desc = {})
+    {
+        gDbName = kind + ".mdb";
+        gTipoDb = kind;
+        gDescSelezione = desc.isEmpty() ? kind : desc;
+        frame::RegisterForm("FRM_DISPDATA", [this] {
+            ++dataWindowOpened;
+            sqlAtOpen = gSqlDati;
+        });
+        w = new FormdatiTab;
+        w->Form_Load();
+    }
+    void TearDown() override
+    {
+        if (w) {
+            w->close();
+            delete w;
+        }
+        frame::ClearRegisteredForms();
+    }
+
+    template <class T>
+    T *ctl(const char *name) const
+    {
+        T *c = w->findChild<T *>(QString::fromLatin1(name));
+        EXPECT_NE(c, nullptr) << name;
+        return c;
+    }
+    QTreeWidget *tree() const { return ctl<QTreeWidget>("objtree"); }
+    QListWidget *list() const { return ctl<QListWidget>("lst_allVar"); }
+    QListWidget *terr() const { return ctl<QListWidget>("lstDescTerr"); }
+    QPushButton *button(const char *name) const { return ctl<QPushButton>(name); }
+    QCheckBox *box(int i) const { return ctl<QCheckBox>(QString("Check1_%1").arg(i).toLatin1().constData()); }
+    QRadioButton *option(int i) const
+    {
+        return ctl<QRadioButton>(QString("optVisualizza_%1").arg(i).toLatin1().constData());
+    }
+    QString count() const { return ctl<QLineEdit>("txtCount")->text(); }
+
+    void click(const QString &key)
+    {
+        QTreeWidgetItem *n = FindNode(tree(), key);
+        ASSERT_NE(n, nullptr) << key.toStdString();
+        tree()->setCurrentItem(n);
+        emit tree()->itemClicked(n, 0);
+    }
+    // Clicks an item, then one of its years.
+    void pick(const QString &item, int year)
+    {
+        if (!FindNode(tree(), item + "-" + QString::number(year)))
+            click(item);
+        click(item + "-" + QString::number(year));
+    }
+    QStringList lines() const
+    {
+        QStringList out;
+        for (int i = 0; i < list()->count(); ++i)
+            out << list()->item(i)->text();
+        return out;
+    }
+    QStringList selectedTerritories() const
+    {
+        QStringList out;
+        for (int i = 0; i < terr()->count(); ++i)
+            if (terr()->item(i)->isSelected())
+                out << terr()->item(i)->text();
+        return out;
+    }
+    void selectTerritory(const QString &name)
+    {
+        const auto found = terr()->findItems(name, Qt::MatchExactly);
+        ASSERT_EQ(found.size(), 1) << name.toStdString();
+        found.front()->setSelected(true);
+    }
+};
+
+} // namespace
+
+TEST_F(SelectionWindow, LoadShowsTheKindAndAllTerritories)
+{
+    open("Variabili", "VARIABILI");
+    EXPECT_EQ(ctl<QLabel>("Label8")->text(), " Selezione variabili e territorio ");
+    EXPECT_EQ(ctl<QTabWidget>("SSTab1")->tabText(1), "Variabili");
+    EXPECT_EQ(ctl<QLabel>("lblSelezionati")->text(), "Variabili selezionate");
+    EXPECT_FALSE(ctl<QLabel>("Label5")->isHidden());
+    EXPECT_EQ(tree()->topLevelItemCount(), 5);
+    for (const char *b : {"serie", "cmdmetadati", "cmdDatiPiu", "conferma"})
+        EXPECT_FALSE(button(b)->isEnabled()) << b;
+    EXPECT_TRUE(option(2)->isChecked());
+    EXPECT_EQ(terr()->count(), int(w->arrTerr().size()));
+    EXPECT_GT(terr()->count(), 130);
+    EXPECT_EQ(gLivelloTerritorio, 3);
+    EXPECT_TRUE(pf.prompts.messages().isEmpty()) << pf.prompts.messages().join("\n").toStdString();
+}
+
+TEST_F(SelectionWindow, YearsLoadOnceRedOnlyForVariableNotes)
+{
+    for (const QString kind : {"Variabili", "Indicatori"}) {
+        open(kind);
+        const bool var = kind == "Variabili";
+        const QString item = var ? "A0101" : "A01001";
+        click(item);
+        click(item);   // a second click adds nothing
+        QTreeWidgetItem *n = FindNode(tree(), item);
+        ASSERT_EQ(n->childCount(), 13);
+        EXPECT_TRUE(n->isExpanded());
+        EXPECT_EQ(n->child(0)->text(0), "1996");
+        EXPECT_EQ(NodeImage(FindNode(tree(), item + "-2001")), var ? "closeR" : "close");   // A0101 has a 2001 note
+        EXPECT_EQ(NodeImage(FindNode(tree(), item + "-2002")), "close");
+        EXPECT_EQ(ctl<QLabel>("Label5")->isHidden(), !var);
+        click("B");   // the accordion closes the other areas
+        EXPECT_FALSE(FindNode(tree(), "A")->isExpanded());
+        delete w;
+        w = nullptr;
+    }
+}
+
+TEST_F(SelectionWindow, NoteMenuOnTheSelectedRedYear)
+{
+    open("Variabili");
+    pick("A0101", 2001);
+    QString offered;
+    QTimer::singleShot(0, [&] {
+        if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
+            offered = menu->actions().value(0)->text();
+            menu->actions().value(0)->trigger();
+            menu->close();
+        }
+    });
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::RightButton, Qt::RightButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(tree()->viewport(), &press);
+    EXPECT_EQ(offered, "Note");
+    ASSERT_EQ(pf.prompts.shown.size(), 1u);
+    EXPECT_TRUE(pf.prompts.shown[0].text.startsWith("Dato allineato"));
+    EXPECT_EQ(pf.prompts.shown[0].title, "Note Anno");
+    EXPECT_EQ(pf.prompts.shown[0].style, 0);
+    click("A0101-2002");   // no note
+    EXPECT_FALSE(w->objtree_MouseDown(Qt::RightButton));
+    click("A0101-2001");
+    EXPECT_FALSE(w->objtree_MouseDown(Qt::LeftButton));
+}
+
+TEST_F(SelectionWindow, SelectionListCounterButtonsAndReset)
+{
+    open("Variabili");
+    pick("A0101", 2005);
+    pick("A0101", 2005);
+    EXPECT_EQ(lines(), QStringList({"A0101-2005 - Popolazione residente al 31 dicembre"}));
+    EXPECT_EQ(count(), "1");
+    EXPECT_TRUE(button("serie")->isEnabled());
+    EXPECT_TRUE(button("cmdmetadati")->isEnabled());
+    // The metadata sheet of the selected line.
+    int sheets = 0;
+    frame::RegisterForm("FRMSCHEDAVARIABILI", [&] { ++sheets; });
+    button("cmdmetadati")->click();
+    EXPECT_EQ(sheets, 1);
+    EXPECT_TRUE(gSqlScheda.endsWith("Where IdVariabile ='A0101';")) << gSqlScheda.toStdString();
+    // A double-click on the only line removes it.
+    emit list()->itemDoubleClicked(list()->item(0));
+    EXPECT_EQ(list()->count(), 0);
+    EXPECT_EQ(count(), "0");
+    EXPECT_FALSE(button("serie")->isEnabled());
+    // Reset keeps the loaded years and the territories.
+    pick("A0102", 2004);
+    selectTerritory("Torino");
+    gSqlDati = "x";
+    button("CmdNewric")->click();
+    EXPECT_EQ(list()->count(), 0);
+    EXPECT_EQ(count(), "0");
+    EXPECT_FALSE(button("serie")->isEnabled());
+    EXPECT_FALSE(button("cmdmetadati")->isEnabled());
+    EXPECT_TRUE(gSqlDati.isEmpty());
+    for (QTreeWidgetItemIterator it(tree()); *it; ++it)
+        EXPECT_FALSE((*it)->isExpanded());
+    EXPECT_NE(FindNode(tree(), "A0102-2004"), nullptr);
+    EXPECT_EQ(selectedTerritories(), QStringList({"Torino"}));
+}
+
+TEST_F(SelectionWindow, AnItemNamedByANumberIsStillAnItem)
+{
+    platform::db::Database::open(pf.databases(), "Metadati.mdb")
+        .execute("UPDATE MetadatiVariabili SET DescVariabile = '2005' WHERE IdVariabile = 'A0102'");
+    open("Variabili");
+    pick("A0102", 2004);
+    EXPECT_EQ(lines(), QStringList({"A0102-2004 - 2005"}));
+}
+
+TEST_F(SelectionWindow, TheListHoldsAtMost251Items)
+{
+    open("Indicatori");
+    int added = 0;
+    for (QTreeWidgetItemIterator it(tree()); *it && added < 252; ++it) {
+        if (!(*it)->parent() || !(*it)->parent()->parent() || (*it)->parent()->parent()->parent())
+            continue;   // items only
+        const QString key = Utility_RQM::NodeKey(*it);
+        click(key);
+        for (int y = 0; y < (*it)->childCount() && added < 252; ++y, ++added)
+            click(Utility_RQM::NodeKey((*it)->child(y)));
+    }
+    ASSERT_EQ(added, 252);
+    EXPECT_EQ(list()->count(), 251);
+    EXPECT_EQ(count(), "251");
+    EXPECT_EQ(pf.prompts.messages(), QStringList({"Raggiunto il limite massimo di Indicatori selezionabili."}));
+    EXPECT_EQ(pf.prompts.shown.back().style, 48);
+}
+
+TEST_F(SelectionWindow, LevelsLoadTheirTerritoriesAndEnableTheirBoxes)
+{
+    open("Variabili");
+    gNomeLivelloMappa = "prima";
+    struct Case {
+        int option, enabledBox;   // 0 = all boxes
+        const char *mapName, *type;
+        int level;
+    };
+    const Case cases[] = {{0, 2, "regione", "2", 2}, {1, 1, "provincia", "1", 1}, {2, 0, "provincia", "", 3}};
+    for (const Case &c : cases) {
+        box(c.enabledBox ? c.enabledBox : 5)->setChecked(true);
+        option(c.option)->setChecked(true);
+        for (int i = 1; i <= 5; ++i) {
+            EXPECT_FALSE(box(i)->isChecked()) << c.option;
+            EXPECT_EQ(box(i)->isEnabled(), c.enabledBox == 0 || c.enabledBox == i) << c.option << " box " << i;
+        }
+        EXPECT_TRUE(selectedTerritories().isEmpty());
+        EXPECT_EQ(gNomeLivelloMappa, c.mapName);
+        EXPECT_EQ(gLivelloTerritorio, c.level);
+        for (const auto &t : w->arrTerr())
+            EXPECT_TRUE(QString(c.type).isEmpty() || t.CodTipoTerr == c.type) << c.option;
+    }
+}
+
+TEST_F(SelectionWindow, GroupBoxesSelectAndClearTheirTerritories)
+{
+    open("Variabili");
+    auto typesSelected = [&] {
+        QSet<QString> types;
+        for (int i = 0; i < terr()->count(); ++i)
+            if (terr()->item(i)->isSelected())
+                types.insert(w->arrTerr()[size_t(i)].CodTipoTerr);
+        return types;
+    };
+    selectTerritory("Torino");
+    box(3)->setChecked(true);
+    EXPECT_EQ(typesSelected(), QSet<QString>({"1", "3", "4"}));
+    box(3)->setChecked(false);
+    EXPECT_EQ(selectedTerritories(), QStringList({"Torino"}));
+    box(5)->setChecked(true);
+    EXPECT_EQ(selectedTerritories().size(), terr()->count());
+    for (int i = 1; i <= 4; ++i)
+        EXPECT_TRUE(box(i)->isChecked());
+    box(5)->setChecked(false);
+    EXPECT_TRUE(selectedTerritories().isEmpty());
+    for (int i = 1; i <= 4; ++i)
+        EXPECT_FALSE(box(i)->isChecked());
+}
+
+TEST_F(SelectionWindow, VisualizzaDatiBuildsTheQueryAndOpensTheTable)
+{
+    open("Variabili");
+    pick("B0101", 2005);
+    pick("A0101", 2005);
+    pick("A0102", 2005);
+    pick("A0101", 2004);
+    gSqlDati = "precedente";
+    button("serie")->click();   // no territory
+    EXPECT_EQ(pf.prompts.messages(), QStringList({"Selezionare un territorio!"}));
+    EXPECT_EQ(pf.prompts.shown.back().style, 48);
+    EXPECT_EQ(gSqlDati, "precedente");
+    EXPECT_EQ(dataWindowOpened, 0);
+
+    pf.prompts.clear();
+    selectTerritory("L'Aquila");
+    selectTerritory("Reggio nell'Emilia");
+    button("serie")->click();
+    EXPECT_TRUE(pf.prompts.messages().isEmpty()) << pf.prompts.messages().join("\n").toStdString();
+    EXPECT_EQ(dataWindowOpened, 1);
+    EXPECT_EQ(sqlAtOpen.toStdString(),
+              "SELECT land_Ind.COD_TIPO_TERR as TipoTerritorio, land_Ind.COD_TERR, land_Ind.PROV, land_Ind.REG, "
+              "land_Ind.DES_TERR as Territorio, Format(V_A0_2004.A0101, '0.00') as A0101_2004, "
+              "Format(V_A0_2005.A0101, '0.00') as A0101_2005, Format(V_A0_2005.A0102, '0.00') as A0102_2005, "
+              "Format(V_B0_2005.B0101, '0.00') as B0101_2005 FROM ((V_A0_2004 INNER JOIN land_Ind  ON "
+              "V_A0_2004.COD_TERR = land_Ind.COD_TERR) INNER JOIN V_A0_2005 ON V_A0_2005.COD_TERR = "
+              "V_A0_2004.COD_TERR) INNER JOIN V_B0_2005 ON V_B0_2005.COD_TERR = V_A0_2005.COD_TERR WHERE "
+              "land_Ind.DES_TERR IN( 'Reggio nell''Emilia', 'L''Aquila')");
+
+    // An item and year without data table: reported, the old query gone, no table.
+    platform::db::Database::open(gDbPath, "Metadati.mdb")
+        .execute("DELETE FROM IndVarAnno WHERE Variabile = 'A0101' AND Anno = 2005");
+    button("serie")->click();
+    EXPECT_EQ(dataWindowOpened, 1);
+    EXPECT_TRUE(gSqlDati.isEmpty());
+    ASSERT_EQ(pf.prompts.messages().size(), 1);
+    EXPECT_TRUE(pf.prompts.messages()[0].startsWith("Errore : Nessuna tabella di dati per A0101 nell'anno 2005."));
+}
+
+TEST_F(SelectionWindow, ActivateClosesOtherWindowsUnloadClearsTheRequest)
+{
+    open("Variabili");
+    auto *other = new QWidget;
+    other->setObjectName("frm_dispData");
+    frame::ShowChild(other);
+    w->Form_Activate();
+    EXPECT_EQ(frame::FindForm("frm_dispData"), nullptr);
+    pick("A0101", 2005);
+    gSqlDati = "x";
+    w->close();
+    EXPECT_TRUE(gSqlDati.isEmpty());
+    EXPECT_EQ(gLivelloTerritorio, 0);
+    EXPECT_EQ(list()->count(), 0);
+    EXPECT_TRUE(pf.prompts.messages().isEmpty()) << pf.prompts.messages().join("\n").toStdString();
+}
+
+TEST_F(SelectionWindow, MissingTerritoryDatabaseLeavesTheListEmpty)
+{
+    QFile::remove(pf.databases() + "Territorio.mdb");
+    open("Variabili");
+    option(1)->setChecked(true);
+    EXPECT_EQ(terr()->count(), 0);
+    EXPECT_FALSE(pf.prompts.messages().isEmpty());
+    EXPECT_EQ(gLivelloTerritorio, 1);
+}
