@@ -619,7 +619,8 @@ void frm_dispData::cmd_createmap_Click()
 
 void frm_dispData::mnu_createMap_Click()
 {
-    // The hand-off of the column to the map window joins here with that window.
+    // The map subsystem takes the current column from here.
+    frame::OpenRegisteredForm(QStringLiteral("MNU_CREATEMAP"));
 }
 
 void frm_dispData::cmdEsportaXls_Click()

@@ -1,0 +1,512 @@
+// The map window driven by its controls, on the sample shapes and databases.
+#include "frame/Globals.h"
+#include "maps/ColorBox.h"
+#include "maps/MapWorkTable.h"
+#include "maps/ShapeConfig.h"
+#include "maps/frmSelMappa.h"
+#include "maps/frm_Mappa.h"
+#include "platform/grid/TextGrid.h"
+#include "platform/map/MapWidget.h"
+#include "support/TestEnv.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+using namespace maps;
+
+namespace {
+
+// Provinces 1..107 valued "c,00" except every tenth one, left empty.
+MapInput provinceInput()
+{
+    MapInput in;
+    in.header = "A0001_1996";
+    in.description = "Superficie territoriale";
+    in.level = 2;
+    in.levelName = "provincia";
+    for (int c = 1; c <= 107; ++c)
+        in.rows.push_back({QString::number(c), c % 10 == 0 ? QString() : QStringLiteral("%1,00").arg(c)});
+    return in;
+}
+
+MapInput regionInput()
+{
+    MapInput in;
+    in.header = "I0101_2005";
+    in.description = "Indice";
+    in.level = 3;
+    in.levelName = "regione";
+    for (int c = 1; c <= 20; ++c)
+        in.rows.push_back({QString::number(c), QStringLiteral("%1,5").arg(c * 3)});
+    return in;
+}
+
+template <class T>
+T *ctl(QWidget *w, const char *name)
+{
+    T *c = w->findChild<T *>(QString::fromLatin1(name));
+    EXPECT_NE(c, nullptr) << name;
+    return c;
+}
+
+// The map window opened, laid out and shown off screen.
+struct OpenMap {
+    testenv::ProgramFolder pf;
+    frm_Mappa *w = nullptr;
+    explicit OpenMap(const MapInput &in)
+    {
+        gNomeLivelloMappa = in.levelName;
+        gLivelloMappa = in.level;
+        w = frm_Mappa::ShowForm(in);
+        if (w) {
+            w->resize(1100, 760);
+            w->show();
+            QApplication::processEvents();
+        }
+    }
+    ~OpenMap()
+    {
+        if (frm_Mappa *open = frm_Mappa::Instance())
+            open->close();
+        QApplication::processEvents();
+    }
+    platform::grid::TextGrid &grid() { return w->GridIndici(); }
+    QStringList gridLabels()
+    {
+        QStringList out;
+        for (int r = 0; r < grid().Rows(); ++r)
+            out << grid().TextMatrix(r, 1);
+        return out;
+    }
+    // The symbol a territory of the thematic layer is drawn with.
+    QColor colorOf(const QString &code)
+    {
+        const auto &rec = w->LayerInfo[size_t(w->IdxLayerTema)];
+        const int f = rec.Layer->fieldIndex(rec.FieldId);
+        for (int s = 0; s < rec.Layer->featureCount(); ++s)
+            if (rec.Layer->attributeText(s, f) == code)
+                return rec.Layer->symbolFor(s)->color;
+        return {};
+    }
+    // A widget point inside the territory `code` of the thematic layer.
+    QPoint pointIn(const QString &code)
+    {
+        const auto &rec = w->LayerInfo[size_t(w->IdxLayerTema)];
+        const int f = rec.Layer->fieldIndex(rec.FieldId);
+        for (int s = 0; s < rec.Layer->featureCount(); ++s) {
+            if (rec.Layer->attributeText(s, f) != code)
+                continue;
+            const auto b = rec.Layer->shapeBounds(s);
+            for (int i = 1; i < 40; ++i)
+                for (int j = 1; j < 40; ++j) {
+                    const QPointF p(b.left + b.width() * i / 40, b.bottom + b.height() * j / 40);
+                    const auto hits = rec.Layer->shapesContaining(p);
+                    if (hits.size() == 1 && hits[0] == s) {
+                        const QPoint px = w->Map2->view().toPixel(p).toPoint();
+                        if (rec.Layer->shapesContaining(w->Map2->toMapPoint(px)) == hits)
+                            return px;
+                    }
+                }
+        }
+        return {-1, -1};
+    }
+};
+
+} // namespace
+
+TEST(MappaWindow, OpensWithStatisticsAndLayers)
+{
+    OpenMap m(provinceInput());
+    ASSERT_NE(m.w, nullptr);
+    // 97 values 1..107 without multiples of 10: mean 53,897 -> (53,9).
+    EXPECT_EQ(ctl<QLabel>(m.w, "lbl_Ricfor")->text(), "A0001_1996");
+    EXPECT_EQ(m.w->txtVariabile->text(), "A0001_1996: Superficie territoriale");
+    EXPECT_EQ(ctl<QLabel>(m.w, "Label9")->text(), "(1)");
+    EXPECT_EQ(ctl<QLabel>(m.w, "Label11")->text(), "(107)");
+    EXPECT_EQ(ctl<QLabel>(m.w, "Label12")->text(), "(53,9)");
+    EXPECT_EQ(ctl<QLabel>(m.w, "lbl_maxcon")->text(), "(107)");
+    EXPECT_EQ(ctl<QLineEdit>(m.w, "txt_min")->text(), "1");
+    EXPECT_EQ(ctl<QLineEdit>(m.w, "txt_Max")->text(), "107");
+    EXPECT_EQ(ctl<QComboBox>(m.w, "cmb_namelayers")->count(), 2);
+    EXPECT_EQ(m.w->Map2->map().layerCount(), 2);
+    EXPECT_EQ(m.w->IdxLayerTema, 0);
+    EXPECT_FALSE(ctl<QPushButton>(m.w, "cmd_GoMap")->isEnabled());
+    EXPECT_FALSE(ctl<QPushButton>(m.w, "Command2")->isEnabled());
+    EXPECT_FALSE(ctl<QGroupBox>(m.w, "fraCB")->isVisible());
+    EXPECT_TRUE(ctl<QGroupBox>(m.w, "Frame5")->isVisible());
+    EXPECT_FALSE(ctl<QGroupBox>(m.w, "Frame3")->isVisible());
+    EXPECT_TRUE(ctl<QLabel>(m.w, "lblScalaKm")->text().startsWith("1 cm = "));
+    EXPECT_FALSE(MapTableExists()); // nothing is created before a classification
+}
+
+TEST(MappaWindow, ColumnWithoutNumbersOpensNothing)
+{
+    testenv::ProgramFolder pf;
+    MapInput in = provinceInput();
+    for (auto &r : in.rows)
+        r.value = r.value.isEmpty() ? QString() : QStringLiteral("n.d.");
+    gNomeLivelloMappa = "provincia";
+    EXPECT_EQ(frm_Mappa::ShowForm(in), nullptr);
+    EXPECT_EQ(frm_Mappa::Instance(), nullptr);
+    EXPECT_EQ(pf.prompts.messages().size(), 1);
+}
+
+TEST(MappaWindow, QuartileMapGridAndColours)
+{
+    OpenMap m(provinceInput());
+    ASSERT_NE(m.w, nullptr);
+    for (int pass = 0; pass < 2; ++pass) { // pressing twice gives the same grid
+        ctl<QPushButton>(m.w, "Cmd_cmdAutocolor")->click();
+        ASSERT_EQ(m.grid().Rows(), 5);
+        EXPECT_EQ(m.gridLabels(), QStringList({" Da 1,00 a 27,00", " Da 27,00 a 54,00", " Da 54,00 a 81,00",
+                                               " Da 81,00 a 107,00", " Dato non presente"}));
+    }
+    EXPECT_TRUE(m.pf.prompts.messages().isEmpty()); // no tie, no error
+    EXPECT_EQ(m.grid().cellBackColor(0, 0), QuartileFrom);
+    EXPECT_EQ(m.grid().cellBackColor(3, 0), QuartileTo);
+    EXPECT_EQ(m.grid().cellBackColor(4, 0), QColor(Qt::white));
+    EXPECT_EQ(m.colorOf("1"), QuartileFrom);
+    EXPECT_EQ(m.colorOf("107"), QuartileTo);
+    EXPECT_EQ(m.colorOf("10"), QColor(Qt::white)); // no value
+    EXPECT_EQ(MapRecordset().recordCount(), 97);
+    EXPECT_FALSE(ctl<QLineEdit>(m.w, "txt_min")->isEnabled());
+    EXPECT_FALSE(ctl<QPushButton>(m.w, "cmd_Select")->isEnabled());
+    EXPECT_TRUE(ctl<QPushButton>(m.w, "cmd_Stampa")->isVisible());
+
+    // Recolouring a class redraws the map; the row of missing data too.
+    m.pf.prompts.colors = {QColor(Qt::red), QColor(Qt::gray)};
+    m.grid().setRow(0);
+    m.grid().setCol(0);
+    m.w->GridIndici_Click();
+    EXPECT_EQ(m.grid().cellBackColor(0, 0), QColor(Qt::red));
+    EXPECT_EQ(m.colorOf("1"), QColor(Qt::red));
+    m.grid().setRow(4);
+    m.w->GridIndici_Click();
+    EXPECT_EQ(m.colorOf("10"), QColor(Qt::gray));
+    // Cancel keeps the colour.
+    m.grid().setRow(0);
+    m.w->GridIndici_Click();
+    EXPECT_EQ(m.grid().cellBackColor(0, 0), QColor(Qt::red));
+
+    ctl<QPushButton>(m.w, "cmd_reset")->click();
+    EXPECT_EQ(m.grid().Rows(), 1);
+    EXPECT_EQ(m.grid().TextMatrix(0, 1), "");
+    EXPECT_FALSE(MapTableExists());
+    EXPECT_TRUE(ctl<QPushButton>(m.w, "cmdSelClassiUgualeAmp")->isEnabled());
+    EXPECT_TRUE(ctl<QPushButton>(m.w, "Cmd_cmdAutocolor")->isEnabled());
+    EXPECT_EQ(m.colorOf("1"), QColor(192, 192, 192)); // the configured style again
+}
+
+TEST(MappaWindow, QuartileTieWarnsAndDrawsAnyway)
+{
+    MapInput in = provinceInput();
+    for (auto &r : in.rows)
+        r.value = r.value.isEmpty() ? QString() : QStringLiteral("5,00");
+    OpenMap m(in);
+    ASSERT_NE(m.w, nullptr);
+    ctl<QPushButton>(m.w, "Cmd_cmdAutocolor")->click();
+    ASSERT_EQ(m.pf.prompts.shown.size(), 1u);
+    EXPECT_EQ(m.pf.prompts.shown[0].text, QuartileTieMessage());
+    EXPECT_EQ(m.pf.prompts.shown[0].style, 48);
+    EXPECT_EQ(m.grid().Rows(), 5);
+}
+
+TEST(MappaWindow, EqualAmplitudeClassesThenMap)
+{
+    OpenMap m(provinceInput());
+    ASSERT_NE(m.w, nullptr);
+    ctl<QRadioButton>(m.w, "Option2")->click();
+    EXPECT_TRUE(ctl<QGroupBox>(m.w, "Frame3")->isVisible());
+
+    auto *classi = ctl<QLineEdit>(m.w, "txtClassi");
+    auto *go = ctl<QPushButton>(m.w, "cmdSelClassiUgualeAmp");
+    for (const char *bad : {"", "0"}) {
+        classi->setText(bad);
+        m.pf.prompts.clear();
+        go->click();
+        ASSERT_EQ(m.pf.prompts.messages(), QStringList{"Inserire il numero delle classi."});
+        EXPECT_EQ(m.pf.prompts.shown[0].title, "Attenzione!");
+    }
+    EXPECT_EQ(m.grid().Rows(), 1);
+
+    classi->setText("4");
+    m.pf.prompts.clear();
+    go->click();
+    EXPECT_TRUE(m.pf.prompts.messages().isEmpty());
+    // (107 - 1) / 4 = 26,5.
+    EXPECT_EQ(m.gridLabels(), QStringList({"Da 1 a 27,5", "Da 27,51 a 54", "Da 54,01 a 80,5", "Da 80,51 a 107"}));
+    EXPECT_TRUE(ctl<QPushButton>(m.w, "Command2")->isEnabled());
+    EXPECT_FALSE(go->isEnabled());
+    EXPECT_FALSE(ctl<QPushButton>(m.w, "Cmd_cmdAutocolor")->isEnabled());
+
+    ctl<QPushButton>(m.w, "Command2")->click();
+    EXPECT_FALSE(ctl<QPushButton>(m.w, "Command2")->isEnabled());
+    ASSERT_EQ(m.grid().Rows(), 5);
+    EXPECT_EQ(m.grid().TextMatrix(4, 1), "Dato non presente");
+    EXPECT_EQ(m.colorOf("1"), EqualAmplitudeFrom);
+    EXPECT_EQ(m.colorOf("107"), EqualAmplitudeTo);
+    // Every valued territory has a class.
+    const auto rs = MapRecordset();
+    ASSERT_EQ(rs.recordCount(), 97);
+    for (int r = 0; r < rs.recordCount(); ++r)
+        EXPECT_FALSE(rs.at(r, 2).isNull()) << rs.at(r, 0).toString().toStdString();
+}
+
+TEST(MappaWindow, ManualClassesChecksAndMap)
+{
+    OpenMap m(provinceInput());
+    ASSERT_NE(m.w, nullptr);
+    ctl<QRadioButton>(m.w, "Option3")->click();
+    EXPECT_EQ(ctl<QGroupBox>(m.w, "fraCB")->title(), "Click sul colore per modificare");
+    auto *mn = ctl<QLineEdit>(m.w, "txt_min");
+    auto *mx = ctl<QLineEdit>(m.w, "txt_Max");
+    auto *add = ctl<QPushButton>(m.w, "cmd_Select");
+
+    struct Bad {
+        const char *min, *max, *message;
+    };
+    const Bad bad[] = {
+        {"50", "20", "Il valore minimo non può essere minore del valore massimo!"},
+        {"0,5", "20", "Scrivere un numero compreso tra 1 e 107"},
+    };
+    for (const Bad &b : bad) {
+        mn->setText(QString::fromUtf8(b.min));
+        mx->setText(QString::fromUtf8(b.max));
+        m.pf.prompts.clear();
+        add->click();
+        EXPECT_EQ(m.pf.prompts.messages(), QStringList{QString::fromUtf8(b.message)});
+    }
+    EXPECT_EQ(m.grid().Rows(), 1);
+
+    m.pf.prompts.clear();
+    m.pf.prompts.colors = {QColor(Qt::green), std::nullopt};
+    m.w->lbl_colore_Click();
+    mn->setText("1");
+    mx->setText("50");
+    add->click();
+    EXPECT_EQ(mn->text(), "50,01");
+    EXPECT_EQ(mx->text(), "107");
+    m.w->lbl_colore_Click(); // cancelled: the colour stays
+    mx->setText("107");
+    add->click();
+    EXPECT_TRUE(m.pf.prompts.messages().isEmpty());
+    EXPECT_EQ(m.gridLabels(), QStringList({"Da 1 a 50", "Da 50,01 a 107"}));
+    EXPECT_EQ(m.grid().cellBackColor(1, 0), QColor(Qt::green));
+    EXPECT_TRUE(ctl<QPushButton>(m.w, "cmd_GoMap")->isEnabled());
+    EXPECT_FALSE(add->isEnabled());
+    EXPECT_FALSE(mn->isEnabled());
+
+    // Identify before drawing: the territory only (no value yet).
+    m.w->findChild<QCheckBox *>("chk_inform")->click();
+    const QPoint inRoma = m.pointIn("58");
+    ASSERT_GE(inRoma.x(), 0);
+    m.w->DoIdentify(inRoma);
+    auto *list = ctl<QTreeWidget>(m.w, "ListView1");
+    ASSERT_EQ(list->topLevelItemCount(), 2);
+    EXPECT_EQ(list->topLevelItem(0)->text(0), "Provincia");
+    EXPECT_EQ(list->topLevelItem(0)->text(1), "Roma");
+    EXPECT_EQ(list->topLevelItem(1)->text(1), "Lazio");
+
+    ctl<QPushButton>(m.w, "cmd_GoMap")->click();
+    EXPECT_EQ(m.grid().TextMatrix(2, 1), "Dato non presente");
+    EXPECT_EQ(m.colorOf("49"), QColor(Qt::green));
+    EXPECT_EQ(m.colorOf("50"), QColor(Qt::white)); // no value
+    EXPECT_EQ(m.colorOf("51"), QColor(Qt::green));
+    EXPECT_FALSE(ctl<QPushButton>(m.w, "cmd_GoMap")->isEnabled());
+
+    // Identify on the drawn map: the mapped value first.
+    m.w->DoIdentify(inRoma);
+    ASSERT_EQ(list->topLevelItemCount(), 3);
+    EXPECT_EQ(list->topLevelItem(0)->text(0), "A0001_1996");
+    EXPECT_EQ(list->topLevelItem(0)->text(1), "58");
+    EXPECT_EQ(list->topLevelItem(1)->text(1), "Roma");
+    // A click outside every province clears the list.
+    m.w->DoIdentify(QPoint(2, 2));
+    EXPECT_EQ(list->topLevelItemCount(), 0);
+    EXPECT_TRUE(m.pf.prompts.messages().isEmpty());
+}
+
+TEST(MappaWindow, RegionMapAndIdentify)
+{
+    OpenMap m(regionInput());
+    ASSERT_NE(m.w, nullptr);
+    EXPECT_EQ(m.w->Map2->map().layerCount(), 1);
+    ctl<QPushButton>(m.w, "Cmd_cmdAutocolor")->click();
+    EXPECT_EQ(m.grid().TextMatrix(0, 1), " Da 3,5 a 15,5");
+    EXPECT_EQ(m.colorOf("1"), QuartileFrom);
+    EXPECT_EQ(m.colorOf("20"), QuartileTo);
+    m.w->findChild<QCheckBox *>("chk_inform")->click();
+    m.w->DoIdentify(m.pointIn("12"));
+    auto *list = ctl<QTreeWidget>(m.w, "ListView1");
+    ASSERT_EQ(list->topLevelItemCount(), 2);
+    EXPECT_EQ(list->topLevelItem(0)->text(1), "36,5");
+    EXPECT_EQ(list->topLevelItem(1)->text(0), "REGIONE");
+    EXPECT_EQ(list->topLevelItem(1)->text(1), "Lazio");
+}
+
+TEST(MappaWindow, ZoomModesAndScale)
+{
+    OpenMap m(provinceInput());
+    ASSERT_NE(m.w, nullptr);
+    auto *zoom = ctl<QCheckBox>(m.w, "chk_zoom");
+    auto *inform = ctl<QCheckBox>(m.w, "chk_inform");
+    for (QCheckBox *box : {zoom, inform, zoom, zoom, inform}) {
+        box->click();
+        EXPECT_NE(zoom->isChecked(), inform->isChecked());
+    }
+    if (!zoom->isChecked())
+        zoom->click();
+    const auto full = m.w->Map2->extent();
+    const QString fullScale = ctl<QLabel>(m.w, "lblScalaKm")->text();
+    m.w->Map2_MouseDown(Qt::LeftButton, Qt::ShiftModifier, QPoint(10, 10));
+    EXPECT_NEAR(m.w->Map2->extent().width(), full.width() * 1.5, full.width() * 1e-9);
+    EXPECT_NE(ctl<QLabel>(m.w, "lblScalaKm")->text(), fullScale);
+    m.w->Map2_MouseDown(Qt::RightButton, Qt::NoModifier, QPoint(10, 10));
+    EXPECT_NEAR(m.w->Map2->extent().width(), full.width(), full.width() * 1e-9);
+    EXPECT_EQ(ctl<QLabel>(m.w, "lblScalaKm")->text(), fullScale);
+    // Identify needs classes: with an empty grid a click in identify mode does nothing.
+    inform->click();
+    ctl<QCheckBox>(m.w, "Avanz")->click();
+    m.w->Map2_MouseDown(Qt::LeftButton, Qt::NoModifier, m.pointIn("1"));
+    EXPECT_EQ(ctl<QTreeWidget>(m.w, "ListView1")->topLevelItemCount(), 0);
+}
+
+TEST(MappaWindow, LayerStyleSavedAndFoundAgain)
+{
+    OpenMap m(provinceInput());
+    ASSERT_NE(m.w, nullptr);
+    ctl<QCheckBox>(m.w, "Avanz")->click();
+    EXPECT_TRUE(ctl<QGroupBox>(m.w, "Frame4")->isVisible());
+    auto *combo = ctl<QComboBox>(m.w, "cmb_namelayers");
+    combo->setCurrentIndex(1); // region borders: transparent
+    EXPECT_TRUE(ctl<QCheckBox>(m.w, "chk_Trasparent")->isChecked());
+    EXPECT_FALSE(ctl<ColorBox>(m.w, "pic_colorsfondo")->isEnabled());
+    combo->setCurrentIndex(0);
+    EXPECT_FALSE(ctl<QCheckBox>(m.w, "chk_Trasparent")->isChecked());
+
+    m.pf.prompts.colors = {QColor(10, 20, 30), std::nullopt, QColor(200, 210, 220)};
+    m.w->pic_colorsfondo_Click();
+    m.w->pic_colorSep_Click(); // cancelled
+    m.w->pic_mapbackcolor_Click();
+    EXPECT_EQ(ctl<ColorBox>(m.w, "pic_colorSep")->color(), QColor(128, 128, 128));
+    ctl<QPushButton>(m.w, "cmd_salva")->click();
+    EXPECT_TRUE(m.pf.prompts.messages().isEmpty());
+    EXPECT_EQ(m.colorOf("1"), QColor(10, 20, 30));
+    EXPECT_EQ(m.w->Map2->backColor(), QColor(200, 210, 220));
+
+    // The next map finds the saved style.
+    MapInput again = provinceInput();
+    frm_Mappa *w2 = frm_Mappa::ShowForm(again);
+    ASSERT_NE(w2, nullptr);
+    EXPECT_EQ(w2->LayerInfo[0].BackColor, 0x1E140A);
+    EXPECT_EQ(w2->Map2->backColor(), QColor(200, 210, 220));
+    EXPECT_EQ(ctl<ColorBox>(w2, "pic_colorsfondo")->color(), QColor(10, 20, 30));
+}
+
+TEST(MappaWindow, NewHandOffReplacesTheOpenMap)
+{
+    OpenMap m(provinceInput());
+    ASSERT_NE(m.w, nullptr);
+    ctl<QPushButton>(m.w, "Cmd_cmdAutocolor")->click();
+    EXPECT_TRUE(MapTableExists());
+    MapInput other = provinceInput();
+    other.header = "A0002_2000";
+    frm_Mappa *w2 = frm_Mappa::ShowForm(other);
+    QApplication::processEvents();
+    ASSERT_NE(w2, nullptr);
+    EXPECT_EQ(frm_Mappa::Instance(), w2);
+    EXPECT_EQ(ctl<QLabel>(w2, "lbl_Ricfor")->text(), "A0002_2000");
+    EXPECT_FALSE(MapTableExists()); // the old map's table went with it
+    w2->close();
+    QApplication::processEvents();
+    EXPECT_EQ(frm_Mappa::Instance(), nullptr);
+}
+
+TEST(MappaWindow, KeyFilters)
+{
+    OpenMap m(provinceInput());
+    ASSERT_NE(m.w, nullptr);
+    struct Case {
+        const char *box, *typed;
+        bool accepted;
+    };
+    const Case cases[] = {{"txt_min", "-12,5", true}, {"txt_min", "1.5", false}, {"txt_min", "abc", false},
+                          {"txt_Max", "107", true},   {"txtClassi", "7", true},  {"txtClassi", "12", false},
+                          {"txtClassi", "a", false}};
+    for (const Case &c : cases) {
+        auto *box = ctl<QLineEdit>(m.w, c.box);
+        QString text = QString::fromUtf8(c.typed);
+        int pos = 0;
+        const bool ok = box->validator()->validate(text, pos) != QValidator::Invalid &&
+                        text.size() <= box->maxLength();
+        EXPECT_EQ(ok, c.accepted) << c.box << " " << c.typed;
+    }
+}
+
+TEST(LevelChooser, ButtonsSetTheLevel)
+{
+    testenv::ProgramFolder pf;
+    struct Case {
+        const char *button;
+        int livello;
+        const char *nome;
+        int tipo;
+    };
+    const Case cases[] = {{"cmdReg", 3, "regione", 2}, {"cmdProv", 2, "provincia", 1}, {"cmdAnnulla", 0, "provincia", 0}};
+    gNomeLivelloMappa = "regione";
+    for (const Case &c : cases) {
+        int tipo = 3;
+        frmSelMappa dlg(tipo);
+        EXPECT_EQ(dlg.windowTitle(), "Selezione territorio");
+        dlg.findChild<QPushButton *>(c.button)->click();
+        EXPECT_EQ(gLivelloMappa, c.livello) << c.button;
+        EXPECT_EQ(gNomeLivelloMappa, c.nome);
+        EXPECT_EQ(tipo, c.tipo);
+    }
+    // The close box is "Annulla".
+    gLivelloMappa = 2;
+    int tipo = 3;
+    frmSelMappa dlg(tipo);
+    dlg.reject();
+    EXPECT_EQ(gLivelloMappa, 0);
+    EXPECT_EQ(tipo, 0);
+}
+
+TEST(MappaWindow, MissingThematicShapeFileWarnsAndDrawsNothing)
+{
+    testenv::ProgramFolder pf;
+    ASSERT_TRUE(QFile::remove(pf.path() + "Shape/regioni_2001.shp"));
+    MapInput in = regionInput();
+    gNomeLivelloMappa = in.levelName;
+    frm_Mappa *w = frm_Mappa::ShowForm(in);
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->Map2->map().layerCount(), 0);
+    EXPECT_EQ(ctl<QComboBox>(w, "cmb_namelayers")->count(), 1); // the record is still listed
+    ctl<QPushButton>(w, "Cmd_cmdAutocolor")->click();
+    ASSERT_EQ(pf.prompts.messages().size(), 1);
+    EXPECT_EQ(pf.prompts.messages()[0], "Impossibile aprire il file Shape del livello tematico: regioni_2001.shp");
+    EXPECT_EQ(w->GridIndici().Rows(), 5); // the classes are listed all the same
+    w->close();
+    QApplication::processEvents();
+}
+
+TEST(MappaWindow, AColumnNamedLikeAWorkTableField)
+{
+    MapInput in = provinceInput();
+    in.header = "N4"; // a legal name for a formula column
+    OpenMap m(in);
+    ASSERT_NE(m.w, nullptr);
+    ctl<QPushButton>(m.w, "Cmd_cmdAutocolor")->click();
+    EXPECT_TRUE(m.pf.prompts.messages().isEmpty());
+    EXPECT_EQ(MapRecordset().recordCount(), 97);
+    EXPECT_EQ(m.colorOf("107"), QuartileTo);
+}
