@@ -3,6 +3,7 @@
 #include "frame/Forms.h"
 #include "frame/Globals.h"
 #include "frame/Guard.h"
+#include "frame/WaitCursor.h"
 #include "frame/Layout.h"
 #include "maps/ColorBox.h"
 #include "maps/MapRenderer.h"
@@ -47,11 +48,7 @@ W *named(W *w, const char *name)
     return w;
 }
 
-// The hourglass for the time of one operation, whatever way it ends.
-struct WaitCursor {
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-};
+using frame::WaitCursor;
 
 // The bound boxes take digits, a minus sign and the decimal separator (the
 // user's and the comma), typed or pasted.

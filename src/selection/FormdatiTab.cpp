@@ -4,6 +4,7 @@
 #include "frame/Forms.h"
 #include "frame/Globals.h"
 #include "frame/Guard.h"
+#include "frame/WaitCursor.h"
 #include "frame/Layout.h"
 #include "frame/Relink.h"
 #include "frame/Utility.h"
@@ -39,18 +40,7 @@ namespace db = platform::db;
 
 namespace {
 
-// The hourglass for the length of an operation, restored on every path.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor()
-    {
-        if (QApplication::overrideCursor())
-            QApplication::restoreOverrideCursor();
-    }
-    WaitCursor(const WaitCursor &) = delete;
-    WaitCursor &operator=(const WaitCursor &) = delete;
-};
+using frame::WaitCursor;
 
 template <class W>
 W *named(W *w, const char *name)

@@ -4,6 +4,7 @@
 #include "frame/Forms.h"
 #include "frame/Globals.h"
 #include "frame/Guard.h"
+#include "frame/WaitCursor.h"
 #include "frame/Layout.h"
 #include "frame/Shared.h"
 #include "frame/Utility.h"
@@ -34,18 +35,7 @@ using platform::grid::TextGrid;
 
 namespace {
 
-// The hourglass for the length of an operation, restored on every path.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor()
-    {
-        if (QApplication::overrideCursor())
-            QApplication::restoreOverrideCursor();
-    }
-    WaitCursor(const WaitCursor &) = delete;
-    WaitCursor &operator=(const WaitCursor &) = delete;
-};
+using frame::WaitCursor;
 
 // A sort or search in progress: the grid's redraw is off and the flag is
 // set until the operation ends, however it ends.
