@@ -1,9 +1,9 @@
 #include "frame/Shared.h"
+#include "platform/grid/TextGrid.h"
 #include "frame/Globals.h"
 #include "frame/Guard.h"
 #include "frame/Utility.h"
 
-#include <QAbstractItemModel>
 #include <QComboBox>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
@@ -58,16 +58,14 @@ void ExpandNodeExclusive(QTreeWidget *tree, QTreeWidgetItem *node)
         node->setExpanded(true);
 }
 
-int CopyGridToArray(const QAbstractItemModel &grid)
+int CopyGridToArray(const platform::grid::TextGrid &grid)
 {
-    const int rows = grid.rowCount();
-    const int cols = grid.columnCount();
-    std::vector<QStringList> m(size_t(std::max(0, rows)));
-    for (int r = 0; r < rows; ++r) {
+    std::vector<QStringList> m(static_cast<size_t>(grid.Rows()));
+    for (int r = 0; r < grid.Rows(); ++r) {
         QStringList &row = m[size_t(r)];
-        row.reserve(cols);
-        for (int c = 0; c < cols; ++c)
-            row.append(grid.index(r, c).data(Qt::DisplayRole).toString());
+        row.reserve(grid.Cols());
+        for (int c = 0; c < grid.Cols(); ++c)
+            row.append(grid.TextMatrix(r, c));
     }
     gMatriceDati = std::move(m);
     return 0;

@@ -7,7 +7,9 @@
 #include <QString>
 #include <QVariant>
 
-class QAbstractItemModel;
+namespace platform::grid {
+class TextGrid;
+}
 class QComboBox;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -28,9 +30,9 @@ QString NodeKey(const QTreeWidgetItem *node);
 // closes the other items; then the clicked node opens when it has children.
 void ExpandNodeExclusive(QTreeWidget *tree, QTreeWidgetItem *node);
 
-// Fills gMatriceDati with the display text of every cell of `grid` (row 0 being
-// the grid's row of column names). Returns 0.
-int CopyGridToArray(const QAbstractItemModel &grid);
+// Fills gMatriceDati with every cell of `grid`, row 0 (the column names)
+// included: gMatriceDati[r][c] = TextMatrix(r, c). Returns 0.
+int CopyGridToArray(const platform::grid::TextGrid &grid);
 
 // Fills the two parallel lists with the descriptions and the codes of the
 // areas, all but area "A". Errors are logged; the lists keep what was added.

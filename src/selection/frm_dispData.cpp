@@ -1,5 +1,5 @@
 #include "selection/frm_dispData.h"
-#include "selection/dispData_CopyGrid.h"
+#include "frame/Shared.h"
 #include "selection/frmNota.h"
 #include "frame/Forms.h"
 #include "frame/Globals.h"

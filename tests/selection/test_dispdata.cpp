@@ -8,7 +8,7 @@
 #include "platform/grid/GridView.h"
 #include "platform/grid/TextGrid.h"
 #include "selection/FormdatiTabLogic.h"
-#include "selection/dispData_CopyGrid.h"
+#include "frame/Shared.h"
 #include "selection/frm_dispData.h"
 #include "support/TestEnv.h"
 
