@@ -85,9 +85,11 @@ QString QtPrompts::openFile(const QString &title, const QString &filter, const Q
     return QFileDialog::getOpenFileName(dialogParent(), title, initialFolder, filter);
 }
 
-QString QtPrompts::saveFile(const QString &title, const QString &filter, const QString &initialPath)
+QString QtPrompts::saveFile(const QString &title, const QString &filter, const QString &initialPath,
+                            bool confirmOverwrite)
 {
-    return QFileDialog::getSaveFileName(dialogParent(), title, initialPath, filter);
+    return QFileDialog::getSaveFileName(dialogParent(), title, initialPath, filter, nullptr,
+                                        confirmOverwrite ? QFileDialog::Options() : QFileDialog::DontConfirmOverwrite);
 }
 
 QString QtPrompts::browseForFolder(const QString &prompt, const QString &initialFolder)
@@ -156,7 +158,7 @@ QString ScriptedPrompts::openFile(const QString &title, const QString &, const Q
     return take(files, QString());
 }
 
-QString ScriptedPrompts::saveFile(const QString &title, const QString &, const QString &)
+QString ScriptedPrompts::saveFile(const QString &title, const QString &, const QString &, bool)
 {
     shown.push_back({QStringLiteral("saveFile"), title, 0, title});
     return take(files, QString());

@@ -33,8 +33,10 @@ public:
 
     // Open / save file dialogs. `filter` uses Qt's syntax ("Immagini (*.bmp *.jpg)").
     // Return the chosen path, or "" when cancelled.
+    // `confirmOverwrite` false: the caller asks its own question about an existing file.
     virtual QString openFile(const QString &title, const QString &filter, const QString &initialFolder) = 0;
-    virtual QString saveFile(const QString &title, const QString &filter, const QString &initialPath) = 0;
+    virtual QString saveFile(const QString &title, const QString &filter, const QString &initialPath,
+                             bool confirmOverwrite = true) = 0;
 
     // The folder browser: the initial folder preselected; returns the chosen
     // folder with exactly one trailing separator, or "" when cancelled.
@@ -62,7 +64,8 @@ class QtPrompts : public Prompts {
 public:
     int msgBox(const QString &text, int style, const QString &title) override;
     QString openFile(const QString &title, const QString &filter, const QString &initialFolder) override;
-    QString saveFile(const QString &title, const QString &filter, const QString &initialPath) override;
+    QString saveFile(const QString &title, const QString &filter, const QString &initialPath,
+                     bool confirmOverwrite = true) override;
     QString browseForFolder(const QString &prompt, const QString &initialFolder) override;
     std::optional<QString> inputBox(const QString &prompt, const QString &title, const QString &defaultText) override;
     std::optional<QColor> chooseColor(const QColor &initial, const QString &title) override;
@@ -90,7 +93,8 @@ public:
 
     int msgBox(const QString &text, int style, const QString &title) override;
     QString openFile(const QString &title, const QString &filter, const QString &initialFolder) override;
-    QString saveFile(const QString &title, const QString &filter, const QString &initialPath) override;
+    QString saveFile(const QString &title, const QString &filter, const QString &initialPath,
+                     bool confirmOverwrite = true) override;
     QString browseForFolder(const QString &prompt, const QString &initialFolder) override;
     std::optional<QString> inputBox(const QString &prompt, const QString &title, const QString &defaultText) override;
     std::optional<QColor> chooseColor(const QColor &initial, const QString &title) override;

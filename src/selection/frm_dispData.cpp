@@ -1,6 +1,7 @@
 #include "selection/frm_dispData.h"
 #include "frame/Shared.h"
 #include "selection/frmNota.h"
+#include "selection/ExcelExport.h"
 #include "frame/Forms.h"
 #include "frame/Globals.h"
 #include "frame/Guard.h"
@@ -615,7 +616,7 @@ void frm_dispData::mnu_createMap_Click()
 
 void frm_dispData::cmdEsportaXls_Click()
 {
-    // The export of the table joins here with the export module.
+    ExcelExport::cmdEsportaXls_Click(*this);
 }
 
 void frm_dispData::cmdInfo_Click()

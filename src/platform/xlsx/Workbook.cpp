@@ -1,0 +1,222 @@
+#include "platform/xlsx/Workbook.h"
+#include "platform/Error.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QStringList>
+#include <xlsxwriter.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <utility>
+
+namespace platform::xlsx {
+
+namespace {
+
+[[noreturn]] void fail(const QString &what)
+{
+    throw RuntimeError(FileAccessError, what);
+}
+
+QString lxwText(lxw_error e) { return QString::fromUtf8(lxw_strerror(e)); }
+
+// A name beside the target that no file has yet: ".~<name>.<random>.tmp".
+QString tempNameFor(const QString &target)
+{
+    const QFileInfo fi(target);
+    const QString dir = fi.absolutePath();
+    for (;;) {
+        const QString candidate = QStringLiteral("%1/.~%2.%3.tmp")
+                                      .arg(dir, fi.fileName(),
+                                           QString::number(QRandomGenerator::global()->generate(), 16));
+        if (!QFileInfo::exists(candidate))
+            return candidate;
+    }
+}
+
+// At most MaxTextLength characters, never ending inside a surrogate pair.
+QString fitText(const QString &text)
+{
+    if (text.size() <= MaxTextLength)
+        return text;
+    QString t = text.left(MaxTextLength);
+    if (!t.isEmpty() && t.back().isHighSurrogate())
+        t.chop(1);
+    return t;
+}
+
+int longestLine(const QString &text)
+{
+    int widest = 0;
+    for (const QString &line : text.split(u'\n'))
+        widest = std::max(widest, int(line.size()));
+    return widest;
+}
+
+} // namespace
+
+// ---- Worksheet ----------------------------------------------------------------------------
+
+Worksheet::Worksheet(Workbook &book, lxw_worksheet *sheet, const QString &name)
+    : m_book(book), m_sheet(sheet), m_name(name)
+{
+}
+
+void Worksheet::check(int row, int col) const
+{
+    m_book.checkOpen();
+    if (row < 0 || row >= MaxRows || col < 0 || col >= MaxCols)
+        throw RuntimeError(err::SubscriptOutOfRange,
+                           QStringLiteral("Cella fuori dai limiti del foglio (riga %1, colonna %2).")
+                               .arg(row + 1)
+                               .arg(col + 1));
+}
+
+lxw_format *Worksheet::format(Style style) const
+{
+    return style == Style::Header ? m_book.m_header : nullptr;
+}
+
+void Worksheet::note(int col, int chars)
+{
+    int &w = m_widest[col];
+    w = std::max(w, chars);
+}
+
+void Worksheet::writeText(int row, int col, const QString &text, Style style)
+{
+    check(row, col);
+    if (text.isEmpty())
+        return;
+    const QString t = fitText(text);
+    const lxw_error e = worksheet_write_string(m_sheet, lxw_row_t(row), lxw_col_t(col), t.toUtf8().constData(),
+                                               format(style));
+    if (e != LXW_NO_ERROR)
+        fail(lxwText(e));
+    note(col, longestLine(t) + (style == Style::Header ? 1 : 0));
+}
+
+void Worksheet::writeNumber(int row, int col, double value, Style style)
+{
+    check(row, col);
+    if (!std::isfinite(value))
+        throw RuntimeError(err::TypeMismatch, QStringLiteral("Valore numerico non valido."));
+    const lxw_error e = worksheet_write_number(m_sheet, lxw_row_t(row), lxw_col_t(col), value, format(style));
+    if (e != LXW_NO_ERROR)
+        fail(lxwText(e));
+    // The General format shows at most about eleven characters of a number.
+    note(col, int(QString::number(value, 'g', 10).size()));
+}
+
+void Worksheet::writeBoolean(int row, int col, bool value, Style style)
+{
+    check(row, col);
+    const lxw_error e = worksheet_write_boolean(m_sheet, lxw_row_t(row), lxw_col_t(col), value ? 1 : 0,
+                                                format(style));
+    if (e != LXW_NO_ERROR)
+        fail(lxwText(e));
+    note(col, 5);
+}
+
+void Worksheet::setColumnWidth(int col, double width)
+{
+    check(0, col);
+    const lxw_error e = worksheet_set_column(m_sheet, lxw_col_t(col), lxw_col_t(col),
+                                             std::clamp(width, 0.0, MaxColumnWidth), nullptr);
+    if (e != LXW_NO_ERROR)
+        fail(lxwText(e));
+}
+
+void Worksheet::autoFitColumns(int firstCol, int lastCol)
+{
+    for (auto it = m_widest.lower_bound(firstCol); it != m_widest.end() && it->first <= lastCol; ++it)
+        setColumnWidth(it->first, std::min(MaxColumnWidth, it->second + 2.0));
+}
+
+void Worksheet::activate()
+{
+    m_book.checkOpen();
+    worksheet_activate(m_sheet);
+}
+
+// ---- Workbook --------------------------------------------------------------------------------
+
+Workbook::Workbook(const QString &targetPath) : m_target(QFileInfo(targetPath).absoluteFilePath())
+{
+    if (targetPath.isEmpty())
+        fail(QStringLiteral("Nome del file mancante."));
+    m_temp = tempNameFor(m_target);
+    // Nothing is written to disk before save().
+    m_book = workbook_new(QFile::encodeName(m_temp).constData());
+    if (!m_book)
+        fail(QStringLiteral("Impossibile creare la cartella di lavoro."));
+    m_header = workbook_add_format(m_book);
+    format_set_bold(m_header);
+}
+
+Workbook::~Workbook()
+{
+    if (m_book)
+        lxw_workbook_free(m_book);
+    if (!m_temp.isEmpty())
+        QFile::remove(m_temp);
+}
+
+void Workbook::checkOpen() const
+{
+    if (!m_book)
+        fail(QStringLiteral("La cartella di lavoro è già stata chiusa."));
+}
+
+Worksheet &Workbook::addSheet(const QString &name)
+{
+    checkOpen();
+    const QByteArray utf8 = name.toUtf8();
+    const lxw_error e = name.isEmpty() ? LXW_ERROR_NULL_PARAMETER_IGNORED
+                                       : workbook_validate_sheet_name(m_book, utf8.constData());
+    if (e != LXW_NO_ERROR)
+        fail(QStringLiteral("Nome di foglio non valido: \"%1\" (%2).").arg(name, lxwText(e)));
+    lxw_worksheet *ws = workbook_add_worksheet(m_book, utf8.constData());
+    if (!ws)
+        fail(QStringLiteral("Impossibile aggiungere il foglio \"%1\".").arg(name));
+    m_sheets.push_back(std::unique_ptr<Worksheet>(new Worksheet(*this, ws, name)));
+    return *m_sheets.back();
+}
+
+Worksheet &Workbook::sheet(int index)
+{
+    if (index < 0 || index >= sheetCount())
+        throw RuntimeError(err::SubscriptOutOfRange, QStringLiteral("Foglio %1 inesistente.").arg(index + 1));
+    return *m_sheets[size_t(index)];
+}
+
+void Workbook::save()
+{
+    checkOpen();
+    const QString folder = QFileInfo(m_target).absolutePath();
+    if (!QFileInfo(folder).isDir())
+        fail(QStringLiteral("Impossibile scrivere il file \"%1\": la cartella \"%2\" non esiste.")
+                 .arg(QDir::toNativeSeparators(m_target), QDir::toNativeSeparators(folder)));
+    lxw_workbook *book = std::exchange(m_book, nullptr); // workbook_close frees it
+    const lxw_error e = workbook_close(book);
+    if (e != LXW_NO_ERROR) {
+        QFile::remove(m_temp);
+        fail(QStringLiteral("Impossibile scrivere il file \"%1\": %2").arg(QDir::toNativeSeparators(m_target), lxwText(e)));
+    }
+    // rename() replaces an existing file in one step.
+    if (std::rename(QFile::encodeName(m_temp).constData(), QFile::encodeName(m_target).constData()) != 0) {
+        const int code = errno;
+        QFile::remove(m_temp);
+        fail(QStringLiteral("Impossibile scrivere il file \"%1\": %2")
+                 .arg(QDir::toNativeSeparators(m_target), QString::fromLocal8Bit(std::strerror(code))));
+    }
+    m_temp.clear();
+}
+
+} // namespace platform::xlsx

@@ -1,0 +1,176 @@
+// The workbook layer: what it writes, read back from the file, and that a
+// workbook reaches its name whole or not at all.
+#include "platform/Error.h"
+#include "platform/xlsx/Workbook.h"
+#include "test_xlsx_reader.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <cmath>
+#include <limits>
+
+using platform::RuntimeError;
+using platform::xlsx::Style;
+using platform::xlsx::Workbook;
+
+namespace {
+
+QStringList entries(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace
+
+TEST(Xlsx, CellsSheetsAndWidthsReadBack)
+{
+    QTemporaryDir dir;
+    const QString path = dir.path() + "/prova.xlsx";
+    {
+        Workbook book(path);
+        auto &a = book.addSheet("Dati");
+        auto &b = book.addSheet("Metadati");
+        a.writeText(0, 0, "COD_TERR", Style::Header);
+        a.writeText(0, 1, "Città di prova");
+        a.writeText(1, 0, "001");
+        a.writeNumber(1, 1, 12.5);
+        a.writeText(1, 2, "");              // stays blank
+        a.writeNumber(2, 1, -0.25);
+        a.writeText(2, 3, "riga uno\nuna riga molto più lunga");
+        b.writeBoolean(0, 0, true);
+        b.writeBoolean(0, 1, false);
+        a.autoFitColumns(0, 3);
+        b.activate();
+        book.save();
+    }
+    const xlsxtest::Book r = xlsxtest::Read(path);
+    ASSERT_TRUE(r.ok);
+    ASSERT_EQ(r.sheets.size(), 2u);
+    EXPECT_EQ(r.sheets[0].name, "Dati");
+    EXPECT_EQ(r.sheets[1].name, "Metadati");
+    EXPECT_EQ(r.activeTab, 1);
+
+    struct Expect {
+        int sheet;
+        const char *ref;
+        char type;
+        QString text;
+        double number;
+    };
+    const std::vector<Expect> cells = {
+        {0, "A1", 's', "COD_TERR", 0},       {0, "B1", 's', "Città di prova", 0},
+        {0, "A2", 's', "001", 0},            {0, "B2", 'n', {}, 12.5},
+        {0, "C2", 0, {}, 0},                 {0, "B3", 'n', {}, -0.25},
+        {0, "D3", 's', "riga uno\nuna riga molto più lunga", 0},
+        {1, "A1", 'b', {}, 1},               {1, "B1", 'b', {}, 0},
+    };
+    for (const Expect &e : cells) {
+        const xlsxtest::Cell &c = r.cell(e.sheet, e.ref);
+        EXPECT_EQ(c.type, e.type) << e.ref;
+        if (e.type == 's') {
+            EXPECT_EQ(c.text, e.text) << e.ref;
+        } else if (e.type) {
+            EXPECT_DOUBLE_EQ(c.number, e.number) << e.ref;
+        }
+    }
+    // Widths follow the longest line; a column with nothing written keeps the default.
+    const auto &w = r.sheets[0].widths;
+    ASSERT_TRUE(w.count(0) && w.count(1) && w.count(3));
+    EXPECT_FALSE(w.count(2));
+    EXPECT_GT(w.at(1), w.at(0));       // "Città di prova" is longer than "COD_TERR"
+    EXPECT_NEAR(w.at(3), 24 + 2, 1.0); // the longer of the two lines
+    EXPECT_TRUE(r.sheets[1].widths.empty());
+}
+
+TEST(Xlsx, TheFileAppearsWholeOrNotAtAll)
+{
+    struct Case {
+        const char *what;
+        bool existingFile;   // an old file of the same name
+        bool targetIsFolder; // the name is taken by a folder
+        bool missingFolder;  // the target's folder does not exist
+        bool save;
+        bool expectError;
+    };
+    const std::vector<Case> cases = {
+        {"new file", false, false, false, true, false},
+        {"replaces an old file", true, false, false, true, false},
+        {"abandoned: nothing written", false, false, false, false, false},
+        {"abandoned: the old file stays", true, false, false, false, false},
+        {"folder missing", false, false, true, true, true},
+        {"name taken by a folder", false, true, false, true, true},
+    };
+    for (const Case &k : cases) {
+        SCOPED_TRACE(k.what);
+        QTemporaryDir dir;
+        const QString folder = k.missingFolder ? dir.path() + "/manca" : dir.path();
+        const QString path = folder + "/out.xlsx";
+        if (k.existingFile)
+            writeFile(path, "vecchio");
+        if (k.targetIsFolder) {
+            ASSERT_TRUE(QDir().mkpath(path + "/dentro"));
+        }
+        bool threw = false;
+        try {
+            Workbook book(path);
+            book.addSheet("Dati").writeNumber(0, 0, 1);
+            if (k.save)
+                book.save();
+        } catch (const RuntimeError &e) {
+            threw = true;
+            EXPECT_EQ(e.number(), platform::xlsx::FileAccessError);
+        }
+        EXPECT_EQ(threw, k.expectError);
+        const bool written = k.save && !k.expectError;
+        if (written) {
+            const xlsxtest::Book r = xlsxtest::Read(path);
+            ASSERT_TRUE(r.ok);
+            EXPECT_DOUBLE_EQ(r.cell(0, "A1").number, 1);
+        } else if (k.existingFile) {
+            EXPECT_EQ(readFile(path), "vecchio");
+        } else if (k.targetIsFolder) {
+            EXPECT_TRUE(QFileInfo(path + "/dentro").isDir());
+        } else {
+            EXPECT_FALSE(QFileInfo::exists(path));
+        }
+        // No temporary file is left behind.
+        EXPECT_EQ(entries(dir.path()), QFileInfo::exists(path) ? QStringList{"out.xlsx"} : QStringList{});
+    }
+}
+
+TEST(Xlsx, RefusesWhatTheFormatCannotHold)
+{
+    QTemporaryDir dir;
+    Workbook book(dir.path() + "/x.xlsx");
+    auto &s = book.addSheet("Dati");
+    for (const QString &bad : {QString(), QString("a[b"), QString("a/b"), QString(32, u'x'), QString("Dati")})
+        EXPECT_THROW(book.addSheet(bad), RuntimeError) << bad.toStdString();
+    EXPECT_THROW(s.writeText(platform::xlsx::MaxRows, 0, "x"), RuntimeError);
+    EXPECT_THROW(s.writeText(0, platform::xlsx::MaxCols, "x"), RuntimeError);
+    EXPECT_THROW(s.writeNumber(0, 0, std::numeric_limits<double>::quiet_NaN()), RuntimeError);
+    EXPECT_THROW(s.writeNumber(0, 0, std::numeric_limits<double>::infinity()), RuntimeError);
+    // A text longer than a cell can hold is cut, not refused.
+    s.writeText(1, 0, QString(40000, u'a'));
+    book.save();
+    EXPECT_THROW(s.writeText(0, 0, "dopo"), RuntimeError);
+    EXPECT_THROW(book.save(), RuntimeError);
+    const xlsxtest::Book r = xlsxtest::Read(dir.path() + "/x.xlsx");
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.cell(0, "A2").text.size(), platform::xlsx::MaxTextLength);
+}
