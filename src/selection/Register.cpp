@@ -3,8 +3,11 @@
 #include "selection/frm_dispData.h"
 #include "frame/Forms.h"
 
+void RegisterFunzioneForms();
+
 void RegisterSelectionForms()
 {
     frame::RegisterForm(QStringLiteral("FORMDATITAB"), [] { FormdatiTab::ShowForm(); });
     frame::RegisterForm(QStringLiteral("FRM_DISPDATA"), [] { frm_dispData::ShowForm(); });
+    RegisterFunzioneForms();
 }
