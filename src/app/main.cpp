@@ -1,5 +1,6 @@
 #include "frame/Globals.h"
 #include "frame/MainWindow.h"
+#include "frame/RegisterStart.h"
 #include "maps/Register.h"
 #include "metadata/Register.h"
 #include "selection/Register.h"
@@ -24,6 +25,7 @@ int main(int argc, char **argv)
     RegisterSelectionForms();
     RegisterMapsForms();
     RegisterMetadataForms();
+    RegisterStartForms();
 
     frmMainMDI main(gAppPath);
     if (!main.MDIForm_Load())

@@ -17,34 +17,42 @@ using platform::db::OpenMode;
 
 namespace frame {
 
+int SetLinksFromTablelink()
+{
+    platform::db::Links::clear();
+    struct Row { QString table, source, holder; };
+    std::vector<Row> rows;
+    {
+        Database meta = Database::open(gDbPath, QStringLiteral("Metadati.mdb"), OpenMode::ReadOnly);
+        auto rs = meta.query(QStringLiteral("select * from tablelink"));
+        for (; !rs.eof(); rs.moveNext())
+            rows.push_back({rs.text(0), rs.text(1), rs.text(2)});
+    }
+    std::vector<Link> links;
+    Utility_RQM::SourceTables seen;
+    std::set<QString> holdersChecked;
+    int leftOut = 0;
+    for (const Row &row : rows) {
+        const QString holderKey = row.holder.toUpper();
+        if (!holdersChecked.count(holderKey)) {
+            const QString path = platform::files::resolve(gDbPath, row.holder);
+            if (row.holder.isEmpty() || path.isEmpty() || !QFileInfo(path).isFile())
+                throw RuntimeError(3024, QStringLiteral("Impossibile trovare il file '") + gDbPath + row.holder +
+                                             QStringLiteral("'."));
+            Database::open(gDbPath, row.holder, OpenMode::ReadOnly);   // proves it is a readable database
+            holdersChecked.insert(holderKey);
+        }
+        if (!Utility_RQM::RecreateRelatedTables_2(row.holder, row.source, row.table, links, seen))
+            ++leftOut;
+    }
+    platform::db::Links::set(gDbPath, std::move(links));
+    return leftOut;
+}
+
 bool RefreshLinkOnDB_2()
 {
     try {
-        platform::db::Links::clear();
-        struct Row { QString table, source, holder; };
-        std::vector<Row> rows;
-        {
-            Database meta = Database::open(gDbPath, QStringLiteral("Metadati.mdb"), OpenMode::ReadOnly);
-            auto rs = meta.query(QStringLiteral("select * from tablelink"));
-            for (; !rs.eof(); rs.moveNext())
-                rows.push_back({rs.text(0), rs.text(1), rs.text(2)});
-        }
-        std::vector<Link> links;
-        Utility_RQM::SourceTables seen;
-        std::set<QString> holdersChecked;
-        for (const Row &row : rows) {
-            const QString holderKey = row.holder.toUpper();
-            if (!holdersChecked.count(holderKey)) {
-                const QString path = platform::files::resolve(gDbPath, row.holder);
-                if (row.holder.isEmpty() || path.isEmpty() || !QFileInfo(path).isFile())
-                    throw RuntimeError(3024, QStringLiteral("Impossibile trovare il file '") + gDbPath + row.holder +
-                                                 QStringLiteral("'."));
-                Database::open(gDbPath, row.holder, OpenMode::ReadOnly);   // proves it is a readable database
-                holdersChecked.insert(holderKey);
-            }
-            Utility_RQM::RecreateRelatedTables_2(row.holder, row.source, row.table, links, seen);
-        }
-        platform::db::Links::set(gDbPath, std::move(links));
+        SetLinksFromTablelink();
         return true;
     } catch (...) {
         platform::prompts().msgBox(QStringLiteral("Sono mancanti alcuni Database!\r\nControllare l'esistenza dei Database "

@@ -18,6 +18,11 @@ namespace frame {
 // missing is logged and left out; the others are set.
 bool RefreshLinkOnDB_2();
 
+// The work of RefreshLinkOnDB_2 without its message: raises RuntimeError when
+// tablelink or a holder database cannot be read. Returns the number of
+// tablelink rows left out (each logged).
+int SetLinksFromTablelink();
+
 } // namespace frame
 
 namespace Utility_RQM {

@@ -1,0 +1,139 @@
+#include "frame/frmStart.h"
+#include "frame/Forms.h"
+#include "frame/Globals.h"
+#include "frame/Guard.h"
+#include "frame/Layout.h"
+#include "platform/Error.h"
+#include "platform/Files.h"
+
+#include <QFileInfo>
+#include <QFrame>
+#include <QLabel>
+#include <QLayout>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QRegularExpression>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int TwipsPerPixel = 15;   // a screen pixel at 96 dots per inch
+
+template <class W>
+W *named(W *w, const char *name)
+{
+    w->setObjectName(QString::fromLatin1(name));
+    return w;
+}
+
+QFont verdana(int pointSize, bool bold)
+{
+    QFont f(QStringLiteral("Verdana"));
+    f.setStyleHint(QFont::SansSerif);
+    f.setPointSize(pointSize);
+    f.setBold(bold);
+    return f;
+}
+
+} // namespace
+
+frmStart::frmStart(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QString::fromLatin1(FormName));
+    setWindowTitle(QStringLiteral("Trambelo"));
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    const QString textStyle = QStringLiteral("QLabel { color: #10206a; background: transparent; }");
+    Label3 = named(new QLabel(QStringLiteral("Progetto operativo")), "Label3");
+    Label3->setFont(verdana(12, false));
+    Label2 = named(new QLabel(QStringLiteral("Il sistema di indicatori di dotazione e funzionalità delle infrastrutture")),
+                   "Label2");
+    Label2->setFont(verdana(14, true));
+    Label2->setWordWrap(true);
+    Label1 = named(new QLabel(QStringLiteral("Trambelo")), "Label1");
+    Label1->setFont(verdana(22, true));
+    Line1 = named(new QFrame, "Line1");
+    Line1->setFrameShape(QFrame::HLine);
+    Line1->setFrameShadow(QFrame::Plain);
+    Line1->setStyleSheet(QStringLiteral("color: #10206a;"));
+    Image1 = named(new QLabel, "Image1");
+    Image2 = named(new QLabel, "Image2");
+    Image3 = named(new QLabel, "Image3");
+    lblInfo = named(new QLabel, "lblInfo");
+    lblInfo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    lblInfo->setTextFormat(Qt::PlainText);
+    lblInfo->setWordWrap(true);
+    for (QLabel *l : {Label3, Label2, Label1, lblInfo})
+        l->setStyleSheet(textStyle);
+
+    auto *pictures = new QHBoxLayout;
+    for (QLabel *img : {Image1, Image2, Image3})
+        pictures->addWidget(img);
+    pictures->addStretch();
+
+    auto *col = new QVBoxLayout(this);
+    col->setContentsMargins(40, 30, 40, 30);
+    col->setSpacing(10);
+    col->addWidget(Label3);
+    col->addWidget(Label2);
+    col->addWidget(Label1);
+    col->addWidget(Line1);
+    col->addLayout(pictures);
+    col->addSpacing(10);
+    col->addWidget(lblInfo, 1);
+}
+
+frmStart *frmStart::ShowForm()
+{
+    if (auto *open = qobject_cast<frmStart *>(frame::FindForm(QString::fromLatin1(FormName)))) {
+        frame::ShowChild(open);
+        return open;
+    }
+    auto *w = new frmStart;
+    frame::ShowChild(w);   // the page takes its size from its frame in the main window
+    w->Form_Load();
+    return w;
+}
+
+QString frmStart::InfoCaption(const QString &fileText)
+{
+    if (fileText.isEmpty())
+        return {};
+    static const QRegularExpression lineEnd(QStringLiteral("\r\n|\r|\n"));
+    QStringList lines = fileText.split(lineEnd);
+    if (lines.last().isEmpty())
+        lines.removeLast();   // the end of the last line, not an empty line
+    QString caption;
+    for (const QString &line : lines)
+        caption += line + QStringLiteral("\r\n");
+    return caption;
+}
+
+QSize frmStart::PageSize(const QSize &mainSize)
+{
+    return {mainSize.width() - 200 / TwipsPerPixel, mainSize.height() - 750 / TwipsPerPixel};
+}
+
+void frmStart::Form_Load()
+{
+    frame::Guard(this, QStringLiteral("Form_Load"), [&] {
+        const QString path = platform::files::resolve(gFilesPath, QStringLiteral("InfoQrl.txt"));
+        QString text;
+        if (path.isEmpty() || !QFileInfo(path).isFile() || !platform::files::readText(path, text))
+            throw platform::RuntimeError(platform::err::FileNotFound, QStringLiteral("Impossibile trovare il file ") +
+                                                                          gFilesPath + QStringLiteral("InfoQrl.txt"));
+        lblInfo->setText(InfoCaption(text));
+
+        if (QMdiArea *area = frame::MdiArea()) {
+            const QSize size = PageSize(area->window()->size());
+            if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget())) {
+                sub->resize(size);
+                if (sub->layout())
+                    sub->layout()->activate();   // the page takes its new size now
+            } else {
+                resize(size);
+            }
+        }
+        Utility::InitFormLayout(this);
+    });
+}
