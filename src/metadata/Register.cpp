@@ -1,5 +1,10 @@
 #include "metadata/Register.h"
 
+void RegisterBrowseForms();
+void RegisterSchedeForms();
+
 void RegisterMetadataForms()
 {
+    RegisterBrowseForms();
+    RegisterSchedeForms();
 }

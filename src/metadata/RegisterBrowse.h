@@ -1,0 +1,3 @@
+#pragma once
+// Registers the metadata browser, the list of codes and the glossary with the menu.
+void RegisterBrowseForms();

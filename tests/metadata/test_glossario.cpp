@@ -1,0 +1,254 @@
+// The glossary window driven through its controls on the sample glossary.
+#include "metadata/frm_Glossario.h"
+#include "metadata/Glossario.h"
+#include "metadata/rptGlossario.h"
+#include "platform/db/Database.h"
+#include "support/TestEnv.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace {
+
+class Glossary : public ::testing::Test {
+protected:
+    testenv::ProgramFolder pf;
+    frm_Glossario *w = nullptr;
+
+    void SetUp() override
+    {
+        w = new frm_Glossario;
+        w->Form_Load();
+    }
+    void TearDown() override { delete w; }
+
+    template <class T>
+    T *ctl(const QString &name) const
+    {
+        T *c = w->findChild<T *>(name);
+        EXPECT_NE(c, nullptr) << name.toStdString();
+        return c;
+    }
+    QListWidget *list() const { return ctl<QListWidget>("lst_NameVar"); }
+    QLineEdit *box(int i) const { return ctl<QLineEdit>(QString("txt_ricerca_%1").arg(i)); }
+    QRadioButton *option(int i) const { return ctl<QRadioButton>(QString("Option1_%1").arg(i)); }
+    QString definition() const { return ctl<QPlainTextEdit>("txt_desc")->toPlainText(); }
+    QStringList terms() const
+    {
+        QStringList out;
+        for (int i = 0; i < list()->count(); ++i)
+            out << list()->item(i)->text();
+        return out;
+    }
+    // Enabled state of: contains box, letter list, begins-with box, "Ricerca".
+    QString enabled() const
+    {
+        QString out;
+        for (QWidget *c : std::initializer_list<QWidget *>{box(0), ctl<QComboBox>("cmb_alfabeto"), box(1),
+                                                           ctl<QPushButton>("cmd_ricerca")})
+            out += c->isEnabled() ? u'1' : u'0';
+        return out;
+    }
+    void choose(const char *combo, const QString &text)
+    {
+        auto *c = ctl<QComboBox>(combo);
+        const int i = c->findText(text);
+        ASSERT_GE(i, 0) << text.toStdString();
+        c->setCurrentIndex(i);
+        emit c->activated(i);
+    }
+    void select(const QString &term)
+    {
+        const auto found = list()->findItems(term, Qt::MatchExactly);
+        ASSERT_EQ(found.size(), 1) << term.toStdString();
+        list()->setCurrentItem(found.front());
+    }
+    void search(int mode, const QString &text)
+    {
+        option(mode)->click();
+        box(mode == 0 ? 0 : 1)->setText(text);
+        ctl<QPushButton>("cmd_ricerca")->click();
+    }
+    int allTerms()
+    {
+        auto db = platform::db::Database::open(pf.databases(), "Metadati.mdb");
+        return db.query("select count(*) from Glossario").field(0).toInt();
+    }
+};
+
+} // namespace
+
+TEST_F(Glossary, OpensInLetterModeOnTheTermsBeginningWithA)
+{
+    EXPECT_EQ(terms(), QStringList({"Accosto", "Aeroporto", "Autostrada"}));
+    EXPECT_TRUE(option(1)->isChecked());
+    EXPECT_EQ(enabled(), "0100");
+    auto *letters = ctl<QComboBox>("cmb_alfabeto");
+    ASSERT_EQ(letters->count(), 26);
+    EXPECT_EQ(letters->itemText(25), "Z");
+    EXPECT_EQ(letters->currentText(), "A");
+    auto *sectors = ctl<QComboBox>("cmbSettore");
+    EXPECT_TRUE(sectors->isEnabled());
+    EXPECT_EQ(sectors->count(), 4);   // every sector but "A"
+    EXPECT_EQ(sectors->currentIndex(), -1);
+    EXPECT_EQ(ctl<QComboBox>("cmbIdSettore")->itemText(0), "B");
+    EXPECT_TRUE(definition().isEmpty());
+    EXPECT_TRUE(pf.prompts.messages().isEmpty()) << pf.prompts.messages().join("\n").toStdString();
+}
+
+TEST_F(Glossary, EachModeEnablesItsInputsAndClearsTheTexts)
+{
+    select("Accosto");
+    const QString shown = definition();
+    ASSERT_FALSE(shown.isEmpty());
+    const struct {
+        int mode;
+        const char *enabled;
+    } cases[] = {{0, "1001"}, {2, "0011"}, {4, "0000"}, {1, "0100"}, {3, "0000"}};
+    for (const auto &c : cases) {
+        box(0)->setText("x");
+        box(1)->setText("y");
+        option(c.mode)->click();
+        EXPECT_EQ(enabled(), c.enabled) << c.mode;
+        EXPECT_TRUE(box(0)->text().isEmpty() && box(1)->text().isEmpty()) << c.mode;
+        EXPECT_TRUE(ctl<QComboBox>("cmbSettore")->isEnabled()) << c.mode;
+    }
+    // The last mode lists every term alphabetically and keeps the definition shown.
+    QStringList sorted = terms();
+    std::sort(sorted.begin(), sorted.end(), [](const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
+    EXPECT_EQ(terms(), sorted);
+    EXPECT_EQ(terms().size(), allTerms());
+    EXPECT_EQ(definition(), shown);
+}
+
+TEST_F(Glossary, TextSearches)
+{
+    const struct {
+        int mode;
+        const char *text;
+        QStringList found;
+    } cases[] = {
+        {0, "strada", {"Autostrada", "Rete stradale", "Strada provinciale", "Strada statale"}},
+        {2, "strada", {"Strada provinciale", "Strada statale"}},
+        {0, " stradale", {"Rete stradale"}},   // taken as typed, blank included
+        {0, "d'u", {"Bacino d'utenza", "Grado d'utilizzo"}},
+        {2, "Grado d'", {"Grado d'utilizzo"}},
+        {2, "S_rada", {"Strada provinciale", "Strada statale"}},   // the pattern's wildcards
+        // A quote cannot end the text early: these find nothing and break nothing.
+        {0, "' or ''='", {}},
+        {2, "x'; drop table Glossario; --", {}},
+    };
+    for (const auto &c : cases) {
+        option(1)->click();
+        choose("cmb_alfabeto", "A");
+        select("Accosto");
+        search(c.mode, c.text);
+        EXPECT_EQ(terms(), c.found) << c.text;
+        EXPECT_TRUE(definition().isEmpty()) << c.text;
+    }
+    EXPECT_TRUE(pf.prompts.messages().isEmpty()) << pf.prompts.messages().join("\n").toStdString();
+    option(3)->click();
+    EXPECT_EQ(terms().size(), allTerms());
+}
+
+TEST_F(Glossary, SearchWithoutTextChangesNothing)
+{
+    const QStringList before = terms();
+    search(0, "");
+    EXPECT_EQ(terms(), before);
+    // Text left in the box of the other mode does not count.
+    option(2)->click();
+    box(0)->setText("strada");
+    ctl<QPushButton>("cmd_ricerca")->click();
+    EXPECT_EQ(terms(), before);
+}
+
+TEST_F(Glossary, SectorListsItsTermsInAnyMode)
+{
+    for (int mode : {0, 1, 3}) {
+        option(mode)->click();
+        select(terms().value(0));
+        choose("cmbSettore", "Comunicazioni e servizi alle imprese");
+        QStringList found = terms();
+        found.sort();
+        EXPECT_EQ(found, QStringList({"Banda larga", "Sportello bancario", "Telefonia fissa"})) << mode;
+        EXPECT_EQ(ctl<QComboBox>("cmbIdSettore")->currentText(), "D");
+        EXPECT_TRUE(definition().isEmpty()) << mode;
+    }
+}
+
+TEST_F(Glossary, DefinitionOfTheClickedTerm)
+{
+    choose("cmb_alfabeto", "G");
+    select("Grado d'utilizzo");
+    EXPECT_EQ(definition(), "Rapporto tra l'uso effettivo di un'infrastruttura e la sua capacità.");
+    // A term gone from the glossary: the definition shown stays.
+    auto db = platform::db::Database::open(pf.databases(), "Metadati.mdb");
+    db.execute("insert into Glossario (Nome, Definizione, idsettore) values ('Gru', null, 'B')");
+    choose("cmb_alfabeto", "G");
+    select("Gru");   // Null definition: shown empty
+    EXPECT_TRUE(definition().isEmpty());
+    select("Grado d'utilizzo");
+    db.execute("delete from Glossario where Nome = 'Gru'");
+    select("Gru");
+    EXPECT_FALSE(definition().isEmpty());
+    EXPECT_TRUE(pf.prompts.messages().isEmpty()) << pf.prompts.messages().join("\n").toStdString();
+}
+
+TEST_F(Glossary, PrintsTheSelectedTerm)
+{
+    choose("cmb_alfabeto", "B");
+    select("Bacino d'utenza");
+    QStringList printed;
+    QTimer::singleShot(0, [&] {
+        if (const auto *rows = rptGlossario::Default().dataSource())
+            for (int r = 0; r < rows->recordCount(); ++r)
+                printed << rows->at(r, 0).toString();
+        if (QWidget *preview = QApplication::activeModalWidget())
+            preview->close();
+    });
+    ctl<QPushButton>("Cmd_print")->click();
+    EXPECT_EQ(printed, QStringList("Bacino d'utenza"));
+    EXPECT_TRUE(pf.prompts.messages().isEmpty()) << pf.prompts.messages().join("\n").toStdString();
+}
+
+TEST_F(Glossary, PrintFailures)
+{
+    // Nothing selected.
+    ctl<QPushButton>("Cmd_print")->click();
+    EXPECT_EQ(pf.prompts.messages(), QStringList("Selezionare un termine da stampare."));
+    // The report cannot open its data.
+    pf.prompts.clear();
+    select("Accosto");
+    ASSERT_TRUE(QFile::remove(pf.databases() + "Metadati.mdb"));
+    ctl<QPushButton>("Cmd_print")->click();
+    ASSERT_FALSE(pf.prompts.shown.empty());
+    EXPECT_EQ(pf.prompts.shown.back().text, "Impossibile eseguire la stampa");
+    EXPECT_EQ(pf.prompts.shown.back().style, 0);
+    EXPECT_TRUE(pf.prompts.shown.back().title.isEmpty());
+}
+
+TEST(GlossaryMissingDatabase, OpensEmptyAndStaysUsable)
+{
+    testenv::ProgramFolder pf;
+    ASSERT_TRUE(QFile::remove(pf.databases() + "Metadati.mdb"));
+    frm_Glossario w;
+    w.Form_Load();
+    const int reported = int(pf.prompts.messages().size());
+    EXPECT_GE(reported, 1);
+    EXPECT_EQ(w.findChild<QListWidget *>("lst_NameVar")->count(), 0);
+    w.findChild<QRadioButton *>("Option1_3")->click();
+    w.findChild<QRadioButton *>("Option1_0")->click();
+    w.findChild<QLineEdit *>("txt_ricerca_0")->setText("strada");
+    w.findChild<QPushButton *>("cmd_ricerca")->click();
+    EXPECT_EQ(w.findChild<QListWidget *>("lst_NameVar")->count(), 0);
+    EXPECT_EQ(int(pf.prompts.messages().size()), reported);   // reported once, at opening
+}

@@ -1,0 +1,184 @@
+// The list of codes driven through its controls on the sample databases.
+#include "metadata/frmListaMetadati.h"
+#include "metadata/ListaCodici.h"
+#include "frame/Forms.h"
+#include "platform/db/Database.h"
+#include "support/TestEnv.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <gtest/gtest.h>
+
+namespace {
+
+class CodeList : public ::testing::Test {
+protected:
+    testenv::ProgramFolder pf;
+    frmListaMetadati *w = nullptr;
+
+    void TearDown() override { delete w; }
+    void sql(const QString &statement)
+    {
+        auto db = platform::db::Database::open(pf.databases(), "Metadati.mdb");
+        db.execute(statement);
+    }
+    QStringList column(const QString &query)
+    {
+        auto db = platform::db::Database::open(pf.databases(), "Metadati.mdb");
+        QStringList out;
+        for (auto rs = db.query(query); !rs.eof(); rs.moveNext())
+            out << rs.text(0);
+        return out;
+    }
+    void open()
+    {
+        w = new frmListaMetadati;
+        w->Form_Load();
+    }
+    QListWidget *list() const { return w->findChild<QListWidget *>("lst_CodVar"); }
+    QComboBox *kind() const { return w->findChild<QComboBox *>("cmbVarInd"); }
+    QString text(const char *name) const { return w->findChild<QLineEdit *>(name)->text(); }
+    QStringList texts() const { return {text("txtDescrizione"), text("txtArgomento"), text("txtSettore")}; }
+    QStringList codes() const
+    {
+        QStringList out;
+        for (int i = 0; i < list()->count(); ++i)
+            out << list()->item(i)->text();
+        return out;
+    }
+    // "1" / "0" per year box, 1996 first.
+    QString years() const
+    {
+        QString out;
+        for (int i = 1; i <= 13; ++i)
+            out += w->findChild<QCheckBox *>(QString("Check%1").arg(i))->isChecked() ? u'1' : u'0';
+        return out;
+    }
+    void chooseKind(int index)
+    {
+        kind()->setCurrentIndex(index);
+        emit kind()->activated(index);
+    }
+    void show(const QString &code)
+    {
+        const auto found = list()->findItems(code, Qt::MatchExactly);
+        ASSERT_EQ(found.size(), 1) << code.toStdString();
+        list()->setCurrentItem(found.front());
+    }
+};
+
+} // namespace
+
+TEST_F(CodeList, OpensOnTheVariablesWithNothingShown)
+{
+    open();
+    EXPECT_EQ(kind()->currentText(), "Variabili");
+    EXPECT_EQ(kind()->count(), 2);
+    EXPECT_EQ(codes(), column("select IdVariabile from MetadatiVariabili order by IdVariabile"));
+    EXPECT_EQ(list()->currentRow(), -1);
+    EXPECT_EQ(texts(), QStringList({"", "", ""}));
+    EXPECT_EQ(years(), "0000000000000");
+    EXPECT_TRUE(pf.prompts.messages().isEmpty()) << pf.prompts.messages().join("\n").toStdString();
+}
+
+TEST_F(CodeList, CodesOfUnpublishedSubAreasAreNotListed)
+{
+    sql("update MetadatiVariabili set CodiceArgomento = 'A01-NO' where IdVariabile = 'A0102'");
+    sql("update MetadatiVariabili set CodiceArgomento = 'B01 - NO' where IdVariabile = 'B0101'");
+    sql("update MetadatiIndicatori set Argomento = 'A01 - no' where IdIndicatore = 'A01002'");
+    sql("update MetadatiIndicatori set Argomento = 'X-NOTE' where IdIndicatore = 'A01003'");
+    open();
+    struct Case {
+        int kind;
+        const char *hidden;
+        bool listed;
+    } cases[] = {
+        {0, "A0102", false}, {0, "B0101", false}, {0, "A0101", true},
+        {1, "A01002", false},   // "- no": the search ignores letter case
+        {1, "A01003", false}, {1, "A01001", true},
+    };
+    for (const Case &c : cases) {
+        if (kind()->currentIndex() != c.kind)
+            chooseKind(c.kind);
+        EXPECT_EQ(codes().contains(c.hidden), c.listed) << c.hidden;
+    }
+}
+
+TEST_F(CodeList, ACodeShowsItsDescriptionSubAreaAreaAndYears)
+{
+    sql("update MetadatiVariabili set [1997]=0, [1998]=0, [1999]=0, [2000]=0, [2001]=0, [2002]=0, [2003]=0, "
+        "[2004]=0, [2005]=0, [2006]=0, [2007]=0 where IdVariabile = 'A0102'");
+    open();
+    struct Case {
+        int kind;
+        const char *code;
+        QStringList texts;
+        QString years;
+    } cases[] = {
+        {0, "A0101", {"Popolazione residente al 31 dicembre", "A01 - Popolazione e territorio", "A - Contesto territoriale"},
+         "1111111111111"},
+        {0, "A0102", {}, "1000000000001"},   // 1996 and 2008 only
+        {0, "A0101", {}, "1111111111111"},   // back to a code with every year
+        {1, "A01001", {}, "1111111111111"},
+    };
+    for (const Case &c : cases) {
+        if (kind()->currentIndex() != c.kind)
+            chooseKind(c.kind);
+        show(c.code);
+        if (!c.texts.isEmpty()) {
+            EXPECT_EQ(texts(), c.texts) << c.code;
+        }
+        EXPECT_FALSE(text("txtDescrizione").isEmpty()) << c.code;
+        EXPECT_EQ(years(), c.years) << c.code;
+    }
+    EXPECT_TRUE(text("txtSettore").startsWith("A - ")) << text("txtSettore").toStdString();
+}
+
+TEST_F(CodeList, ChangingTheKindEmptiesTheTextsButKeepsTheYears)
+{
+    sql("update MetadatiVariabili set [1996]=0 where IdVariabile = 'A0101'");
+    open();
+    show("A0101");
+    ASSERT_EQ(years(), "0111111111111");
+    chooseKind(1);
+    EXPECT_EQ(texts(), QStringList({"", "", ""}));
+    EXPECT_EQ(years(), "0111111111111");
+    EXPECT_EQ(codes(), column("select IdIndicatore from MetadatiIndicatori order by IdIndicatore"));
+}
+
+TEST_F(CodeList, IncompleteRowsAndUnusualCodes)
+{
+    // A sub-area without description, a code whose sub-area is missing, a code with an apostrophe.
+    sql("update Argomento set [Desc argomento] = null where [Codice argomento] = 'B02'");
+    sql("update MetadatiVariabili set CodiceArgomento = 'Z99' where IdVariabile = 'B0101'");
+    sql("insert into MetadatiVariabili (IdVariabile, DescVariabile, CodiceArgomento, [1996], [2008]) "
+        "values ('B01''X', 'Variabile con apostrofo', 'B01', 1, 0)");
+    open();
+    show("A0101");
+    ASSERT_EQ(years(), "1111111111111");
+
+    show("B0101");   // no row in the join: empty texts, the year boxes unchanged
+    EXPECT_EQ(texts(), QStringList({"", "", ""}));
+    EXPECT_EQ(years(), "1111111111111");
+
+    show("B0201");
+    EXPECT_EQ(text("txtArgomento"), "B02 - ");
+
+    show("B01'X");
+    EXPECT_EQ(text("txtDescrizione"), "Variabile con apostrofo");
+    EXPECT_EQ(years(), "1000000000000");
+    EXPECT_TRUE(pf.prompts.messages().isEmpty()) << pf.prompts.messages().join("\n").toStdString();
+}
+
+TEST_F(CodeList, MissingDatabaseIsReportedOnceAndTheWindowStaysUsable)
+{
+    ASSERT_TRUE(QFile::remove(pf.databases() + "Metadati.mdb"));
+    open();
+    EXPECT_EQ(pf.prompts.messages().size(), 1);
+    EXPECT_EQ(list()->count(), 0);
+    chooseKind(1);
+    EXPECT_EQ(list()->count(), 0);
+    EXPECT_EQ(pf.prompts.messages().size(), 1);
+}

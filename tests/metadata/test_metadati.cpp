@@ -1,0 +1,213 @@
+// The metadata browser driven through its controls on the sample databases.
+#include "metadata/frmMetadati.h"
+#include "selection/FillSons.h"
+#include "frame/Config.h"
+#include "frame/Forms.h"
+#include "frame/Globals.h"
+#include "frame/Shared.h"
+#include "platform/db/Database.h"
+#include "support/TestEnv.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+#include <gtest/gtest.h>
+
+using Utility_RQM::FindNode;
+
+namespace {
+
+class MetadataBrowser : public ::testing::Test {
+protected:
+    testenv::ProgramFolder pf;
+    frmMetadati *w = nullptr;
+    QStringList sheets;   // "FRMSCHEDA...:" + gSqlScheda at each opening
+
+    void SetUp() override
+    {
+        for (const char *name : {"FRMSCHEDAVARIABILI", "FRMSCHEDAINDICATORI"})
+            frame::RegisterForm(name, [this, name] { sheets << QString(name) + ":" + gSqlScheda; });
+    }
+    void TearDown() override
+    {
+        delete w;
+        frame::ClearRegisteredForms();
+    }
+    void sql(const QString &statement)
+    {
+        auto db = platform::db::Database::open(pf.databases(), "Metadati.mdb");
+        db.execute(statement);
+    }
+    void open()
+    {
+        w = new frmMetadati;
+        w->Form_Load();
+    }
+    QComboBox *combo(const char *name) const { return w->findChild<QComboBox *>(name); }
+    QTreeWidget *tree() const { return w->findChild<QTreeWidget *>("objtree"); }
+    void chooseDatabase(int index)
+    {
+        combo("cmb_Databases")->setCurrentIndex(index);
+        emit combo("cmb_Databases")->activated(index);
+    }
+    void click(const QString &key)
+    {
+        QTreeWidgetItem *n = FindNode(tree(), key);
+        ASSERT_NE(n, nullptr) << key.toStdString();
+        tree()->setCurrentItem(n);
+        emit tree()->itemClicked(n, 0);
+    }
+    int leaves() const
+    {
+        int n = 0;
+        for (QTreeWidgetItemIterator it(tree()); *it; ++it)
+            n += (*it)->childCount() == 0 ? 1 : 0;
+        return n;
+    }
+    QString errorLog() const
+    {
+        QFile log(pf.files() + "Error.log");
+        return log.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(log.readAll()) : QString();
+    }
+};
+
+} // namespace
+
+TEST_F(MetadataBrowser, LoadListsTheDatabasesAndShowsTheFirstAsVariables)
+{
+    gSqlScheda = "vecchia";
+    open();
+    EXPECT_EQ(w->windowTitle(), "PXN - Metadati - Variabili");
+    QComboBox *desc = combo("cmb_Databases");
+    QComboBox *files = combo("cmb_DatabasesN");
+    ASSERT_EQ(desc->count(), 2);
+    EXPECT_EQ(desc->itemText(0), "Variabili di dotazione infrastrutturale");
+    EXPECT_EQ(files->itemText(1), "Indicatori.mdb");
+    EXPECT_TRUE(files->isHidden());
+    EXPECT_EQ(desc->currentIndex(), 0);
+    EXPECT_EQ(gTipoDb, "Variabili");
+    EXPECT_EQ(gMetaConfig->currentDatabase(), "Variabili.mdb");
+    EXPECT_EQ(tree()->topLevelItemCount(), 5);
+    EXPECT_EQ(leaves(), 19);   // every variable
+    EXPECT_NE(FindNode(tree(), "A0101"), nullptr);
+    EXPECT_TRUE(gSqlScheda.isEmpty());
+    EXPECT_TRUE(pf.prompts.messages().isEmpty()) << pf.prompts.messages().join("\n").toStdString();
+}
+
+TEST_F(MetadataBrowser, TheKindFollowsThePositionOfTheDatabase)
+{
+    // A third database, described as variables: any row but the first is taken for indicators.
+    sql("insert into DbConfigs (DbFile, dbdesc, dbnames) values ('Storico.mdb', 'Variabili storiche', 'Storico.mdb')");
+    open();
+    struct Case {
+        int index;
+        const char *kind, *file, *item, *absent;
+        int leaves;
+    } cases[] = {
+        {1, "Indicatori", "Indicatori.mdb", "A01001", "A0101", 35},
+        {2, "Indicatori", "Storico.mdb", "A01001", "A0101", 35},
+        {0, "Variabili", "Variabili.mdb", "A0101", "A01001", 19},
+    };
+    for (const Case &c : cases) {
+        gSqlScheda = "vecchia";
+        chooseDatabase(c.index);
+        EXPECT_EQ(gTipoDb, c.kind) << c.index;
+        EXPECT_EQ(gMetaConfig->currentDatabase(), c.file) << c.index;
+        EXPECT_EQ(leaves(), c.leaves) << c.index;   // rebuilt, not added to
+        EXPECT_NE(FindNode(tree(), c.item), nullptr) << c.index;
+        EXPECT_EQ(FindNode(tree(), c.absent), nullptr) << c.index;
+        EXPECT_TRUE(gSqlScheda.isEmpty()) << c.index;
+    }
+}
+
+TEST_F(MetadataBrowser, OnlyAnItemOpensItsSheet)
+{
+    open();
+    struct Case {
+        int database;
+        const char *key;
+        const char *sheet;   // nullptr: no sheet
+    } cases[] = {
+        {0, "A", nullptr},
+        {0, "A01", nullptr},
+        {0, "A0101", "FRMSCHEDAVARIABILI"},
+        {1, "B", nullptr},
+        {1, "A01001", "FRMSCHEDAINDICATORI"},
+    };
+    for (const Case &c : cases) {
+        if (combo("cmb_Databases")->currentIndex() != c.database)
+            chooseDatabase(c.database);
+        sheets.clear();
+        gSqlScheda = "precedente";
+        click(c.key);
+        if (!c.sheet) {
+            EXPECT_TRUE(FindNode(tree(), c.key)->isExpanded()) << c.key;
+            EXPECT_TRUE(sheets.isEmpty()) << c.key;
+            EXPECT_EQ(gSqlScheda, "precedente") << c.key;
+        } else {
+            EXPECT_EQ(sheets, QStringList(QString(c.sheet) + ":" + Utility::CreaQueryMetadati(gTipoDb, c.key)))
+                << c.key;
+        }
+    }
+    // The accordion: opening another area closes the first.
+    click("A");
+    click("B");
+    EXPECT_FALSE(FindNode(tree(), "A")->isExpanded());
+    EXPECT_TRUE(FindNode(tree(), "B")->isExpanded());
+    EXPECT_TRUE(pf.prompts.messages().isEmpty()) << pf.prompts.messages().join("\n").toStdString();
+}
+
+TEST_F(MetadataBrowser, VisualizzaActsOnTheSelectedNode)
+{
+    open();
+    auto *visualizza = w->findChild<QPushButton *>("cmdmetadati");
+    // Nothing selected: no sheet, the failure logged under the node click.
+    visualizza->click();
+    EXPECT_TRUE(sheets.isEmpty());
+    EXPECT_EQ(pf.prompts.messages().size(), 1);
+    EXPECT_TRUE(errorLog().contains("Module:frmMetadati Function: objtree_NodeClick")) << errorLog().toStdString();
+
+    tree()->setCurrentItem(FindNode(tree(), "B0201"));
+    visualizza->click();
+    EXPECT_EQ(sheets, QStringList("FRMSCHEDAVARIABILI:" + Utility::CreaQueryMetadati("Variabili", "B0201")));
+}
+
+TEST_F(MetadataBrowser, ComingBackClosesTheSheet)
+{
+    open();
+    QWidget *sheet = nullptr;
+    frame::RegisterForm("FRMSCHEDAVARIABILI", [&] {
+        sheet = new QWidget;
+        sheet->setObjectName("frmSchedaVariabili");
+        frame::ShowChild(sheet);
+    });
+    w->show();
+    click("A0102");
+    ASSERT_NE(frame::FindForm("frmSchedaVariabili"), nullptr);
+    w->Form_Activate();
+    EXPECT_EQ(frame::FindForm("frmSchedaVariabili"), nullptr);
+    EXPECT_EQ(frame::FindForm("frmMetadati"), w);
+}
+
+TEST_F(MetadataBrowser, UnreadableDatabaseListLeavesAnEmptyWindow)
+{
+    struct Case {
+        const char *name;
+        const char *breakIt;
+        int messages;
+    } cases[] = {
+        {"no databases", "delete from DbConfigs", 0},
+        {"no table", "drop table DbConfigs", 1},
+    };
+    for (const Case &c : cases) {
+        sql(c.breakIt);
+        pf.prompts.clear();
+        frmMetadati browser;
+        browser.Form_Load();
+        EXPECT_EQ(browser.findChild<QComboBox *>("cmb_Databases")->count(), 0) << c.name;
+        EXPECT_EQ(browser.findChild<QTreeWidget *>("objtree")->topLevelItemCount(), 0) << c.name;
+        EXPECT_EQ(pf.prompts.messages().size(), c.messages) << c.name;
+    }
+}

@@ -1,0 +1,192 @@
+// The three metadata reports on the sample database: the record bound to the
+// fields of each design, the pages, keys with apostrophes, records missing, and
+// the messages when printing cannot happen.
+#include "metadata/rptGlossario.h"
+#include "metadata/rptIndicatori.h"
+#include "metadata/rptVariabili.h"
+#include "platform/db/Database.h"
+#include "platform/report/Report.h"
+#include "support/TestEnv.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QPushButton>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace platform::report;
+
+namespace {
+
+class Reports : public ::testing::Test {
+protected:
+    testenv::ProgramFolder pf;
+
+    void TearDown() override
+    {
+        SetPrinterProbe(nullptr);
+        rptVariabili::Default().clearDataSource();
+        rptIndicatori::Default().clearDataSource();
+        rptGlossario::Default().clearDataSource();
+    }
+    void sql(const QString &statement)
+    {
+        auto db = platform::db::Database::open(pf.databases(), "Metadati.mdb");
+        db.execute(statement);
+    }
+    static QString at(const std::vector<Page> &pages, int page, const QString &name)
+    {
+        const Item *it = pages.at(size_t(page)).find(name);
+        EXPECT_NE(it, nullptr) << name.toStdString();
+        return it ? it->text : QStringLiteral("<none>");
+    }
+    static QString anywhere(const std::vector<Page> &pages, const QString &name)
+    {
+        for (const Page &p : pages)
+            if (const Item *it = p.find(name))
+                return it->text;
+        ADD_FAILURE() << name.toStdString();
+        return {};
+    }
+    static int countOf(const std::vector<Page> &pages, const QString &name)
+    {
+        int n = 0;
+        for (const Page &p : pages)
+            n += p.find(name) != nullptr;
+        return n;
+    }
+};
+
+TEST_F(Reports, VariableSheetOverSeveralPages)
+{
+    sql("update MetadatiVariabili set [1997] = null, [1998] = 0, Fonte_1999 = null, Ente_2000 = '-' "
+        "where IdVariabile = 'A0101'");
+    rptVariabili &r = rptVariabili::Default();
+    ASSERT_TRUE(r.InitReport("A0101"));
+    EXPECT_TRUE(r.HasConnection());
+    const auto pages = r.pages();
+    ASSERT_GE(pages.size(), 3u);
+    for (size_t p = 0; p < pages.size(); ++p)
+        EXPECT_EQ(at(pages, int(p), "Label76"), "Scheda variabile");
+    EXPECT_EQ(at(pages, 0, "TextBox1"), "A0101");
+    EXPECT_EQ(at(pages, 0, "TextBox2"), "Popolazione residente al 31 dicembre");
+    EXPECT_EQ(at(pages, 0, "TextBox3"), "A01");
+    EXPECT_EQ(at(pages, 0, "TextBox4"), "Popolazione e territorio");
+    EXPECT_EQ(at(pages, 0, "TextBox5"), "Si");   // 1996
+    EXPECT_EQ(at(pages, 0, "TextBox6"), "");     // 1997 Null
+    EXPECT_EQ(at(pages, 0, "TextBox7"), "No");   // 1998
+    EXPECT_EQ(at(pages, 0, "TextBox18"), "abitanti");
+    EXPECT_EQ(at(pages, 0, "Label20"), "Note sull'intera serie");
+    // Every year of sources, publications and bodies is printed, empty or not.
+    for (int b = 21; b <= 72; ++b)
+        EXPECT_EQ(countOf(pages, QStringLiteral("TextBox%1").arg(b)), 1) << b;
+    EXPECT_EQ(anywhere(pages, "TextBox37"), "");   // Fonte_1999 Null
+    EXPECT_EQ(anywhere(pages, "TextBox64"), "-");  // Ente_2000
+    EXPECT_EQ(anywhere(pages, "TextBox60"), "Istituto nazionale di statistica");
+    EXPECT_EQ(anywhere(pages, "Label62"), "Enti");
+    // The report's width and margins fit the A4 paper.
+    const Design &d = r.design();
+    EXPECT_LE(d.reportWidth + d.margins.left() + d.margins.right(), DefaultPaperTwips().width());
+}
+
+TEST_F(Reports, IndicatorSheet)
+{
+    struct Case {
+        const char *valutazione;
+        QString aspetto;
+    } cases[] = {{"'B2'", QString::fromUtf8("Dotazione - capacità")}, {"'Z9'", ""}, {"null", ""}};
+    rptIndicatori &r = rptIndicatori::Default();
+    for (const Case &c : cases) {
+        sql(QString("update MetadatiIndicatori set Valutazione = %1, [1999] = 0 where IdIndicatore = 'B01002'")
+                .arg(c.valutazione));
+        ASSERT_TRUE(r.InitReport("B01002"));
+        const auto pages = r.pages();
+        ASSERT_EQ(pages.size(), 1u) << c.valutazione;
+        EXPECT_EQ(at(pages, 0, "Label1"), "Scheda indicatore");
+        EXPECT_EQ(at(pages, 0, "TextBox1"), "B01002");
+        EXPECT_EQ(at(pages, 0, "TextBox2"), "Km di autostrade per 100 km² di superficie");
+        EXPECT_EQ(at(pages, 0, "TextBox3"), "B01");
+        EXPECT_EQ(at(pages, 0, "TextBox4"), "Rete stradale");
+        EXPECT_EQ(at(pages, 0, "TextBox5"), c.aspetto) << c.valutazione;
+        EXPECT_EQ(at(pages, 0, "TextBox6"), "B0101 / A0102 x 100");
+        EXPECT_EQ(at(pages, 0, "TextBox11"), "No");   // 1999
+        EXPECT_EQ(at(pages, 0, "TextBox8"), "Si");    // 1996
+        EXPECT_EQ(at(pages, 0, "Label20"), "2008");
+    }
+    // A key with a quote is a key like any other: no record, an empty report.
+    ASSERT_TRUE(r.InitReport("B01'002"));
+    EXPECT_EQ(r.pages().at(0).find("TextBox1"), nullptr);
+}
+
+TEST_F(Reports, GlossaryTerm)
+{
+    rptGlossario &r = rptGlossario::Default();
+    ASSERT_TRUE(r.InitReport("Bacino d'utenza"));
+    auto pages = r.pages();
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_EQ(at(pages, 0, "Label1"), " Corvenna - Glossario");
+    EXPECT_EQ(at(pages, 0, "txtNome"), "Bacino d'utenza");
+    EXPECT_TRUE(at(pages, 0, "txtDesc").startsWith("Territorio e popolazione serviti"));
+    EXPECT_NE(pages[0].find("Shape1"), nullptr);
+
+    ASSERT_TRUE(r.InitReport("Termine che non esiste"));
+    pages = r.pages();
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_EQ(pages[0].find("txtNome"), nullptr);
+    EXPECT_NE(pages[0].find("Label1"), nullptr);
+}
+
+TEST_F(Reports, GlossaryShowTermOpensThePreview)
+{
+    QString caption;
+    int pageCount = 0;
+    QTimer::singleShot(0, [&] {
+        QWidget *dlg = QApplication::activeModalWidget();
+        ASSERT_NE(dlg, nullptr);
+        caption = dlg->windowTitle();
+        pageCount = int(rptGlossario::Default().pages().size());
+        dlg->findChild<QPushButton *>("cmdChiudi")->click();
+    });
+    EXPECT_TRUE(rptGlossario::ShowTerm("Accosto"));
+    EXPECT_EQ(caption, "Stampa Glossario");
+    EXPECT_EQ(pageCount, 1);
+    EXPECT_FALSE(rptGlossario::Default().HasConnection());
+}
+
+TEST_F(Reports, InitReportFailures)
+{
+    sql("alter table Glossario rename to GlossarioVecchio");
+    EXPECT_FALSE(rptGlossario::Default().InitReport("Accosto"));
+    EXPECT_FALSE(rptGlossario::Default().HasConnection());
+    QFile log(pf.files() + "Error.log");
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(QString::fromLatin1(log.readAll()).contains("Module:rptGlossario Function: InitReport"));
+
+    ASSERT_TRUE(QFile::rename(pf.databases() + "Metadati.mdb", pf.databases() + "Metadati.old"));
+    EXPECT_FALSE(rptVariabili::Default().InitReport("A0101"));
+    EXPECT_FALSE(rptIndicatori::Default().InitReport("A01001"));
+    EXPECT_EQ(rptVariabili::Default().dataSource(), nullptr);
+}
+
+TEST_F(Reports, NoPrinterMessages)
+{
+    SetPrinterProbe([] { return false; });
+    struct Case {
+        DataReport *report;
+        QString message;
+        int style;
+    } cases[] = {
+        {&rptVariabili::Default(), "Stampante non installata!", 0},
+        {&rptIndicatori::Default(), "Nessuna stampante installata: impossibile stampare.", 48},
+        {&rptGlossario::Default(), "Nessuna stampante installata: impossibile stampare.", 48},
+    };
+    for (const Case &c : cases) {
+        pf.prompts.clear();
+        c.report->PrintReport();
+        ASSERT_EQ(pf.prompts.shown.size(), 1u) << c.report->name().toStdString();
+        EXPECT_EQ(pf.prompts.shown[0].text, c.message);
+        EXPECT_EQ(pf.prompts.shown[0].style, c.style);
+    }
+}
+
+} // namespace

@@ -1,0 +1,278 @@
+// The variable and indicator sheets on the sample databases, driven through
+// their controls: filling, missing records, errors part-way, re-opening and
+// printing through their reports.
+#include "metadata/RegisterSchede.h"
+#include "metadata/frmSchedaIndicatori.h"
+#include "metadata/frmSchedaVariabili.h"
+#include "metadata/rptIndicatori.h"
+#include "metadata/rptVariabili.h"
+#include "frame/Forms.h"
+#include "frame/Globals.h"
+#include "frame/Layout.h"
+#include "frame/Shared.h"
+#include "platform/db/Database.h"
+#include "platform/report/Report.h"
+#include "support/TestEnv.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTextBrowser>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace {
+
+template <class T>
+T *ctl(QWidget *w, const QString &name)
+{
+    T *c = w->findChild<T *>(name);
+    EXPECT_NE(c, nullptr) << name.toStdString();
+    return c;
+}
+
+QString text(QWidget *w, const QString &name)
+{
+    if (auto *l = w->findChild<QLineEdit *>(name))
+        return l->text();
+    if (auto *t = w->findChild<QPlainTextEdit *>(name))
+        return t->toPlainText();
+    ADD_FAILURE() << "no box " << name.toStdString();
+    return {};
+}
+
+QList<bool> years(QWidget *w)
+{
+    QList<bool> out;
+    for (int k = 1; k <= 13; ++k)
+        out << ctl<QCheckBox>(w, QStringLiteral("Check%1").arg(k))->isChecked();
+    return out;
+}
+
+class Sheets : public ::testing::Test {
+protected:
+    testenv::ProgramFolder pf;
+    QList<QPointer<QWidget>> opened;
+
+    void TearDown() override
+    {
+        for (const auto &w : opened)
+            delete w.data();
+        frame::ClearRegisteredForms();
+    }
+    void sql(const QString &statement)
+    {
+        auto db = platform::db::Database::open(pf.databases(), "Metadati.mdb");
+        db.execute(statement);
+    }
+    template <class W>
+    W *open(const QString &kind, const QString &id)
+    {
+        gSqlScheda = Utility::CreaQueryMetadati(kind, id);
+        W *w = W::ShowForm();
+        opened << w;
+        return w;
+    }
+    // Runs `body` on the modal preview once it is up, then closes it.
+    void onPreview(std::function<void(QWidget *)> body)
+    {
+        QTimer::singleShot(0, [body] {
+            QWidget *dlg = QApplication::activeModalWidget();
+            ASSERT_NE(dlg, nullptr);
+            body(dlg);
+            dlg->close();
+        });
+    }
+};
+
+TEST_F(Sheets, VariableSheetShowsTheRecord)
+{
+    sql("insert into Argomento ([Codice argomento], [Desc argomento], idSettore) values ('A01-PD', 'Popolazione (PD)', 'A')");
+    sql(QString::fromUtf8(
+        "insert into MetadatiVariabili (IdVariabile, DescVariabile, CodiceArgomento, [1996], [1997], [2008], "
+        "Fonte_1996, Fonte_1997, Fonte_1998, Fonte_2008, Pubblicazione_2000, Ente_2001, Note_1999, NoteSerie, "
+        "LivelloTerritoriale, NumProvince, UnitaMisura, PeriodoRif) values ('Z9901', 'Variabile d''esempio', 'A01-PD', "
+        "1, 0, 1, 'ISTAT', '-', '   ', 'Ministero', 'Annuario 2001', 'Ente X', 'Stima', "
+        "'Prima riga\nseconda \u2022 \u201cvoce\u201d', 'p', 103, 'km', '31 dicembre')"));
+    auto *w = open<frmSchedaVariabili>("Variabili", "Z9901");
+    EXPECT_EQ(w->windowTitle(), "Scheda metadati variabili ");
+    EXPECT_EQ(text(w, "txtVariabili"), "Z9901 - Variabile d'esempio");
+    EXPECT_EQ(text(w, "txtSettore"), "Contesto territoriale");
+    EXPECT_EQ(text(w, "txtArgomento"), "A01 - Popolazione (PD)");
+    EXPECT_EQ(text(w, "txtFonti"), "1996: ISTAT\n\n2008: Ministero\n\n");
+    EXPECT_EQ(text(w, "txtPubblicazioni"), "2000: Annuario 2001\n\n");
+    EXPECT_EQ(text(w, "txtEnti"), "2001: Ente X\n\n");
+    EXPECT_EQ(text(w, "txtLivelloTerr"), "Provinciale");
+    EXPECT_EQ(text(w, "txtNumProv"), "103");
+    EXPECT_EQ(text(w, QString::fromUtf8("txtUnità_mis")), "km");
+    EXPECT_EQ(text(w, "txtPeriodo_rif"), "31 dicembre");
+    EXPECT_EQ(text(w, "txtNoteSerie"), "Prima riga seconda - 'voce'");
+    EXPECT_EQ(text(w, "txtNoteAnni"), "1999: Stima\n\n");
+    EXPECT_EQ(years(w), (QList<bool>{true, false, false, false, false, false, false, false, false, false, false, false,
+                                     true}));
+    EXPECT_TRUE(pf.prompts.messages().isEmpty());
+}
+
+TEST_F(Sheets, NoRecordLeavesTheSheetEmpty)
+{
+    struct Case {
+        QString kind, message, box;
+    } cases[] = {{"Variabili", "Informazioni per la variabile non disponibili!", "txtVariabili"},
+                 {"Indicatori", "Informazioni per l'indicatore non disponibili!", "txtIndicatore"}};
+    for (const Case &c : cases) {
+        pf.prompts.clear();
+        QWidget *w = c.kind == "Variabili" ? static_cast<QWidget *>(open<frmSchedaVariabili>(c.kind, "NOPE1"))
+                                           : open<frmSchedaIndicatori>(c.kind, "NOPE01");
+        ASSERT_EQ(pf.prompts.shown.size(), 1u);
+        EXPECT_EQ(pf.prompts.shown[0].text, c.message);
+        EXPECT_EQ(pf.prompts.shown[0].style, 64);
+        EXPECT_EQ(text(w, c.box), "");
+        EXPECT_TRUE(w->isVisible());
+    }
+}
+
+TEST_F(Sheets, ErrorPartWayIsLoggedAndKeepsWhatWasFilled)
+{
+    gSqlScheda = "SELECT IdVariabile, DescVariabile FROM MetadatiVariabili WHERE IdVariabile = 'A0101'";
+    auto *w = frmSchedaVariabili::ShowForm();
+    opened << w;
+    EXPECT_EQ(text(w, "txtVariabili"), "A0101 - Popolazione residente al 31 dicembre");
+    EXPECT_EQ(text(w, "txtSettore"), "");
+    ASSERT_EQ(pf.prompts.messages().size(), 1);
+    EXPECT_TRUE(pf.prompts.messages()[0].startsWith("Errore : "));
+    QFile log(pf.files() + "Error.log");
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    const QString line = QString::fromLatin1(log.readAll());
+    EXPECT_TRUE(line.contains("Module:frmSchedaVariabili Function: Form_Load")) << line.toStdString();
+}
+
+TEST_F(Sheets, IndicatorSheetShowsTheRecord)
+{
+    struct Case {
+        const char *valutazione, *prov, *sll, *comune, *dato, *sintesi;
+        QString word;
+        QList<bool> ticks;   // Prov, SLL, Comune, Dato puntuale, Utilizza sintesi
+    } cases[] = {
+        {"'B2'", "1", "'1'", "0", "null", "'si'", "Dotazione", {true, true, false, false, true}},
+        {"'b2'", "null", "2", "'x'", "1", "'SI'", "", {false, false, false, true, true}},
+        {"'E1'", "' 1'", "0", "1", "0", "'No'", "Domanda", {true, false, true, false, false}},
+        {"null", "0", "0", "0", "0", "null", "", {false, false, false, false, false}},
+    };
+    sql("insert into Argomento ([Codice argomento], [Desc argomento], idSettore) values ('B01-PD', 'Strade (PD)', 'B')");
+    int n = 0;
+    for (const Case &c : cases) {
+        const QString id = QStringLiteral("Z0100%1").arg(++n);
+        sql(QString("insert into MetadatiIndicatori (IdIndicatore, DescIndicatore, Argomento, ModalitaCalcolo, "
+                    "IdVariabilAssociate, [1996], [2001], NoteTecniche, PSM, BdQuid, Valutazione, Destinazione, Prov, "
+                    "SLL, Comune, DatoPuntuale, UtilizzSintesi) values ('%1', 'Indice di prova', 'B01-PD', 'a / b', "
+                    "'B0101, A0102', 1, 1, 'Nota tecnica', 'Si', 'No', %2, 'Imprese', %3, %4, %5, %6, %7)")
+                .arg(id, c.valutazione, c.prov, c.sll, c.comune, c.dato, c.sintesi));
+        auto *w = open<frmSchedaIndicatori>("Indicatori", id);
+        EXPECT_EQ(w->windowTitle(), "Scheda metadati indicatori");
+        EXPECT_EQ(text(w, "txtIndicatore"), id + " - Indice di prova");
+        EXPECT_EQ(text(w, "txtSettore"), "Trasporti");
+        EXPECT_EQ(text(w, "txtArgomento"), "B01-PD - Strade (PD)");
+        EXPECT_EQ(text(w, "txtPsm"), "Si");
+        EXPECT_EQ(text(w, "txtBdquid"), "No");
+        EXPECT_EQ(text(w, "txtValutazione"), c.word) << c.valutazione;
+        EXPECT_EQ(text(w, "txtModalitaCalcolo"), "a / b");
+        EXPECT_EQ(text(w, "txtVariabiliAssociate"), "B0101, A0102");
+        EXPECT_EQ(text(w, "txtNoteTecniche"), "Nota tecnica");
+        EXPECT_EQ(text(w, "txtDestinazione"), "Imprese");
+        QList<bool> ticks;
+        for (const char *name : {"chkProv", "chkSll", "chkComune", "chkDatoP", "chkSintesi"})
+            ticks << ctl<QCheckBox>(w, name)->isChecked();
+        EXPECT_EQ(ticks, c.ticks) << id.toStdString();
+        EXPECT_EQ(years(w), (QList<bool>{true, false, false, false, false, true, false, false, false, false, false,
+                                         false, false}));
+        frame::UnloadForm(w);
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    EXPECT_TRUE(pf.prompts.messages().isEmpty()) << pf.prompts.messages().join("|").toStdString();
+}
+
+TEST_F(Sheets, OpenSheetIsBroughtForwardUnchanged)
+{
+    RegisterSchedeForms();
+    gSqlScheda = Utility::CreaQueryMetadati("Variabili", "A0101");
+    ASSERT_TRUE(frame::OpenRegisteredForm("FRMSCHEDAVARIABILI"));
+    QWidget *first = frame::FindForm("frmSchedaVariabili");
+    ASSERT_NE(first, nullptr);
+    opened << first;
+    gSqlScheda = Utility::CreaQueryMetadati("Variabili", "A0102");
+    ASSERT_TRUE(frame::OpenRegisteredForm("FRMSCHEDAVARIABILI"));
+    EXPECT_EQ(frame::FindForm("frmSchedaVariabili"), first);
+    EXPECT_TRUE(text(first, "txtVariabili").startsWith("A0101 - "));
+
+    gSqlScheda = Utility::CreaQueryMetadati("Indicatori", "A01001");
+    ASSERT_TRUE(frame::OpenRegisteredForm("FRMSCHEDAINDICATORI"));
+    QWidget *ind = frame::FindForm("frmSchedaIndicatori");
+    ASSERT_NE(ind, nullptr);
+    opened << ind;
+    EXPECT_TRUE(text(ind, "txtIndicatore").startsWith("A01001 - "));
+}
+
+TEST_F(Sheets, HelpOpensTheSheetsTopic)
+{
+    const std::pair<QWidget *, QString> cases[] = {
+        {open<frmSchedaVariabili>("Variabili", "A0101"), "scheda_variabile.html"},
+        {open<frmSchedaIndicatori>("Indicatori", "A01001"), "scheda_indicatore.html"}};
+    for (const auto &[w, page] : cases) {
+        ctl<QPushButton>(w, "cmdHelp")->click();
+        auto *help = qobject_cast<QTextBrowser *>(Utility::HelpWindow());
+        ASSERT_NE(help, nullptr);
+        EXPECT_TRUE(help->source().toLocalFile().endsWith(page)) << page.toStdString();
+        help->close();
+    }
+}
+
+TEST_F(Sheets, PrintShowsTheReportOfTheRecordShown)
+{
+    // An Id longer than the usual five characters still prints its own sheet.
+    sql("insert into MetadatiVariabili (IdVariabile, DescVariabile, CodiceArgomento, [1996]) "
+        "values ('A01011', 'Variabile lunga', 'A01', 1)");
+    auto *w = open<frmSchedaVariabili>("Variabili", "A01011");
+    QString caption, id;
+    onPreview([&](QWidget *dlg) {
+        caption = dlg->windowTitle();
+        const auto *rs = rptVariabili::Default().dataSource();
+        ASSERT_NE(rs, nullptr);
+        ASSERT_EQ(rs->recordCount(), 1);
+        id = rs->text("idvariabile");
+    });
+    ctl<QPushButton>(w, "cmdStampa")->click();
+    EXPECT_EQ(caption, "Stampa Scheda Variabile");
+    EXPECT_EQ(id, "A01011");
+    EXPECT_FALSE(rptVariabili::Default().HasConnection());
+
+    auto *ind = open<frmSchedaIndicatori>("Indicatori", "B01002");
+    onPreview([&](QWidget *dlg) {
+        caption = dlg->windowTitle();
+        id = rptIndicatori::Default().dataSource()->text("IdIndicatore");
+    });
+    ctl<QPushButton>(ind, "cmdStampa")->click();
+    EXPECT_EQ(caption, "Stampa Scheda Indicatore");
+    EXPECT_EQ(id, "B01002");
+    EXPECT_TRUE(pf.prompts.messages().isEmpty());
+}
+
+TEST_F(Sheets, PrintWithoutTheDatabaseSaysSo)
+{
+    auto *v = open<frmSchedaVariabili>("Variabili", "A0101");
+    auto *i = open<frmSchedaIndicatori>("Indicatori", "A01001");
+    ASSERT_TRUE(QFile::rename(pf.databases() + "Metadati.mdb", pf.databases() + "Metadati.old"));
+    for (QWidget *w : {static_cast<QWidget *>(v), static_cast<QWidget *>(i)}) {
+        pf.prompts.clear();
+        ctl<QPushButton>(w, "cmdStampa")->click();
+        const QStringList m = pf.prompts.messages();
+        ASSERT_FALSE(m.isEmpty());
+        EXPECT_EQ(m.last(), "Impossibile eseguire la stampa");
+        EXPECT_EQ(pf.prompts.shown.back().style, 0);
+    }
+}
+
+} // namespace
