@@ -2,6 +2,7 @@
 
 #include "frame/Forms.h"
 #include "maps/MapHandOff.h"
+#include "maps/RegisterPrint.h"
 #include "selection/frm_dispData.h"
 
 void RegisterMapsForms()
@@ -11,4 +12,5 @@ void RegisterMapsForms()
         if (frm_dispData *table = frm_dispData::Instance())
             maps::mnu_createMap(*table);
     });
+    RegisterPrintForms();
 }

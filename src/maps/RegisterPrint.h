@@ -1,0 +1,3 @@
+#pragma once
+// Connects the map window's print buttons to the print layout.
+void RegisterPrintForms();

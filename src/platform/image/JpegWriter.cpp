@@ -1,0 +1,104 @@
+#include "platform/image/JpegWriter.h"
+
+#include "platform/Prompts.h"
+#include "platform/image/DIBSection.h"
+
+#include <QSaveFile>
+#include <algorithm>
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+
+#include <jpeglib.h>
+
+namespace platform::image {
+
+namespace {
+
+struct ErrorManager {
+    jpeg_error_mgr base;
+    std::jmp_buf jump;
+};
+
+void onError(j_common_ptr cinfo)
+{
+    auto *err = reinterpret_cast<ErrorManager *>(cinfo->err);
+    std::longjmp(err->jump, 1);
+}
+
+void noMessage(j_common_ptr) {}
+
+// Encodes into memory; false when the encoder failed.
+bool encode(const cDIBSection &dib, int quality, unsigned char **out, unsigned long *outSize, int *initCode)
+{
+    jpeg_compress_struct cinfo{};
+    ErrorManager err{};
+    cinfo.err = jpeg_std_error(&err.base);
+    err.base.error_exit = onError;
+    err.base.output_message = noMessage;
+    volatile bool created = false;
+    if (setjmp(err.jump)) {
+        if (!created)
+            *initCode = err.base.msg_code;
+        jpeg_destroy_compress(&cinfo);
+        return false;
+    }
+    jpeg_create_compress(&cinfo);
+    created = true;
+    jpeg_mem_dest(&cinfo, out, outSize);
+    cinfo.image_width = JDIMENSION(dib.Width());
+    cinfo.image_height = JDIMENSION(dib.Height());
+    cinfo.input_components = 3;
+    cinfo.in_color_space = JCS_EXT_BGR;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, std::clamp(quality, 1, 100), TRUE);
+    jpeg_start_compress(&cinfo, TRUE);
+    const std::uint8_t *bits = dib.DIBSectionBitsPtr();
+    const size_t stride = size_t(dib.BytesPerScanLine());
+    // Rows are stored bottom-up: the first JPEG row is the last one in memory.
+    while (cinfo.next_scanline < cinfo.image_height) {
+        JSAMPROW row = const_cast<JSAMPROW>(bits + (cinfo.image_height - 1 - cinfo.next_scanline) * stride);
+        jpeg_write_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    return true;
+}
+
+} // namespace
+
+QString JpegInitFailedMessage(int code)
+{
+    return QStringLiteral("Failed to initialise the JPEG library: ") + QString::number(code);
+}
+
+QString JpegWriteFailedMessage()
+{
+    return QStringLiteral("Failed to save to JPG");
+}
+
+bool SaveJPG(const cDIBSection &dib, const QString &fileName, std::int32_t quality)
+{
+    unsigned char *data = nullptr;
+    unsigned long size = 0;
+    int initCode = 0;
+    bool ok = !dib.isEmpty() && dib.Width() > 0 && dib.Height() > 0;
+    if (ok)
+        ok = encode(dib, quality, &data, &size, &initCode);
+    if (!ok && initCode != 0) {
+        std::free(data);
+        prompts().msgBox(JpegInitFailedMessage(initCode), mb::Exclamation | mb::OkOnly);
+        return false;
+    }
+    if (ok) {
+        QSaveFile file(fileName);
+        ok = file.open(QIODevice::WriteOnly)
+             && file.write(reinterpret_cast<const char *>(data), qint64(size)) == qint64(size) && file.commit();
+    }
+    std::free(data);
+    if (!ok)
+        prompts().msgBox(JpegWriteFailedMessage(), mb::Exclamation | mb::OkOnly);
+    return ok;
+}
+
+} // namespace platform::image

@@ -1,0 +1,425 @@
+// The map page of the print layout without its window: set-up, legend,
+// margins, dragging, hit test and the renderer; the font list and the
+// feature label.
+#include "maps/FeatureLabel.h"
+#include "maps/FontList.h"
+#include "maps/LayoutPage.h"
+#include "maps/LayoutRender.h"
+#include "platform/Error.h"
+#include "platform/grid/TextGrid.h"
+
+#include <QComboBox>
+#include <QImage>
+#include <QPainter>
+#include <QPicture>
+#include <QTextStream>
+#include <gtest/gtest.h>
+
+using namespace maps;
+
+namespace {
+
+const QSizeF A4(8.27, 11.69);
+const QSizeF Letter(8.5, 11.0);
+
+// A class grid of `n` rows: colour in column 0, label in column 1.
+std::unique_ptr<platform::grid::TextGrid> classGrid(const std::vector<std::pair<QString, QColor>> &rows)
+{
+    auto owned = std::make_unique<platform::grid::TextGrid>();
+    platform::grid::TextGrid &g = *owned;
+    g.setCols(2);
+    g.setRows(int(rows.size()));
+    for (int i = 0; i < int(rows.size()); ++i) {
+        g.setTextMatrix(i, 1, rows[size_t(i)].first);
+        g.setRow(i);
+        g.setCol(0);
+        g.setCellBackColor(rows[size_t(i)].second);
+    }
+    return owned;
+}
+
+// A picture of a solid rectangle, `w` x `h` pixels (1/96 inch).
+QPicture solidPicture(int w, int h, QColor c)
+{
+    QPicture pic;
+    {
+        QPainter p(&pic);
+        p.fillRect(QRect(0, 0, w, h), c);
+    }
+    pic.setBoundingRect(QRect(0, 0, w, h));
+    return pic;
+}
+
+LayoutPage defaultPage(const QSizeF &paper = A4)
+{
+    LayoutPage page;
+    SetupPage(page, paper, QStringLiteral("DejaVu Sans"), QStringLiteral("DejaVu Sans"),
+              QStringLiteral("A0001_1996: Superficie territoriale"));
+    return page;
+}
+
+// An image where one page inch is 100 pixels and the device has 100 dpi.
+struct Canvas {
+    QImage img;
+    PageDevice dev;
+    explicit Canvas(const QSizeF &paper = A4)
+        : img(int(paper.width() * 100), int(paper.height() * 100), QImage::Format_RGB32)
+    {
+        img.setDotsPerMeterX(3937);
+        img.setDotsPerMeterY(3937);
+        img.fill(Qt::white);
+        dev = PreviewDevice(&img, QRectF(QPointF(0, 0), img.size()), paper);
+    }
+    void render(const LayoutPage &page)
+    {
+        QPainter p(&img);
+        RenderPage(page, p, dev);
+    }
+    QColor at(double xIn, double yIn) const { return img.pixelColor(int(xIn * 100), int(yIn * 100)); }
+    // Bounding box (pixels) of the non-white pixels inside `r` (page inches).
+    QRect ink(const QRectF &r) const
+    {
+        QRect out;
+        for (int y = int(r.top() * 100); y < int(r.bottom() * 100); ++y)
+            for (int x = int(r.left() * 100); x < int(r.right() * 100); ++x)
+                if (img.pixel(x, y) != qRgb(255, 255, 255))
+                    out |= QRect(x, y, 1, 1);
+        return out;
+    }
+    bool blank() const
+    {
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x)
+                if (img.pixel(x, y) != qRgb(255, 255, 255))
+                    return false;
+        return true;
+    }
+};
+
+} // namespace
+
+TEST(PrintPage, SetupDefaultsAndBorderFromThePaper)
+{
+    for (const QSizeF &paper : {A4, Letter}) {
+        const LayoutPage page = defaultPage(paper);
+        EXPECT_DOUBLE_EQ(page.borderHolder.Left, 0.5);
+        EXPECT_DOUBLE_EQ(page.borderHolder.Top, 0.5);
+        EXPECT_DOUBLE_EQ(page.borderHolder.Right, paper.width() - 0.5);
+        EXPECT_DOUBLE_EQ(page.borderHolder.Bottom, paper.height() - 0.5);
+    }
+    // Letter: the border box runs from (0.5, 0.5) to (8.0, 10.5).
+    const LayoutPage letter = defaultPage(Letter);
+    EXPECT_DOUBLE_EQ(letter.borderHolder.Right, 8.0);
+    EXPECT_DOUBLE_EQ(letter.borderHolder.Bottom, 10.5);
+
+    EXPECT_EQ(DefaultFontFamily({}), "");
+    EXPECT_EQ(DefaultFontFamily({"A", "B"}), "A");
+    EXPECT_EQ(DefaultFontFamily({"A", "B"}, "B"), "B");
+    EXPECT_EQ(DefaultFontFamily({"A", "B"}, "C"), "A");
+    QStringList many;
+    for (int i = 0; i < 20; ++i)
+        many << QString::number(i);
+    EXPECT_EQ(DefaultFontFamily(many, "2"), "13");
+}
+
+TEST(PrintPage, LegendFromTheClassGrid)
+{
+    struct Case {
+        std::vector<std::pair<QString, QColor>> rows;
+    };
+    const Case cases[] = {
+        {{}},
+        {{{" Da 1 a 2", Qt::yellow}}},
+        {{{" Da 1 a 2", Qt::yellow}, {" Da 2 a 3", QColor(10, 20, 30)}, {" Dato non presente", Qt::white}}},
+    };
+    for (const Case &c : cases) {
+        LayoutPage page = defaultPage();
+        const auto grid = classGrid(c.rows);
+        const QStringList texts = LoadLegend(page, *grid, QStringLiteral("DejaVu Serif"), QStringLiteral("8"));
+        ASSERT_EQ(page.legendHolder.Count(), int(c.rows.size()));
+        ASSERT_EQ(texts.size(), int(c.rows.size()));
+        for (int i = 0; i < page.legendHolder.Count(); ++i) {
+            const auto &r = page.legendHolder.row(i);
+            EXPECT_EQ(r.Text, c.rows[size_t(i)].first);
+            EXPECT_EQ(texts[i], r.Text);
+            EXPECT_DOUBLE_EQ(r.Left, 1.3);
+            EXPECT_NEAR(r.Top, 8.0 + i / 3.0, 1e-9);
+            EXPECT_EQ(r.TextColor, 0);
+            EXPECT_EQ(ColorOf(r.BoxColor), c.rows[size_t(i)].second);
+            EXPECT_EQ(r.FontName, "DejaVu Serif");
+            EXPECT_EQ(r.FontSize, 8);
+        }
+    }
+    LayoutPage page = defaultPage();
+    EXPECT_THROW(page.legendHolder.row(0), platform::RuntimeError);
+    EXPECT_EQ(RgbNumber(QColor(1, 2, 3)), 0x030201);
+}
+
+TEST(PrintPage, LegendChangesReachTheSelectedRows)
+{
+    // Item 0 stands for every row, item k for row k; no selection, nothing.
+    const std::pair<int, std::vector<int>> cases[] = {{0, {0, 1, 2, 3}}, {2, {2}}, {3, {3}}, {-1, {}}, {4, {}}};
+    for (const auto &[selected, changed] : cases) {
+        LayoutPage page = defaultPage();
+        const auto grid = classGrid({{"a", Qt::red}, {"b", Qt::red}, {"c", Qt::red}, {"d", Qt::red}});
+        LoadLegend(page, *grid, "F", "8");
+        ForSelectedLegendRows(page, selected, [](LayoutLegend::Row &r) { r.FontSize = 20; });
+        for (int i = 0; i < 4; ++i) {
+            const bool expected = std::find(changed.begin(), changed.end(), i) != changed.end();
+            EXPECT_EQ(page.legendHolder.row(i).FontSize, expected ? 20 : 8) << selected << " row " << i;
+        }
+    }
+    LayoutPage empty = defaultPage();
+    int calls = 0;
+    ForSelectedLegendRows(empty, 0, [&](LayoutLegend::Row &) { ++calls; });
+    EXPECT_EQ(calls, 0);
+
+    LayoutPage page = defaultPage();
+    LoadLegend(page, *classGrid({{"a", Qt::red}, {"b", Qt::red}}), "F", "8");
+    UpdateLegendTexts(page, {"x", "y", "in più"});
+    EXPECT_EQ(page.legendHolder.row(0).Text, "x");
+    EXPECT_EQ(page.legendHolder.row(1).Text, "y");
+}
+
+TEST(PrintPage, MarginButtons)
+{
+    struct Case {
+        const char *button;
+        double LayoutBorder::*edge;
+        double step;
+    };
+    const Case cases[] = {
+        {"cmd_marsinmen", &LayoutBorder::Left, -0.2},  {"cmd_marsinpiu", &LayoutBorder::Left, 0.2},
+        {"cmd_mardesmen", &LayoutBorder::Right, -0.2}, {"cmd_mardespiu", &LayoutBorder::Right, 0.2},
+        {"cmd_margSupmen", &LayoutBorder::Top, -0.2},  {"cmd_margSuppiu", &LayoutBorder::Top, 0.2},
+        {"cmd_marInfmen", &LayoutBorder::Bottom, -0.2}, {"cmd_marInfpiu", &LayoutBorder::Bottom, 0.2},
+    };
+    for (const Case &c : cases) {
+        LayoutPage page = defaultPage();
+        const LayoutBorder before = page.borderHolder;
+        ASSERT_TRUE(ApplyMarginButton(page.borderHolder, QString::fromLatin1(c.button)));
+        EXPECT_NEAR(page.borderHolder.*c.edge, before.*c.edge + c.step, 1e-12) << c.button;
+        // The other three edges stay.
+        for (auto e : {&LayoutBorder::Left, &LayoutBorder::Right, &LayoutBorder::Top, &LayoutBorder::Bottom})
+            if (e != c.edge) {
+                EXPECT_EQ(page.borderHolder.*e, before.*e) << c.button;
+            }
+    }
+    // The edges have no bounds.
+    LayoutPage page = defaultPage();
+    for (int i = 0; i < 40; ++i)
+        ApplyMarginButton(page.borderHolder, QStringLiteral("cmd_mardesmen"));
+    EXPECT_LT(page.borderHolder.Right, page.borderHolder.Left);
+    EXPECT_FALSE(ApplyMarginButton(page.borderHolder, QStringLiteral("cmdStampa")));
+}
+
+TEST(PageRenderer, NothingShownLeavesTheSheetBlank)
+{
+    LayoutPage page = defaultPage();
+    SetMapPicture(page, solidPicture(300, 200, Qt::red));
+    LoadLegend(page, *classGrid({{"a", Qt::green}}), "DejaVu Sans", "8");
+    page.showTitle = page.showMap = page.showBorder = page.showLegend = page.showDesc = false;
+    Canvas c;
+    c.render(page);
+    EXPECT_TRUE(c.blank());
+}
+
+TEST(PageRenderer, ElementsAtTheirPlacesInDrawingOrder)
+{
+    LayoutPage page = defaultPage();
+    SetMapPicture(page, solidPicture(480, 288, Qt::red)); // 5 x 3 inches
+    EXPECT_EQ(page.mapWidthPx, 480);
+    EXPECT_EQ(page.mapHeightPx, 288);
+    page.zoomMappa = 0.5;
+    LoadLegend(page, *classGrid({{"Classe uno", QColor(0, 128, 0)}, {"Classe due", QColor(0, 0, 200)}}),
+               "DejaVu Sans", "8");
+    page.titleHolder.Color = RgbNumber(QColor(200, 0, 200));
+    Canvas c;
+    c.render(page);
+
+    // Map: 5 x 3 in at zoom 0.5 -> 2.5 x 1.5 in from (0.578, 1.007).
+    const QRectF m = MapRectOnPage(page, c.dev);
+    EXPECT_NEAR(m.width(), 2.5, 1e-9);
+    EXPECT_NEAR(m.height(), 1.5, 1e-9);
+    EXPECT_EQ(c.at(0.7, 1.2), QColor(Qt::red));
+    EXPECT_EQ(c.at(3.0, 2.45), QColor(Qt::red));
+    EXPECT_EQ(c.at(3.2, 2.7), QColor(Qt::white));
+    // Border: black line at X 0.5, inside white.
+    EXPECT_EQ(c.at(0.5, 5.0), QColor(Qt::black));
+    EXPECT_EQ(c.at(0.55, 5.0), QColor(Qt::white));
+    // Legend row 0 at Left 1.3, Top 8.0: box from X 1.0 to 1.3, Y 8.0 to 8.3.
+    EXPECT_EQ(c.at(1.15, 8.15), QColor(0, 128, 0));
+    EXPECT_EQ(c.at(1.15, 8.333 + 0.15), QColor(0, 0, 200));
+    EXPECT_EQ(c.at(1.35, 8.15), QColor(Qt::white));
+    // Its text begins at X 1.5.
+    const QRect text = c.ink(QRectF(1.31, 8.0, 2.0, 0.2));
+    ASSERT_FALSE(text.isNull());
+    EXPECT_NEAR(text.left() / 100.0, 1.5, 0.03);
+    // Title in its colour near (2.948, 0.493).
+    const QRect title = c.ink(QRectF(2.9, 0.45, 3.5, 0.4));
+    ASSERT_FALSE(title.isNull());
+    EXPECT_NEAR(title.left() / 100.0, 2.948, 0.05);
+    bool coloured = false;
+    for (int x = title.left(); x <= title.right() && !coloured; ++x)
+        for (int y = title.top(); y <= title.bottom() && !coloured; ++y)
+            coloured = c.img.pixelColor(x, y) == QColor(200, 0, 200);
+    EXPECT_TRUE(coloured);
+    // The description at (1.0, 10.0).
+    EXPECT_FALSE(c.ink(QRectF(0.9, 9.95, 3.0, 0.2)).isNull());
+
+    // The border is drawn over the map.
+    page.mapLeft = 0.3;
+    Canvas c2;
+    c2.render(page);
+    EXPECT_EQ(c2.at(0.5, 1.5), QColor(Qt::black));
+}
+
+TEST(PageRenderer, LegendBoxSizeHasNoLowerBound)
+{
+    LayoutPage page = defaultPage();
+    LoadLegend(page, *classGrid({{"", QColor(0, 0, 255)}}), "DejaVu Sans", "8");
+    page.showBorder = page.showTitle = page.showDesc = false;
+    // Three presses of "-" from 0.3.
+    for (int i = 0; i < 3; ++i)
+        page.legendBoxSize -= 0.1;
+    EXPECT_NEAR(page.legendBoxSize, 0.0, 1e-9);
+    page.legendBoxSize = -0.2; // to the right of the reference point and above the row's top
+    Canvas c;
+    c.render(page);
+    EXPECT_EQ(c.at(1.4, 7.9), QColor(0, 0, 255));
+    EXPECT_EQ(c.at(1.15, 8.15), QColor(Qt::white));
+}
+
+TEST(PageRenderer, PrintFactorScalesMapAndFonts)
+{
+    LayoutPage page = defaultPage();
+    page.showBorder = page.showLegend = page.showDesc = page.showMap = false;
+    page.titleHolder.Text = "HHHH";
+    page.titleHolder.Left = 1;
+    page.titleHolder.Top = 1;
+    Canvas plain;
+    plain.render(page);
+    const QRect h1 = plain.ink(QRectF(0.9, 0.9, 4, 1.5));
+    page.printFactor = PrintFactor;
+    Canvas printed;
+    printed.render(page);
+    const QRect h2 = printed.ink(QRectF(0.9, 0.9, 4, 1.5));
+    ASSERT_FALSE(h1.isNull());
+    ASSERT_FALSE(h2.isNull());
+    // A size 14 title is 25.9 points on the printer.
+    EXPECT_NEAR(double(h2.height()) / h1.height(), 1.85, 0.12);
+    EXPECT_NEAR(double(h2.width()) / h1.width(), 1.85, 0.12);
+
+    // The map: natural size x zoom x 1.85 in paper inches.
+    SetMapPicture(page, solidPicture(96, 96, Qt::red));
+    page.zoomMappa = 0.65;
+    EXPECT_NEAR(MapRectOnPage(page, printed.dev).width(), 0.65 * 1.85, 1e-9);
+}
+
+TEST(PageHitTest, ElementsUnderThePointer)
+{
+    LayoutPage page = defaultPage();
+    SetMapPicture(page, solidPicture(480, 288, Qt::red)); // 5 x 3 in
+    page.zoomMappa = 1;
+    LoadLegend(page, *classGrid({{"Uno", Qt::red}, {"Due", Qt::red}, {"Tre", Qt::red}}), "DejaVu Sans", "8");
+    Canvas c;
+    struct Case {
+        QPointF pt;
+        QStringList hits;
+        int row;
+    };
+    const Case cases[] = {
+        {{7.5, 7.0}, {}, -1},                        // outside everything
+        {{3.0, 0.6}, {"Titolo"}, -1},                // the title
+        {{2.0, 2.0}, {"Mappa"}, -1},                 // the map
+        {{1.35, 8.1}, {"Leggenda"}, 0},
+        {{1.2, 8.7}, {"Leggenda"}, 2},               // the last row, left of its reference point
+        {{1.0, 8.1}, {}, -1},                        // left of Left - 0.2
+        {{1.35, 8.0}, {}, -1},                       // strictly below the top only
+    };
+    for (const Case &k : cases) {
+        int row = -2;
+        EXPECT_EQ(HitTest(page, k.pt, c.dev, &row), k.hits) << k.pt.x() << "," << k.pt.y();
+        EXPECT_EQ(row, k.row);
+    }
+    // A legend row inside the map: both.
+    DragTo(page, TabLegenda, 0, QPointF(2.0, 3.0));
+    int row = -1;
+    EXPECT_EQ(HitTest(page, QPointF(2.1, 3.1), c.dev, &row), QStringList({"Leggenda", "Mappa"}));
+    EXPECT_EQ(row, 0);
+}
+
+TEST(FontList, OneEntryPerFamily)
+{
+    const QStringList families = mdl_Font::FontFamilies();
+    ASSERT_FALSE(families.isEmpty());
+    EXPECT_EQ(QSet<QString>(families.begin(), families.end()).size(), families.size());
+    QComboBox combo;
+    for (int pass = 0; pass < 2; ++pass) { // twice: one copy of each name
+        mdl_Font::FillFontCombo(&combo);
+        ASSERT_EQ(combo.count(), families.size());
+    }
+    for (int i = 0; i < combo.count(); ++i) {
+        EXPECT_FALSE(combo.itemText(i).contains(QChar(0)));
+        EXPECT_EQ(combo.itemText(i), families[i]);
+    }
+}
+
+TEST(FeatureLabelTest, FixLine)
+{
+    struct Case {
+        std::vector<QPointF> part;
+        double firstX;
+    };
+    const Case cases[] = {{{{10, 0}, {5, 1}, {2, 2}}, 2}, {{{2, 0}, {5, 1}, {10, 2}}, 2}, {{{3, 0}, {3, 5}}, 3}};
+    for (const Case &c : cases) {
+        FeatureLabel l;
+        l.ShapeType = FeatureLabel::LineType;
+        l.Shape.parts = {c.part};
+        l.FixLine();
+        EXPECT_EQ(l.Shape.parts[0].front().x(), c.firstX);
+        if (c.part.front().x() == c.part.back().x()) {
+            EXPECT_EQ(l.Shape.parts[0], c.part); // equal X left alone
+        }
+    }
+}
+
+TEST(FeatureLabelTest, StoreAndLoadLineAnchorsAtTheMiddleVertex)
+{
+    // Vertex count -> the vertex stored (Count / 2, a half to the even one).
+    const std::pair<int, int> cases[] = {{5, 2}, {4, 2}, {3, 2}, {7, 4}, {1, 0}};
+    for (auto [count, vertex] : cases) {
+        FeatureLabel l;
+        l.ShapeType = FeatureLabel::LineType;
+        l.Height = 2.5;
+        l.Text = QStringLiteral("Città, \"centro\"");
+        std::vector<QPointF> part;
+        for (int i = 0; i < count; ++i)
+            part.push_back({i * 1.5, 100.25 + i});
+        l.Shape.parts = {part};
+        QString buffer;
+        QTextStream out(&buffer);
+        l.Store(out);
+        EXPECT_TRUE(buffer.endsWith("\r\n"));
+        EXPECT_EQ(buffer.count("\r\n"), 2);
+        QTextStream in(&buffer);
+        FeatureLabel back;
+        back.Load(in);
+        EXPECT_EQ(back.ShapeType, 22);
+        EXPECT_EQ(back.Height, 2.5);
+        EXPECT_EQ(back.Text, l.Text);
+        EXPECT_EQ(back.Shape.point, part[size_t(vertex)]) << count;
+        EXPECT_TRUE(back.Shape.parts.empty());
+    }
+    // A point anchor, and a broken record.
+    FeatureLabel p;
+    p.ShapeType = 21;
+    p.Shape.point = {-3.25, 7};
+    QString buffer;
+    QTextStream out(&buffer);
+    p.Store(out);
+    EXPECT_EQ(buffer, "21,0,\"\"\r\n-3.25,7\r\n");
+    QString bad = "21,x,\"a\"\r\n1,2\r\n";
+    QTextStream in(&bad);
+    EXPECT_THROW(p.Load(in), platform::RuntimeError);
+}

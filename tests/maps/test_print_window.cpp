@@ -1,0 +1,411 @@
+// The print layout window opened from a map window with quartile classes:
+// set-up, settings, placement with the mouse, saving and printing.
+#include "frame/Globals.h"
+#include "maps/PrintMappa.h"
+#include "maps/RegisterPrint.h"
+#include "maps/frm_Mappa.h"
+#include "platform/grid/TextGrid.h"
+#include "platform/map/MapWidget.h"
+#include "support/TestEnv.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QImageReader>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPrinter>
+#include <QPushButton>
+#include <QSlider>
+#include <QTabWidget>
+#include <gtest/gtest.h>
+
+using namespace maps;
+
+namespace {
+
+template <class T>
+T *ctl(QWidget *w, const char *name)
+{
+    T *c = w->findChild<T *>(QString::fromLatin1(name));
+    EXPECT_NE(c, nullptr) << name;
+    return c;
+}
+
+MapInput provinceInput()
+{
+    MapInput in;
+    in.header = "A0001_1996";
+    in.description = "Superficie territoriale";
+    in.level = 2;
+    in.levelName = "provincia";
+    for (int c = 1; c <= 107; ++c)
+        in.rows.push_back({QString::number(c), c % 10 == 0 ? QString() : QStringLiteral("%1,00").arg(c)});
+    return in;
+}
+
+// A map window with quartile classes and the print layout opened from it.
+struct OpenLayout {
+    testenv::ProgramFolder pf;
+    frm_Mappa *map = nullptr;
+    PrintMappa *w = nullptr;
+    OpenLayout()
+    {
+        RegisterPrintForms();
+        gNomeLivelloMappa = "provincia";
+        gLivelloMappa = 2;
+        map = frm_Mappa::ShowForm(provinceInput());
+        if (!map)
+            return;
+        map->resize(1100, 760);
+        map->show();
+        QApplication::processEvents();
+        ctl<QPushButton>(map, "Cmd_cmdAutocolor")->click();
+        ctl<QPushButton>(map, "cmd_Stampa")->click();
+        w = PrintMappa::Instance();
+        if (w)
+            QApplication::processEvents();
+    }
+    ~OpenLayout()
+    {
+        PrintMappa::PopupChooser = nullptr;
+        if (PrintMappa *open = PrintMappa::Instance())
+            open->close();
+        if (frm_Mappa *open = frm_Mappa::Instance())
+            open->close();
+        QApplication::processEvents();
+    }
+    const LayoutPage &page() { return w->page(); }
+    QListWidget *list() { return ctl<QListWidget>(w, "lst_leggenda"); }
+    // Page inches to a pixel of the saved image.
+    QPoint pixel(const QImage &img, double x, double y)
+    {
+        return {int(x * img.width() / page().paper.width()), int(y * img.height() / page().paper.height())};
+    }
+};
+
+bool near(QColor a, QColor b, int tol = 30)
+{
+    return std::abs(a.red() - b.red()) <= tol && std::abs(a.green() - b.green()) <= tol &&
+           std::abs(a.blue() - b.blue()) <= tol;
+}
+
+} // namespace
+
+TEST(PrintMappaWindow, LoadsThePageFromTheMapWindow)
+{
+    OpenLayout l;
+    ASSERT_NE(l.w, nullptr);
+    const auto &grid = l.map->GridIndici();
+    ASSERT_EQ(grid.Rows(), 5);
+    ASSERT_EQ(l.page().legendHolder.Count(), 5);
+    ASSERT_EQ(l.list()->count(), 5);
+    EXPECT_EQ(l.list()->currentRow(), 0);
+    for (int i = 0; i < 5; ++i) {
+        const auto &r = l.page().legendHolder.row(i);
+        EXPECT_EQ(r.Text, grid.TextMatrix(i, 1));
+        EXPECT_EQ(l.list()->item(i)->text(), r.Text);
+        EXPECT_EQ(ColorOf(r.BoxColor), grid.cellBackColor(i, 0));
+        EXPECT_NEAR(r.Top, 8.0 + i / 3.0, 1e-9);
+        EXPECT_EQ(r.FontSize, 8);
+        EXPECT_EQ(r.FontName, ctl<QComboBox>(l.w, "cmb_LFont")->currentText());
+    }
+    EXPECT_EQ(l.page().descHolder.Text, "A0001_1996: Superficie territoriale");
+    EXPECT_EQ(ctl<QLineEdit>(l.w, "txtDesc")->text(), "A0001_1996: Superficie territoriale");
+    EXPECT_EQ(ctl<QLineEdit>(l.w, "txt_Titolo")->text(), "Inserire un Titolo");
+    for (const char *c : {"Chk_Titolo", "chk_Cartina", "chk_Bordo", "chk_Leggenda", "chkDesc"})
+        EXPECT_TRUE(ctl<QCheckBox>(l.w, c)->isChecked()) << c;
+    EXPECT_EQ(ctl<QSlider>(l.w, "Slider1")->value(), 65);
+    EXPECT_DOUBLE_EQ(l.page().zoomMappa, 0.65);
+    EXPECT_FALSE(l.page().mapPicture.isNull());
+    EXPECT_EQ(l.page().mapWidthPx, l.map->Map2->width());
+    EXPECT_TRUE(l.pf.prompts.shown.empty());
+
+    // A second press brings the open layout to the front as it is.
+    ctl<QSlider>(l.w, "Slider1")->setValue(80);
+    ctl<QAbstractButton>(l.map, "cmd_export")->click();
+    EXPECT_EQ(PrintMappa::Instance(), l.w);
+    EXPECT_DOUBLE_EQ(l.page().zoomMappa, 0.8);
+}
+
+TEST(PrintMappaWindow, ClassGridWithoutRowsGivesNoLegend)
+{
+    testenv::ProgramFolder pf;
+    platform::grid::TextGrid empty;
+    empty.setCols(2);
+    empty.setRows(0);
+    auto *w = new PrintMappa;
+    w->LoadPage(QPicture(), QStringLiteral("desc"), empty);
+    EXPECT_EQ(w->page().legendHolder.Count(), 0);
+    auto *list = ctl<QListWidget>(w, "lst_leggenda");
+    EXPECT_EQ(list->count(), 0);
+    EXPECT_EQ(list->currentRow(), -1);
+    // Legend settings change nothing and nothing fails.
+    ctl<QComboBox>(w, "cmb_LFontSize")->setCurrentIndex(20);
+    pf.prompts.colors = {QColor(Qt::red)};
+    w->lbl_coloreleggenda_Click();
+    w->lst_leggenda_DblClick();
+    EXPECT_TRUE(ctl<QLineEdit>(w, "txtEditLegenda")->isHidden());
+    const QImage img = w->PreviewImage(); // the page without a map is drawn all the same
+    EXPECT_FALSE(img.isNull());
+    delete w;
+}
+
+TEST(PrintMappaWindow, TitleAndDescriptionSettings)
+{
+    OpenLayout l;
+    ASSERT_NE(l.w, nullptr);
+    auto *text = ctl<QLineEdit>(l.w, "txt_Titolo");
+    auto *chk = ctl<QCheckBox>(l.w, "Chk_Titolo");
+    text->setText("  Dotazione stradale, perché  ");
+    EXPECT_EQ(l.page().titleHolder.Text, "  Dotazione stradale, perché  ");
+    l.w->txt_Titolo_LostFocus();
+    EXPECT_EQ(l.page().titleHolder.Text, "Dotazione stradale, perché");
+    EXPECT_TRUE(chk->isChecked());
+
+    text->setText("   ");
+    l.w->txt_Titolo_LostFocus();
+    EXPECT_FALSE(chk->isChecked());
+    EXPECT_FALSE(l.page().showTitle);
+    for (const char *c : {"txt_Titolo", "cmb_Font", "cmb_Fontsize", "lbl_colore"})
+        EXPECT_FALSE(ctl<QWidget>(l.w, c)->isEnabled()) << c;
+    chk->setChecked(true);
+    EXPECT_EQ(text->text(), "Inserire un Titolo");
+    EXPECT_TRUE(text->isEnabled());
+
+    auto *desc = ctl<QLineEdit>(l.w, "txtDesc");
+    desc->setText("");
+    l.w->txtDesc_LostFocus();
+    EXPECT_FALSE(ctl<QCheckBox>(l.w, "chkDesc")->isChecked());
+    ctl<QCheckBox>(l.w, "chkDesc")->setChecked(true);
+    EXPECT_EQ(desc->text(), "Inserire una decrizione della variabile");
+
+    ctl<QComboBox>(l.w, "cmb_Fontsize")->setCurrentIndex(29);
+    EXPECT_EQ(l.page().titleHolder.FontSize, "30");
+    ctl<QComboBox>(l.w, "cmbDesc_DimFont")->setCurrentIndex(9);
+    EXPECT_EQ(l.page().descHolder.FontSize, "10");
+
+    // Colours: a choice is applied; closing the chooser without one changes nothing.
+    l.pf.prompts.colors = {QColor(200, 0, 0), std::nullopt};
+    l.w->lbl_colore_Click();
+    EXPECT_EQ(ColorOf(l.page().titleHolder.Color), QColor(200, 0, 0));
+    l.w->lbl_colorBordo_Click();
+    EXPECT_EQ(l.page().borderHolder.Color, 0);
+}
+
+TEST(PrintMappaWindow, LegendSettingsFollowTheListSelection)
+{
+    OpenLayout l;
+    ASSERT_NE(l.w, nullptr);
+    auto *font = ctl<QComboBox>(l.w, "cmb_LFont");
+    auto *size = ctl<QComboBox>(l.w, "cmb_LFontSize");
+    ASSERT_GE(font->count(), 2);
+    const QString before = l.page().legendHolder.row(0).FontName;
+    const int other = font->currentIndex() == 0 ? 1 : 0;
+
+    // The third item: the third row only.
+    l.list()->setCurrentRow(2);
+    font->setCurrentIndex(other);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(l.page().legendHolder.row(i).FontName, i == 2 ? font->itemText(other) : before) << i;
+    l.pf.prompts.colors = {QColor(0, 90, 0)};
+    l.w->lbl_coloreleggenda_Click();
+    EXPECT_EQ(ColorOf(l.page().legendHolder.row(2).TextColor), QColor(0, 90, 0));
+    EXPECT_EQ(l.page().legendHolder.row(1).TextColor, 0);
+    // Selecting it again shows its colour in the swatch.
+    l.list()->setCurrentRow(1);
+    l.list()->setCurrentRow(2);
+
+    // The first item: every row.
+    l.list()->setCurrentRow(0);
+    size->setCurrentIndex(11);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(l.page().legendHolder.row(i).FontSize, 12);
+
+    // Boxes: three presses of "-" from 0.3.
+    for (int i = 0; i < 3; ++i)
+        ctl<QPushButton>(l.w, "cmd_GrM")->click();
+    EXPECT_NEAR(l.page().legendBoxSize, 0, 1e-9);
+    ctl<QPushButton>(l.w, "cmd_GrP")->click();
+    EXPECT_NEAR(l.page().legendBoxSize, 0.1, 1e-9);
+
+    // Margins.
+    for (int i = 0; i < 8; ++i)
+        ctl<QPushButton>(l.w, "cmd_mardesmen")->click();
+    EXPECT_NEAR(l.page().borderHolder.Right, l.page().paper.width() - 0.5 - 1.6, 1e-9);
+
+    // Editing a text: list and row, selection back to the first item.
+    l.list()->setCurrentRow(3);
+    l.w->lst_leggenda_DblClick();
+    auto *edit = ctl<QLineEdit>(l.w, "txtEditLegenda");
+    EXPECT_FALSE(edit->isHidden());
+    EXPECT_EQ(edit->text(), l.list()->item(3)->text());
+    edit->setText("Oltre 81");
+    ctl<QPushButton>(l.w, "cmdEditOk")->click();
+    EXPECT_EQ(l.list()->item(3)->text(), "Oltre 81");
+    EXPECT_EQ(l.page().legendHolder.row(3).Text, "Oltre 81");
+    EXPECT_EQ(l.list()->currentRow(), 0);
+    EXPECT_TRUE(edit->isHidden());
+}
+
+TEST(PrintMappaWindow, RightClickPicksAndLeftDragMoves)
+{
+    OpenLayout l;
+    ASSERT_NE(l.w, nullptr);
+    auto *tabs = ctl<QTabWidget>(l.w, "SSTab1");
+    ctl<QSlider>(l.w, "Slider1")->setValue(30); // the map clear of the legend
+    ASSERT_LT(MapRectOnPage(l.page(), l.w->PreviewPageDevice()).bottom(), 8.0);
+    tabs->setCurrentIndex(TabBordo);
+    QStringList offered;
+    QString answer;
+    PrintMappa::PopupChooser = [&](const QStringList &names) {
+        offered = names;
+        return answer;
+    };
+
+    // Outside everything: nothing.
+    l.w->Picture1_MouseDown(Qt::RightButton, QPointF(7.9, 11.5));
+    EXPECT_EQ(tabs->currentIndex(), TabBordo);
+    // The title alone: its tab at once, no popup.
+    l.w->Picture1_MouseDown(Qt::RightButton, QPointF(3.1, 0.6));
+    EXPECT_EQ(tabs->currentIndex(), TabTitolo);
+    EXPECT_TRUE(offered.isEmpty());
+    // Left button: no hit test.
+    l.w->Picture1_MouseDown(Qt::LeftButton, QPointF(1.35, 8.0 + 4 / 3.0 + 0.1));
+    EXPECT_EQ(tabs->currentIndex(), TabTitolo);
+    // The last legend row.
+    l.w->Picture1_MouseDown(Qt::RightButton, QPointF(1.35, 8.0 + 4 / 3.0 + 0.1));
+    EXPECT_EQ(tabs->currentIndex(), TabLegenda);
+    EXPECT_EQ(l.list()->currentRow(), 4);
+
+    // Drag the whole legend into the map: a popup with both names.
+    l.list()->setCurrentRow(0);
+    l.w->Picture1_MouseMove(Qt::LeftButton, QPointF(2.0, 3.0));
+    l.w->Picture1_MouseUp();
+    for (int i = 0; i < 5; ++i)
+        EXPECT_NEAR(l.page().legendHolder.row(i).Top, 3.0 + i / 3.0, 1e-9);
+    answer = "";
+    tabs->setCurrentIndex(TabDescrizione);
+    l.w->Picture1_MouseDown(Qt::RightButton, QPointF(2.1, 3.1));
+    EXPECT_EQ(offered, QStringList({"Leggenda", "Mappa"}));
+    EXPECT_EQ(tabs->currentIndex(), TabDescrizione); // closed without a choice
+    answer = "Mappa";
+    l.w->Picture1_MouseDown(Qt::RightButton, QPointF(2.1, 3.1));
+    EXPECT_EQ(tabs->currentIndex(), TabCartogramma);
+
+    // Drag on the map tab moves the map; on the border tab nothing moves.
+    l.w->Picture1_MouseMove(Qt::LeftButton, QPointF(1.5, 2.5));
+    EXPECT_EQ(QPointF(l.page().mapLeft, l.page().mapTop), QPointF(1.5, 2.5));
+    l.w->Picture1_MouseMove(Qt::NoButton, QPointF(3, 3));
+    EXPECT_EQ(l.page().mapLeft, 1.5);
+    tabs->setCurrentIndex(TabBordo);
+    l.w->Picture1_MouseMove(Qt::LeftButton, QPointF(4, 4));
+    EXPECT_EQ(l.page().mapLeft, 1.5);
+    EXPECT_EQ(l.page().borderHolder.Left, 0.5);
+}
+
+TEST(PrintMappaWindow, SavesBmpAndJpegOfThePreview)
+{
+    OpenLayout l;
+    ASSERT_NE(l.w, nullptr);
+    const QString dir = l.pf.path();
+    struct Case {
+        QString file;
+        QByteArray format;
+    };
+    const Case cases[] = {
+        {dir + "pagina.bmp", "bmp"},
+        {dir + "pagina.jpg", "jpeg"},
+        {dir + "PAGINA.JPG", "jpeg"},     // the extension in capitals is a JPEG too
+        {dir + "pagina.jpg.old", "jpeg"}, // contains ".jpg"
+        {dir + "pagina", "bmp"},          // no extension: a bitmap under exactly that name
+    };
+    const QColor firstClass = l.map->GridIndici().cellBackColor(0, 0);
+    const QColor lastClass = l.map->GridIndici().cellBackColor(3, 0);
+    for (const Case &c : cases) {
+        l.pf.prompts.clear();
+        l.pf.prompts.files = {c.file};
+        ctl<QPushButton>(l.w, "cmdSalva")->click();
+        EXPECT_EQ(l.pf.prompts.messages(), QStringList{"Immagine " + c.file + " salvata correttamente."});
+        EXPECT_EQ(l.pf.prompts.shown.back().style, 64);
+        QImageReader reader(c.file);
+        EXPECT_EQ(reader.format(), c.format) << c.file.toStdString();
+        const QImage img = reader.read();
+        ASSERT_FALSE(img.isNull());
+        EXPECT_EQ(img.size(), l.w->PreviewImage().size());
+        // The map area is not blank: some pixels of the class colours.
+        const QRectF m = MapRectOnPage(l.page(), l.w->PreviewPageDevice()) & QRectF(QPointF(0, 0), l.page().paper);
+        int coloured = 0;
+        for (int y = l.pixel(img, 0, m.top()).y(); y < l.pixel(img, 0, m.bottom()).y(); y += 2)
+            for (int x = l.pixel(img, m.left(), 0).x(); x < l.pixel(img, m.right(), 0).x(); x += 2)
+                coloured += near(img.pixelColor(x, y), firstClass, 40) || near(img.pixelColor(x, y), lastClass, 40);
+        EXPECT_GT(coloured, 50) << c.file.toStdString();
+        // Legend boxes at their places (row 0 from X 1.0 to 1.3, Y 8.0 to 8.3).
+        EXPECT_TRUE(near(img.pixelColor(l.pixel(img, 1.15, 8.15)), firstClass)) << c.file.toStdString();
+        EXPECT_TRUE(near(img.pixelColor(l.pixel(img, 1.15, 9.15)), lastClass)) << c.file.toStdString();
+    }
+    // The preview goes on redrawing after a save.
+    l.w->Picture1_MouseMove(Qt::LeftButton, QPointF(3, 3));
+    QApplication::processEvents();
+
+    // Cancelled: nothing. A folder that does not exist: the failure message.
+    l.pf.prompts.clear();
+    l.pf.prompts.files = {QString()};
+    ctl<QPushButton>(l.w, "cmdSalva")->click();
+    EXPECT_TRUE(l.pf.prompts.messages().isEmpty());
+    for (const QString &bad : {dir + "manca/pagina.bmp", dir + "manca/pagina.jpg"}) {
+        l.pf.prompts.clear();
+        l.pf.prompts.files = {bad};
+        ctl<QPushButton>(l.w, "cmdSalva")->click();
+        ASSERT_FALSE(l.pf.prompts.messages().isEmpty());
+        EXPECT_EQ(l.pf.prompts.messages().back(), "Immagine " + bad + " non salvata correttamente.");
+        EXPECT_EQ(l.pf.prompts.shown.back().style, 16);
+        EXPECT_FALSE(QFile::exists(bad));
+    }
+}
+
+TEST(PrintMappaWindow, PrintsOnePageAndCancelPrintsNothing)
+{
+    OpenLayout l;
+    ASSERT_NE(l.w, nullptr);
+    const QString pdf = l.pf.path() + "pagina.pdf";
+    QPrinter &printer = l.w->printer();
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+
+    l.pf.prompts.printers = {false};
+    ctl<QPushButton>(l.w, "cmdStampa")->click();
+    EXPECT_FALSE(QFile::exists(pdf));
+
+    l.pf.prompts.printers = {true};
+    ctl<QPushButton>(l.w, "cmdStampa")->click();
+    ASSERT_TRUE(QFile::exists(pdf));
+    QFile f(pdf);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray data = f.readAll();
+    EXPECT_TRUE(data.startsWith("%PDF"));
+    EXPECT_GT(data.size(), 5000);
+    EXPECT_EQ(data.count("/Type /Page\n") + data.count("/Type /Page "), 1);
+    EXPECT_DOUBLE_EQ(l.page().printFactor, 1.0);
+    EXPECT_TRUE(l.pf.prompts.messages().isEmpty());
+}
+
+TEST(PrintMappaWindow, ReopeningRestoresTheDefaults)
+{
+    OpenLayout l;
+    ASSERT_NE(l.w, nullptr);
+    ctl<QSlider>(l.w, "Slider1")->setValue(120);
+    l.pf.prompts.colors = {QColor(Qt::red)};
+    l.w->lblDesc_Colore_Click();
+    ctl<QPushButton>(l.w, "cmd_close")->click();
+    QApplication::processEvents();
+    EXPECT_EQ(PrintMappa::Instance(), nullptr);
+
+    ctl<QPushButton>(l.map, "cmd_Stampa")->click();
+    l.w = PrintMappa::Instance();
+    ASSERT_NE(l.w, nullptr);
+    EXPECT_DOUBLE_EQ(l.page().zoomMappa, 0.65);
+    EXPECT_EQ(l.page().descHolder.Color, 0);
+    EXPECT_EQ(l.page().titleHolder.Text, "Inserire un Titolo");
+}

@@ -1,0 +1,142 @@
+// The 24-bit bitmap holder and the JPEG writer.
+#include "platform/Prompts.h"
+#include "platform/image/DIBSection.h"
+#include "platform/image/JpegWriter.h"
+
+#include <QFile>
+#include <QImage>
+#include <QImageReader>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace platform::image;
+
+namespace {
+
+// Top half red, bottom half blue, one green pixel at the top-left corner.
+QImage twoBands(int w, int h)
+{
+    QImage img(w, h, QImage::Format_RGB32);
+    img.fill(Qt::blue);
+    for (int y = 0; y < h / 2; ++y)
+        for (int x = 0; x < w; ++x)
+            img.setPixel(x, y, qRgb(255, 0, 0));
+    img.setPixel(0, 0, qRgb(0, 255, 0));
+    return img;
+}
+
+struct ScriptedGuard {
+    platform::ScriptedPrompts prompts;
+    ScriptedGuard() { platform::setPrompts(&prompts); }
+    ~ScriptedGuard() { platform::setPrompts(nullptr); }
+};
+
+bool near(QRgb a, QColor b, int tol = 40)
+{
+    return std::abs(qRed(a) - b.red()) <= tol && std::abs(qGreen(a) - b.green()) <= tol &&
+           std::abs(qBlue(a) - b.blue()) <= tol;
+}
+
+} // namespace
+
+TEST(DibSection, BytesPerScanLine)
+{
+    const std::pair<int, int> cases[] = {{1, 4}, {2, 8}, {3, 12}, {4, 12}, {5, 16}, {429, 1288}, {640, 1920}};
+    for (auto [w, bpsl] : cases) {
+        cDIBSection d;
+        ASSERT_TRUE(d.Create(w, 3)) << w;
+        EXPECT_EQ(d.BytesPerScanLine(), bpsl) << w;
+        EXPECT_EQ(cDIBSection::BytesPerScanLineFor(w), bpsl) << w;
+    }
+}
+
+TEST(DibSection, FromPictureBottomRowFirst)
+{
+    cDIBSection d;
+    d.CreateFromPicture(twoBands(429, 592));
+    ASSERT_FALSE(d.isEmpty());
+    EXPECT_EQ(d.Width(), 429);
+    EXPECT_EQ(d.Height(), 592);
+    EXPECT_EQ(d.BytesPerScanLine(), 1288);
+    const std::uint8_t *bits = d.DIBSectionBitsPtr();
+    // First row in memory = bottom of the picture (blue), bytes blue-green-red.
+    EXPECT_EQ(bits[0], 255);
+    EXPECT_EQ(bits[1], 0);
+    EXPECT_EQ(bits[2], 0);
+    // Last row in memory = top row; its first pixel is the green corner.
+    const std::uint8_t *top = bits + 591 * 1288;
+    EXPECT_EQ(top[0], 0);
+    EXPECT_EQ(top[1], 255);
+    EXPECT_EQ(top[2], 0);
+    EXPECT_EQ(top[3 + 2], 255); // red next to it
+    // And back to an upright image unchanged.
+    EXPECT_EQ(d.toImage().convertToFormat(QImage::Format_RGB32), twoBands(429, 592));
+}
+
+TEST(DibSection, CreateReplacesAndFailsCleanly)
+{
+    cDIBSection d;
+    ASSERT_TRUE(d.Create(10, 10));
+    ASSERT_TRUE(d.Create(7, 3)); // the first bitmap is dropped
+    EXPECT_EQ(d.Width(), 7);
+    EXPECT_EQ(d.Height(), 3);
+    EXPECT_EQ(d.DIBSectionBitsPtr()[0], 0); // a new bitmap is black
+
+    EXPECT_FALSE(d.Create(0, 5));
+    EXPECT_TRUE(d.isEmpty());
+    EXPECT_EQ(d.DIBSectionBitsPtr(), nullptr);
+    EXPECT_EQ(d.Width(), 0); // the size asked for is still reported
+    EXPECT_EQ(d.Height(), 5);
+
+    d.CreateFromPicture(QImage());
+    EXPECT_TRUE(d.isEmpty());
+    EXPECT_TRUE(d.toImage().isNull());
+}
+
+TEST(JpegWriter, WritesUprightJpegOfTheBitmapSize)
+{
+    QTemporaryDir dir;
+    ScriptedGuard g;
+    for (int w : {429, 400}) { // padded rows and unpadded rows
+        cDIBSection d;
+        d.CreateFromPicture(twoBands(w, 592));
+        const QString name = dir.filePath(QStringLiteral("pagina %1.jpg").arg(w));
+        ASSERT_TRUE(SaveJPG(d, name, 90));
+        QImageReader reader(name);
+        EXPECT_EQ(reader.format(), "jpeg");
+        const QImage back = reader.read();
+        ASSERT_FALSE(back.isNull());
+        EXPECT_EQ(back.size(), QSize(w, 592));
+        EXPECT_TRUE(near(back.pixel(w / 2, 10), Qt::red));
+        EXPECT_TRUE(near(back.pixel(w / 2, 580), Qt::blue));
+        EXPECT_TRUE(near(back.pixel(w - 1, 100), Qt::red)); // last column of a padded row is not shifted
+    }
+    EXPECT_TRUE(g.prompts.shown.empty());
+}
+
+TEST(JpegWriter, FailureShowsItsMessageAndKeepsAnExistingFile)
+{
+    QTemporaryDir dir;
+    ScriptedGuard g;
+    cDIBSection d;
+    d.CreateFromPicture(twoBands(20, 20));
+    EXPECT_FALSE(SaveJPG(d, dir.filePath("manca/pagina.jpg"), 90));
+    ASSERT_EQ(g.prompts.shown.size(), 1u);
+    EXPECT_EQ(g.prompts.shown[0].text, "Failed to save to JPG");
+    EXPECT_EQ(g.prompts.shown[0].style, 48);
+
+    // An empty bitmap writes nothing over an existing file.
+    const QString existing = dir.filePath("esiste.jpg");
+    {
+        QFile f(existing);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("dati");
+    }
+    g.prompts.clear();
+    cDIBSection empty;
+    EXPECT_FALSE(SaveJPG(empty, existing, 90));
+    EXPECT_EQ(g.prompts.messages(), QStringList{"Failed to save to JPG"});
+    QFile f(existing);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), "dati");
+}
