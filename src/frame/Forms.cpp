@@ -5,6 +5,7 @@
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -98,6 +99,17 @@ QMdiSubWindow *subWindowOf(QWidget *w)
     return w ? qobject_cast<QMdiSubWindow *>(w->parentWidget()) : nullptr;
 }
 
+// Sizes the child frame so that the window inside it is `inner`: the frame is
+// measured as laid out now (sub-window less window), never from size hints.
+void keepInnerSize(QMdiSubWindow *sub, QWidget *w, const QSize &inner)
+{
+    if (QLayout *l = sub->layout())
+        l->activate();
+    sub->resize(inner + (sub->size() - w->size()));
+    if (QLayout *l = sub->layout())
+        l->activate();
+}
+
 } // namespace
 
 QMdiArea *MdiArea() { return g_area; }
@@ -128,22 +140,25 @@ void ShowChild(QWidget *w)
         return;
     }
     QMdiSubWindow *sub = subWindowOf(w);
+    bool sized = false;
+    QSize inner;
     if (!sub) {
-        // The window keeps the size it was given; the frame goes around it.
-        const bool sized = w->testAttribute(Qt::WA_Resized);
-        const QSize inner = w->size();
+        // The window keeps the size it was given (its background picture was
+        // made for that size), whatever its size hint asks; the frame goes around it.
+        sized = w->testAttribute(Qt::WA_Resized);
+        inner = w->size();
         sub = area->addSubWindow(w);
         sub->setAttribute(Qt::WA_DeleteOnClose);
-        if (sized) {
-            sub->adjustSize();
-            sub->resize(inner + (sub->size() - w->size()));
-        }
+        if (sized)
+            keepInnerSize(sub, w, inner);
     }
     const QVariant pos = w->property(LayoutPosProp);
     if (pos.isValid())
         sub->move(pos.toPoint());
     w->show();
     sub->show();
+    if (sized && w->size() != inner)
+        keepInnerSize(sub, w, inner);   // the frame settles when it is first shown
     area->setActiveSubWindow(sub);
 }
 

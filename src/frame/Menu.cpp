@@ -83,7 +83,7 @@ MenuModel BuildMenuModel(const std::vector<MenuRow> &rows)
             e.kind = MenuEntry::Kind::Command;
             e.slot = int(m.commandSlots.size());
             e.disabled = row.isDisable;
-            e.checked = row.isChecked;
+            e.checked = row.isChecked && !row.isDisable;   // a greyed command is a bare caption
             m.commandSlots.push_back({row.formToOpen, row.dbName, row.tipoDb});
         }
         m.entries.push_back(std::move(e));

@@ -89,8 +89,8 @@ bool Startup::run()
 
         step("007");
         m_menuBuilt = mdlMenu::BuildMainMenu(m_options.menuBar);
-        if (m_options.showMain)
-            m_options.showMain();
+        showMain();
+        // Even without a menu (its failure is logged) the start page is reached.
 
         step("008");
         if (!gMetaConfig)
@@ -99,9 +99,22 @@ bool Startup::run()
         if (startPage())
             startPage()();
     });
-    if (!goOn)
+    if (!goOn) {
         m_exitCode = 1;
-    return goOn;
+        return false;
+    }
+    // Start-up cut short by an error: the program goes on, so its window shows.
+    showMain();
+    return true;
+}
+
+void Startup::showMain()
+{
+    if (m_mainShown)
+        return;
+    m_mainShown = true;
+    if (m_options.showMain)
+        m_options.showMain();
 }
 
 } // namespace frame

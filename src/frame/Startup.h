@@ -28,7 +28,9 @@ public:
 
     // Runs the eight steps. False when the program must end: another instance
     // is running, no databases folder, or databases are missing. An unexpected
-    // error is logged and ends the start-up early, and the program goes on.
+    // error is logged and ends the start-up early; the main window is shown
+    // and the program goes on. A menu table that cannot be read is logged and
+    // the start page is still shown.
     bool run();
     // The code the program ends with after run() returned false.
     int exitCode() const { return m_exitCode; }
@@ -39,6 +41,7 @@ public:
 
 private:
     void step(const char *code);
+    void showMain();   // once
 
     QString m_folder;
     Options m_options;
@@ -46,6 +49,7 @@ private:
     QString m_step;
     int m_exitCode = 0;
     bool m_menuBuilt = false;
+    bool m_mainShown = false;
 };
 
 // The start page, shown in the last step; none until the start page window is

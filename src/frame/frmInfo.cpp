@@ -1,4 +1,5 @@
 #include "frame/frmInfo.h"
+#include "frame/Forms.h"
 #include "frame/Globals.h"
 #include "frame/Guard.h"
 #include "frame/Layout.h"
@@ -14,6 +15,7 @@
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMdiArea>
 #include <QPushButton>
 #include <QStyle>
 #include <QVBoxLayout>
@@ -119,7 +121,8 @@ frmInfo::frmInfo(QWidget *parent) : QDialog(parent)
 
 void frmInfo::ShowModal()
 {
-    frmInfo dlg;
+    QMdiArea *area = frame::MdiArea();
+    frmInfo dlg(area ? area->window() : nullptr);   // owned by the main window
     frame::Guard(&dlg, QStringLiteral("Form_Load"), [&] { dlg.Form_Load(); });
     dlg.exec();
 }

@@ -13,8 +13,8 @@ bool isVariabili(const QString &kind)
 
 QString yearList()
 {
-    // " [1996] , [1997], ... [2008] "
-    QString s = QStringLiteral(" [%1] ").arg(PrimoAnno);
+    // "[1996] , [1997], ... [2008] "
+    QString s = QStringLiteral("[%1] ").arg(PrimoAnno);
     for (int y = PrimoAnno + 1; y <= UltimoAnno; ++y)
         s += QStringLiteral(", [%1]").arg(y);
     return s + u' ';

@@ -142,14 +142,15 @@ void frmMetadati::Form_Load()
                 cmb_DatabasesN->addItem(rs.text(1));
             }
         }
-        if (cmb_Databases->count() > 0) {
-            // Choosing the first database builds its tree before the load goes on.
-            {
-                const QSignalBlocker b(cmb_Databases);
-                cmb_Databases->setCurrentIndex(0);
-            }
-            cmb_Databases_Click();
+        // Choosing the first database builds its tree before the load goes on. A
+        // list without databases has no first one: the load fails there.
+        if (cmb_Databases->count() == 0)
+            throw platform::RuntimeError(380, QStringLiteral("Valore della proprietà non valido"));
+        {
+            const QSignalBlocker b(cmb_Databases);
+            cmb_Databases->setCurrentIndex(0);
         }
+        cmb_Databases_Click();
         conn->close();
         gSqlScheda.clear();
     });

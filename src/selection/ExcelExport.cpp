@@ -175,7 +175,7 @@ void EsportaTabella(TextGrid &grid, QWidget *owner, bool &sortFlag)
 
     platform::Prompts &ui = platform::prompts();
     const QString chosen = ui.saveFile(QStringLiteral("Selezionare un file..."),
-                                       QStringLiteral("Cartella di lavoro Excel (*.xlsx)"), gExcelPath,
+                                       QStringLiteral("File di Microsoft Excel. (*.xlsx)"), gExcelPath,
                                        /*confirmOverwrite=*/false);
     if (chosen.isEmpty())
         return;

@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QMainWindow>
 #include <QPointer>
 #include <QTextBrowser>
 #include <QTimer>
@@ -194,11 +195,18 @@ TEST(frmInfo, MenuOpensItModallyAndHelpShowsItsTopic)
 {
     testenv::ProgramFolder app;
     RegisterStartForms();
+    QMainWindow main;
+    main.setObjectName("frmMainMDI");
+    auto *area = new frame::BackgroundMdiArea(&main);
+    main.setCentralWidget(area);
+    frame::SetMdiArea(area);
     QString seen;
     bool modal = false;
+    QWidget *owner = nullptr;
     QTimer::singleShot(0, [&] {
         if (auto *w = qobject_cast<frmInfo *>(QApplication::activeModalWidget())) {
             modal = true;
+            owner = w->parentWidget();
             seen = label(*w, "lblVersioneBd");
             w->cmdHelp_Click();
             w->cmdOK_Click();
@@ -206,6 +214,7 @@ TEST(frmInfo, MenuOpensItModallyAndHelpShowsItsTopic)
     });
     ASSERT_TRUE(frame::OpenRegisteredForm("frminfo"));
     EXPECT_TRUE(modal);
+    EXPECT_EQ(owner, &main);
     EXPECT_EQ(seen, "Ultimo aggiornamento banca dati: 30/06/2009");
     auto *help = qobject_cast<QTextBrowser *>(Utility::HelpWindow());
     ASSERT_NE(help, nullptr);
@@ -213,4 +222,5 @@ TEST(frmInfo, MenuOpensItModallyAndHelpShowsItsTopic)
     help->close();
     frame::ClearRegisteredForms();
     frame::SetStartPageOpener({});
+    frame::SetMdiArea(nullptr);
 }

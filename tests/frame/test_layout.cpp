@@ -6,9 +6,11 @@
 #include "support/TestEnv.h"
 
 #include <QCloseEvent>
+#include <QLabel>
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QTextBrowser>
+#include <QVBoxLayout>
 #include <gtest/gtest.h>
 
 namespace {
@@ -177,4 +179,53 @@ TEST(OnFormActivate, OnlyARealChangeOfTheActiveChildCounts)
     for (QWidget *w : frame::OpenForms())
         open << w->objectName();
     EXPECT_EQ(open, QStringList({"frmSecondo"}));
+}
+
+namespace {
+
+// A window that asks for more room than it is given.
+struct Hinted : QWidget {
+    QSize hint;
+    QSize sizeHint() const override { return hint; }
+};
+
+} // namespace
+
+TEST(ShowChild, TheWindowKeepsItsGivenSizeAndItsPictureCoversIt)
+{
+    testenv::ProgramFolder app;
+    Area a;
+    struct Case { const char *name; QSize given; QSize hint; bool layout; };
+    const Case cases[] = {
+        {"taller hint", {400, 300}, {400, 700}, true},
+        {"wider and taller hint", {300, 200}, {900, 760}, true},
+        {"smaller hint", {500, 400}, {100, 80}, true},
+        {"no layout, taller hint", {400, 300}, {420, 700}, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        auto *w = new Hinted;
+        w->hint = c.hint;
+        w->setObjectName("frmProva");
+        if (c.layout) {
+            auto *box = new QVBoxLayout(w);
+            box->addWidget(new QLabel("testo"));
+        }
+        w->resize(c.given);
+        Utility::InitFormLayout(w);
+        frame::ShowChild(w);
+        QCoreApplication::processEvents();
+        auto *sub = qobject_cast<QMdiSubWindow *>(w->parentWidget());
+        ASSERT_TRUE(sub);
+        EXPECT_EQ(w->size(), c.given);
+        EXPECT_TRUE(sub->rect().contains(w->geometry()));
+        const QImage picture = Utility::BackgroundOf(w);
+        EXPECT_GE(picture.height(), w->height());
+        EXPECT_GE(picture.width(), w->width());
+        // brought forward again, it keeps its size
+        frame::ShowChild(w);
+        EXPECT_EQ(w->size(), c.given);
+        frame::UnloadForm(w);
+        frametest::processDeletes();
+    }
 }

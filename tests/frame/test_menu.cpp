@@ -46,8 +46,8 @@ MenuRow command(qint64 parent, const QString &caption, const QString &form = "FO
     return r;
 }
 
-// "caption@parent#number" for popups, "caption@parent:slot" for commands, "-@parent" separators,
-// "caption@parent(grey)" for greyed popups.
+// "caption@parent#number" for popups, "caption@parent:slot" for commands (then "(grey)" when
+// greyed, "(v)" when checked), "-@parent" separators, "caption@parent(grey)" for greyed popups.
 QStringList describe(const mdlMenu::MenuModel &m)
 {
     QStringList out;
@@ -57,7 +57,9 @@ QStringList describe(const mdlMenu::MenuModel &m)
         case Kind::Popup: out << e.caption + at + "#" + QString::number(e.popupNumber); break;
         case Kind::Separator: out << "-" + at; break;
         case Kind::GreyedPopup: out << e.caption + at + "(grey)"; break;
-        case Kind::Command: out << e.caption + at + ":" + QString::number(e.slot) + (e.disabled ? "(grey)" : ""); break;
+        case Kind::Command:
+            out << e.caption + at + ":" + QString::number(e.slot) + (e.disabled ? "(grey)" : "") + (e.checked ? "(v)" : "");
+            break;
         }
     }
     return out;
@@ -93,6 +95,10 @@ TEST(MenuModel, NumberingOfPopupsAndSlots)
         {"a greyed command takes a slot",
          {popup(1, -1, "P"), command(0, "Grigio", "X", "-", "-", true), command(0, "Dopo")},
          {"P@-1#0", "Grigio@0:1(grey)", "Dopo@0:2"}, 0},
+        {"only an enabled command shows its check mark",
+         {popup(1, -1, "P"), command(0, "Spunta", "X", "-", "-", false, true),
+          command(0, "Grigio", "X", "-", "-", true, true)},
+         {"P@-1#0", "Spunta@0:1(v)", "Grigio@0:2(grey)"}, 0},
         {"a row naming a missing popup is left out, the rest is built",
          {popup(1, -1, "P"), command(7, "Orfano"), popup(2, 3, "Sotto orfano"), command(0, "Buono")},
          {"P@-1#0", "Buono@0:1"}, 2},

@@ -35,6 +35,7 @@ struct StartRun {
     bool ok = false;
     QString lastStep;
     bool startPageShown = false;
+    bool mainShown = false;
     QStringList menu;
 };
 
@@ -46,6 +47,7 @@ StartRun start(testenv::ProgramFolder &app, const QString &lockPath)
         frmMainMDI w(app.path(), lockPath);
         r.ok = w.MDIForm_Load();
         r.lastStep = w.startup().lastStep();
+        r.mainShown = w.isVisible();
         r.menu = menuTitles(w);
     }
     frame::SetStartPageOpener({});
@@ -62,6 +64,7 @@ TEST(Startup, SampleProgramFolder)
     EXPECT_TRUE(r.ok);
     EXPECT_EQ(r.lastStep, "008");
     EXPECT_TRUE(r.startPageShown);
+    EXPECT_TRUE(r.mainShown);
     EXPECT_EQ(r.menu, QStringList({"File", "Banche dati", "Metadati", "?"}));
     EXPECT_EQ(gAppPath, app.path());
     EXPECT_EQ(gFilesPath, app.files());
@@ -128,6 +131,7 @@ TEST(Startup, Outcomes)
         EXPECT_EQ(r.ok, c.ok);
         EXPECT_EQ(r.lastStep, c.lastStep);
         EXPECT_EQ(r.startPageShown, c.startPage);
+        EXPECT_EQ(r.mainShown, c.ok);   // the window of a program that goes on is always shown
         const QStringList messages = app.prompts.messages();
         ASSERT_EQ(messages.size(), c.messageStarts.size()) << messages.join(" | ").toStdString();
         for (int i = 0; i < messages.size(); ++i) {

@@ -182,3 +182,34 @@ TEST_F(CodeList, MissingDatabaseIsReportedOnceAndTheWindowStaysUsable)
     EXPECT_EQ(list()->count(), 0);
     EXPECT_EQ(pf.prompts.messages().size(), 1);
 }
+
+TEST(CodeListQueries, TextsOfTheQueries)
+{
+    const QString years = "[1996] , [1997], [1998], [1999], [2000], [2001], [2002], [2003], [2004], [2005], [2006], "
+                          "[2007], [2008] ";
+    struct Case {
+        const char *kind, *code;
+        QString list, one;
+    } cases[] = {
+        {"Variabili", "A0101",
+         "SELECT IdVariabile FROM MetadatiVariabili WHERE InStr([CodiceArgomento],'- NO')=0 AND "
+         "InStr([CodiceArgomento],'-NO')=0 order by IdVariabile;",
+         "SELECT MetadatiVariabili.DescVariabile, Argomento.[Codice argomento], [Desc argomento], Settore.idSettore, "
+         "[Descrizione Settore], " + years +
+             "FROM (Argomento INNER JOIN MetadatiVariabili ON Argomento.[Codice argomento] = "
+             "MetadatiVariabili.CodiceArgomento) INNER JOIN Settore ON Argomento.idSettore = Settore.idSettore "
+             "WHERE IdVariabile ='A0101';"},
+        {"Indicatori", "B01'2",
+         "SELECT IdIndicatore FROM MetadatiIndicatori WHERE InStr([Argomento],'- NO')=0 AND "
+         "InStr([Argomento],'-NO')=0 order by IdIndicatore;",
+         "SELECT MetadatiIndicatori.DescIndicatore, Argomento.[Codice argomento], [Desc argomento], Settore.idSettore, "
+         "[Descrizione Settore], " + years +
+             "FROM (Argomento INNER JOIN Settore ON Argomento.idSettore = Settore.idSettore) INNER JOIN "
+             "MetadatiIndicatori ON Argomento.[Codice argomento] = MetadatiIndicatori.Argomento "
+             "WHERE IdIndicatore ='B01''2';"},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(metadata::ListaCodiciQuery(c.kind), c.list) << c.kind;
+        EXPECT_EQ(metadata::MetadatoQuery(c.kind, c.code), c.one) << c.kind;
+    }
+}

@@ -110,6 +110,7 @@ TEST_F(DbTest, JetFunctionsInBothLocales)
         {"Format(CDbl('12,50') / CDbl('4,00') * 100, '0.0000')", "312,5000", "#"},
         {"Format(CDbl('12.50'), '0.00')", "#", "12.50"},
         {"left(s, 3)", "Acc", "Acc"},
+        {"left(s, 1) = 'a'", "1", "1"},
         {"right(s, 2)", "to", "to"},
         {"left(v, 2) is null", "1", "1"},
         {"InStr('B01-no', '-NO')", "4", "4"},
@@ -134,7 +135,9 @@ TEST_F(DbTest, TranslatesOnlyWhatTheEngineRefuses)
 {
     struct Case { const char *in; const char *out; };
     const Case cases[] = {
-        {"select nome from glossario where left(nome,1) ='A'", "select nome from glossario where \"left\"(nome,1) ='A'"},
+        {"select nome from glossario where left(nome,1) ='A'",
+         "select nome from glossario where \"left\"(nome,1) COLLATE NOCASE ='A'"},
+        {"select right(left(s, 3), 1)", "select \"right\"(\"left\"(s, 3) COLLATE NOCASE, 1) COLLATE NOCASE"},
         {"select a from t LEFT JOIN u ON t.k = u.k", nullptr},
         {"select 'left(' from t", nullptr},
         {"select [left] from t", nullptr},

@@ -107,7 +107,10 @@ TEST(Xlsx, TheFileAppearsWholeOrNotAtAll)
         bool missingFolder;  // the target's folder does not exist
         bool save;
         bool expectError;
+        QString name = "out.xlsx";
     };
+    // As long a name as the file system allows (255 bytes, "ò" takes two).
+    const QString longest = QString(100, u'ò') + QString(50, u'a') + ".xlsx";
     const std::vector<Case> cases = {
         {"new file", false, false, false, true, false},
         {"replaces an old file", true, false, false, true, false},
@@ -115,12 +118,14 @@ TEST(Xlsx, TheFileAppearsWholeOrNotAtAll)
         {"abandoned: the old file stays", true, false, false, false, false},
         {"folder missing", false, false, true, true, true},
         {"name taken by a folder", false, true, false, true, true},
+        {"the longest name", false, false, false, true, false, longest},
+        {"the longest name replaces an old file", true, false, false, true, false, longest},
     };
     for (const Case &k : cases) {
         SCOPED_TRACE(k.what);
         QTemporaryDir dir;
         const QString folder = k.missingFolder ? dir.path() + "/manca" : dir.path();
-        const QString path = folder + "/out.xlsx";
+        const QString path = folder + "/" + k.name;
         if (k.existingFile)
             writeFile(path, "vecchio");
         if (k.targetIsFolder) {
@@ -150,7 +155,7 @@ TEST(Xlsx, TheFileAppearsWholeOrNotAtAll)
             EXPECT_FALSE(QFileInfo::exists(path));
         }
         // No temporary file is left behind.
-        EXPECT_EQ(entries(dir.path()), QFileInfo::exists(path) ? QStringList{"out.xlsx"} : QStringList{});
+        EXPECT_EQ(entries(dir.path()), QFileInfo::exists(path) ? QStringList{k.name} : QStringList{});
     }
 }
 

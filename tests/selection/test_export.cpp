@@ -350,6 +350,33 @@ TEST_F(Export, TheCommandFromTheDataWindow)
     }
 }
 
+TEST_F(Export, TheSaveDialogOffersWorkbooksInTheExportFolder)
+{
+    // The dialog's own arguments, which the scripted prompts do not keep.
+    struct Recording : platform::ScriptedPrompts {
+        QString filter, initialPath;
+        bool confirmOverwrite = true;
+        QString saveFile(const QString &title, const QString &f, const QString &path, bool confirm) override
+        {
+            filter = f;
+            initialPath = path;
+            confirmOverwrite = confirm;
+            return ScriptedPrompts::saveFile(title, f, path, confirm);
+        }
+    } rec;
+    openSample();
+    QDir(gExcelPath).removeRecursively();
+    platform::setPrompts(&rec);
+    clickExport(); // cancelled
+    platform::setPrompts(&pf.prompts);
+
+    EXPECT_EQ(rec.filter, "File di Microsoft Excel. (*.xlsx)");
+    EXPECT_EQ(rec.initialPath, gExcelPath);
+    EXPECT_FALSE(rec.confirmOverwrite); // the export asks its own question
+    EXPECT_TRUE(rec.messages().isEmpty());
+    EXPECT_TRUE(QDir(gExcelPath).isEmpty());
+}
+
 TEST_F(Export, WideTableExportsEveryColumn)
 {
     // 251 items and two formula columns beside the five fixed columns.

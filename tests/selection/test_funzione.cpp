@@ -222,22 +222,40 @@ TEST_F(Funzione, RefusalsLeaveTheTableAndTheFormula)
 
 TEST_F(Funzione, RefusedNamesAreAskedAgain)
 {
+    // The default text of each input box, which the scripted prompts do not keep.
+    struct Recording : platform::ScriptedPrompts {
+        QStringList defaults;
+        std::optional<QString> inputBox(const QString &prompt, const QString &title, const QString &def) override
+        {
+            defaults << def;
+            return ScriptedPrompts::inputBox(prompt, title, def);
+        }
+    } rec;
     openVariables();
+    // Two formula columns made earlier.
+    const int cols = grid().Cols();
+    grid().setCols(cols + 2);
+    grid().setTextMatrix(0, cols, "Funz1");
+    grid().setTextMatrix(0, cols + 1, "Funz2");
     auto f = formula();
     type(*f, {"5"});
     for (const char *name : {"a b", "x_y", "REG", "territorio", "9x", "Densita"})
-        pf.prompts.inputs.push_back(QString(name));
+        rec.inputs.push_back(QString(name));
+    platform::setPrompts(&rec);
     esegui(*f);
-    EXPECT_EQ(pf.prompts.messages().join('|').toStdString(),
+    platform::setPrompts(&pf.prompts);
+    EXPECT_EQ(rec.messages().join('|').toStdString(),
               "Il nome non deve contenere spazi o caratteri speciali.|"
               "Il nome non deve contenere spazi o caratteri speciali.|"
               "Esiste già una colonna con questo nome.|Esiste già una colonna con questo nome.|"
               "Il nome deve iniziare con una lettera.");
-    for (const auto &s : pf.prompts.shown)
+    for (const auto &s : rec.shown)
         if (s.kind == "msgBox") {
             EXPECT_EQ(s.style, 48);
             EXPECT_EQ(s.title, "Attenzione!");
         }
+    // Every time the prompt comes back with the same proposal.
+    EXPECT_EQ(rec.defaults, QStringList(6, "Funz3"));
     const int c = col("Densita");
     ASSERT_GT(c, 0);
     for (int r = 1; r < grid().Rows(); ++r)

@@ -85,12 +85,16 @@ QString translate(const QString &sql)
     // Characters to drop (parentheses) and insertions (quotes around left/right).
     std::vector<int> drop;
     std::vector<Token> quoteWords;
+    std::vector<int> nocaseAfter; // positions just past a call whose text result compares ignoring case
 
     for (int i = 0; i < int(t.size()); ++i) {
         if ((isWord(sql, t[i], "left") || isWord(sql, t[i], "right")) && i + 1 < int(t.size()) &&
             t[i + 1].kind == Kind::Open) {
-            // A function call, not "LEFT JOIN": the previous token is not a join keyword context.
+            // A function call, not "LEFT JOIN". Its text compares ignoring case, as every text does here.
             quoteWords.push_back(t[i]);
+            const int close = matching(t, i + 1);
+            if (close > 0)
+                nocaseAfter.push_back(t[close].end);
         }
         if (isWord(sql, t[i], "from")) {
             int k = i + 1;
@@ -122,8 +126,13 @@ QString translate(const QString &sql)
     QString out;
     out.reserve(sql.size() + 8 * int(quoteWords.size()));
     std::sort(drop.begin(), drop.end());
-    size_t d = 0, q = 0;
+    std::sort(nocaseAfter.begin(), nocaseAfter.end());
+    size_t d = 0, q = 0, n = 0;
     for (int i = 0; i < int(sql.size()); ++i) {
+        while (n < nocaseAfter.size() && i == nocaseAfter[n]) {
+            out += QLatin1String(" COLLATE NOCASE");
+            ++n;
+        }
         if (q < quoteWords.size() && i == quoteWords[q].begin) {
             out += u'"';
             out += QStringView(sql).mid(i, quoteWords[q].end - i);
@@ -139,6 +148,8 @@ QString translate(const QString &sql)
         }
         out += sql[i];
     }
+    for (; n < nocaseAfter.size(); ++n)
+        out += QLatin1String(" COLLATE NOCASE");
     return out;
 }
 

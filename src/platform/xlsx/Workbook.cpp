@@ -26,15 +26,19 @@ namespace {
 
 QString lxwText(lxw_error e) { return QString::fromUtf8(lxw_strerror(e)); }
 
-// A name beside the target that no file has yet: ".~<name>.<random>.tmp".
+// A name beside the target that no file has yet: ".~<name>.<random>.tmp",
+// with the target's name shortened so that a target whose name is as long as
+// the file system allows still gets a temporary name it accepts.
 QString tempNameFor(const QString &target)
 {
     const QFileInfo fi(target);
     const QString dir = fi.absolutePath();
+    QString base = fi.fileName().left(64);
+    if (!base.isEmpty() && base.back().isHighSurrogate())
+        base.chop(1);
     for (;;) {
         const QString candidate = QStringLiteral("%1/.~%2.%3.tmp")
-                                      .arg(dir, fi.fileName(),
-                                           QString::number(QRandomGenerator::global()->generate(), 16));
+                                      .arg(dir, base, QString::number(QRandomGenerator::global()->generate(), 16));
         if (!QFileInfo::exists(candidate))
             return candidate;
     }
