@@ -196,7 +196,9 @@ EqualAmplitudeResult EqualAmplitudeClasses(const QString &txtMin, double ValMin,
         double hi = i == 0 ? lo + w : lo + w - 0.01;
         if (i == k - 1)
             hi = ValMax;
-        hi = std::min(RoundBound(hi), ValMax);
+        // Never beyond the maximum, and never below the class's own low bound (a
+        // width under 0,01 would otherwise give classes that end before they start).
+        hi = std::max(std::min(RoundBound(hi), ValMax), lo);
         maxText = NumberText(hi);
         res.classes.push_back({lo, hi, QStringLiteral("Da ") + minText + QStringLiteral(" a ") + maxText,
                                colors[size_t(i)]});

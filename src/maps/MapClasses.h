@@ -118,8 +118,9 @@ struct EqualAmplitudeResult {
 };
 // k classes of width Round((ValMax - ValMin) / k, 2); each class after the first
 // starts 0,01 above the previous high bound; the last ends at ValMax. A class
-// that would pass ValMax ends there and closes the list. Colours: the ramp
-// &H80FFFF -> &HFF5555 over k colours. Expects bounds that passed CheckBounds.
+// that would pass ValMax ends there and closes the list; a class never ends
+// below its low bound. Colours: the ramp &H80FFFF -> &HFF5555 over k colours.
+// Expects bounds that passed CheckBounds.
 EqualAmplitudeResult EqualAmplitudeClasses(const QString &txtMin, double ValMin, double ValMax, int k);
 
 // One manual class from the boxes (as typed), and the boxes after it.

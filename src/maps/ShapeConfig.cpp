@@ -1,6 +1,7 @@
 #include "maps/ShapeConfig.h"
 
 #include "frame/Globals.h"
+#include "frame/Utility_RQM.h"
 #include "platform/Error.h"
 #include "platform/Files.h"
 #include "platform/NumText.h"
@@ -32,6 +33,19 @@ QString qs(const char *s)
 std::string utf8(const QString &s)
 {
     return s.toUtf8().toStdString();
+}
+
+// A line in the error log, without a message: for a reading that goes on.
+void logOnly(const QString &procName, long number, const QString &description)
+{
+    if (gFilesPath.isEmpty())
+        return;
+    QString log = platform::files::resolve(gFilesPath, QStringLiteral("Error.log"));
+    if (log.isEmpty())
+        log = gFilesPath + QStringLiteral("Error.log");
+    platform::files::appendText(log, Utility_RQM::ErrorLine(QStringLiteral("frm_Mappa"), procName,
+                                                            QString::number(number), description) +
+                                         QStringLiteral("\r\n"));
 }
 
 [[noreturn]] void missing(const QString &what)
@@ -178,17 +192,18 @@ bool ReadFlag(const QString &text)
     return t == QLatin1String("True") || t == QLatin1String("Vero");
 }
 
-bool ReadBoolean(const QString &text)
+std::optional<bool> ReadBoolean(const QString &text)
 {
     const QString t = text.trimmed();
-    if (t.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0)
-        return true;
-    if (t.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0)
-        return false;
+    for (const char *yes : {"True", "Vero"})
+        if (t.compare(QLatin1String(yes), Qt::CaseInsensitive) == 0)
+            return true;
+    for (const char *no : {"False", "Falso"})
+        if (t.compare(QLatin1String(no), Qt::CaseInsensitive) == 0)
+            return false;
     if (const auto v = platform::num::parse(t))
         return *v != 0;
-    throw platform::RuntimeError(platform::err::TypeMismatch,
-                                 QStringLiteral("Tipo non corrispondente: \"%1\" non è un valore booleano").arg(text));
+    return std::nullopt;
 }
 
 std::int64_t ReadLong(const QString &text)
@@ -267,7 +282,13 @@ void CaricaShapeLayers(platform::map::Map &map, std::vector<LayerInfo> &layerInf
         r.Outline = ReadFlag(requiredAttribute(child, "Outline", where));
         r.Trasparenza = ReadFlag(requiredAttribute(child, "Trasparenza", where));
         r.Label = shapeElement(shape, "Label", key);
-        if (ReadBoolean(requiredAttribute(child, "useToMatch", where)))
+        const QString useToMatch = requiredAttribute(child, "useToMatch", where);
+        const std::optional<bool> thematic = ReadBoolean(useToMatch);
+        if (!thematic)
+            logOnly(QStringLiteral("CaricaShapeLayers"), platform::err::TypeMismatch,
+                    QStringLiteral("useToMatch=\"%1\" di %2 non è un valore booleano: il layer non è tematico")
+                        .arg(useToMatch, where));
+        if (thematic.value_or(false))
             IdxLayerTema = i;
         r.Layer = std::make_shared<platform::map::MapLayer>(r.GeoName);
         ++i;

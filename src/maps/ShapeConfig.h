@@ -19,6 +19,7 @@
 #include <QString>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace maps {
@@ -78,9 +79,10 @@ void SalvaLayer(std::int64_t mapBackColor, const QString &layerText, const Layer
 namespace shapeconfig {
 // Outline and Trasparenza: "True" or "Vero" (exactly) are true, anything else false.
 bool ReadFlag(const QString &text);
-// useToMatch: "True"/"False" in any letter case, or a number (non-zero is true);
-// anything else raises a type mismatch.
-bool ReadBoolean(const QString &text);
+// useToMatch: "True"/"False" or "Vero"/"Falso" in any letter case, or a number
+// (non-zero is true); nullopt for any other text (the loader takes it as false
+// and notes it in the error log).
+std::optional<bool> ReadBoolean(const QString &text);
 // Colours: a decimal integer (a decimal fraction is rounded); raises a type
 // mismatch for other texts and an overflow outside the 32-bit range.
 std::int64_t ReadLong(const QString &text);

@@ -210,6 +210,9 @@ TEST(EqualAmplitude, LabelsForKnownRanges)
         {"3", 0, 10, 4, {"Da 3 a 5,5", "Da 5,51 a 8", "Da 8,01 a 10"}},
         // A constant column: one class.
         {"2", 2, 2, 4, {"Da 2 a 2"}},
+        // A width that rounds to 0: no class ends before it starts.
+        {"0,01", 0.01, 0.02, 9, {"Da 0,01 a 0,01", "Da 0,02 a 0,02"}},
+        {"0", 0, 0.05, 9, {"Da 0 a 0,01", "Da 0,02 a 0,02", "Da 0,03 a 0,03", "Da 0,04 a 0,04", "Da 0,05 a 0,05"}},
     };
     for (const Case &c : cases) {
         const auto r = EqualAmplitudeClasses(QString::fromUtf8(c.txtMin), c.min, c.max, c.k);

@@ -113,3 +113,23 @@ TEST(MapRenderer, ColoursFromTheWorkTable)
     DropMapQuery();
 }
 
+
+TEST(MapRenderer, AddRendererValueStartsARendererOnFeatureId)
+{
+    platform::map::MapLayer layer;
+    ASSERT_EQ(layer.renderer(), nullptr);
+    EXPECT_TRUE(Utility::AddRendererValue(layer, "37", Qt::red, platform::map::Symbol::Solid));
+    ASSERT_NE(layer.renderer(), nullptr);
+    EXPECT_EQ(layer.renderer()->field(), "FeatureId");
+    EXPECT_TRUE(layer.renderer()->useDefault());
+    EXPECT_EQ(layer.renderer()->defaultSymbol().color, QColor(Qt::white));
+    EXPECT_EQ(layer.renderer()->defaultSymbol().style, platform::map::Symbol::Solid);
+    // A second value is appended to the same renderer, with its own black-outlined symbol.
+    Utility::AddRendererValue(layer, "12", Qt::blue, platform::map::Symbol::Transparent);
+    ASSERT_EQ(layer.renderer()->valueCount(), 2);
+    EXPECT_EQ(layer.renderer()->value(0), "37");
+    EXPECT_EQ(layer.renderer()->symbol(1).color, QColor(Qt::blue));
+    EXPECT_EQ(layer.renderer()->symbol(1).style, platform::map::Symbol::Transparent);
+    EXPECT_TRUE(layer.renderer()->symbol(1).outline);
+    EXPECT_EQ(layer.renderer()->symbol(1).outlineColor, QColor(Qt::black));
+}

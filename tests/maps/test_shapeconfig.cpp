@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <optional>
 
 using namespace maps;
 using platform::map::Map;
@@ -102,22 +103,14 @@ TEST(ShapeConfigTexts, BooleansAndLongs)
 {
     struct B {
         const char *text;
-        int value; // -1: type mismatch
+        std::optional<bool> value; // nullopt: not a Boolean
     };
-    const B bools[] = {{"True", 1}, {"TRUE", 1}, {"true", 1}, {"False", 0}, {"false", 0}, {"0", 0}, {"1", 1},
-                       {"-1", 1},   {"2,5", 1},  {" 0 ", 0}, {"Vero", -1}, {"si", -1}, {"", -1}};
-    for (const B &c : bools) {
-        if (c.value < 0) {
-            try {
-                shapeconfig::ReadBoolean(QString::fromUtf8(c.text));
-                ADD_FAILURE() << c.text;
-            } catch (const platform::RuntimeError &e) {
-                EXPECT_EQ(e.number(), platform::err::TypeMismatch) << c.text;
-            }
-        } else {
-            EXPECT_EQ(shapeconfig::ReadBoolean(QString::fromUtf8(c.text)), c.value == 1) << c.text;
-        }
-    }
+    const B bools[] = {{"True", true},   {"TRUE", true},   {"true", true},  {"False", false},     {"false", false},
+                       {"0", false},     {"1", true},      {"-1", true},    {"2,5", true},        {" 0 ", false},
+                       {"Vero", true},   {"VERO", true},   {"Falso", false}, {"falso", false},    {"si", std::nullopt},
+                       {"", std::nullopt}, {"forse", std::nullopt}};
+    for (const B &c : bools)
+        EXPECT_EQ(shapeconfig::ReadBoolean(QString::fromUtf8(c.text)), c.value) << c.text;
     struct L {
         const char *text;
         std::int64_t value;
@@ -186,15 +179,28 @@ TEST_F(ShapeConfigTest, ThematicLayerIsTheLastMarkedOne)
         {child(p, F) + child(r, F), 7, 7}, // none marked: left as it was
         {child(p, T) + child(r, QStringLiteral("1")) + child(p, F), 0, 1},
         {child(p, T) + child(r, F) + child(p, QStringLiteral("-1")), 0, 2},
+        // Italian words, as a save under an Italian locale could leave them.
+        {child(p, QStringLiteral("Falso")) + child(r, QStringLiteral("vero")), 0, 1},
+        // A text that is no Boolean does not stop the map: that layer is not thematic.
+        {child(p, T) + child(r, QStringLiteral("forse")) + child(p, QStringLiteral("")), 0, 0},
     };
+    const QString savedFiles = gFilesPath;
+    gFilesPath = dir.path() + QStringLiteral("/");
     for (const Case &c : cases) {
+        QFile::remove(dir.filePath(QStringLiteral("Error.log")));
         write(config(c.children));
         Map map;
         std::vector<LayerInfo> records;
         int idx = c.start;
         ASSERT_EQ(load(map, records, idx), 0);
         EXPECT_EQ(idx, c.idx) << c.children.toStdString();
+        EXPECT_EQ(map.layerCount(), int(records.size()));
+        // Each unreadable text leaves one line in the error log.
+        const QByteArray log = readAll(dir.filePath(QStringLiteral("Error.log")));
+        EXPECT_EQ(log.count("useToMatch"), c.children.contains(QStringLiteral("forse")) ? 2 : 0)
+            << c.children.toStdString();
     }
+    gFilesPath = savedFiles;
 }
 
 TEST_F(ShapeConfigTest, StylesReadFromTheAttributes)
@@ -289,7 +295,6 @@ TEST_F(ShapeConfigTest, ErrorsStopTheLoad)
         {"no FileName", cfg(noFileName), 91, 2},
         {"no Label", cfg(noLabel), 91, 2},
         {"no Outline", cfg(noOutline), 91, 2},
-        {"useToMatch not a Boolean", cfg(config(good + child(p, QStringLiteral("forse")))), 13, 2},
         {"colour not a number", cfg(badColor), 13, 1},
     };
     for (const Case &c : cases) {
