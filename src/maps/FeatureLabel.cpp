@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <QTextStream>
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 
 namespace maps {
@@ -16,9 +17,15 @@ platform::RuntimeError badRecord()
     return platform::RuntimeError(62, QStringLiteral("Input oltre la fine del file"));
 }
 
+// Plain decimal, "." as the separator, no exponent; the shortest text that
+// reads back as the same number.
 QString numberText(double v)
 {
-    return QString::number(v, 'g', 15);
+    char buf[512];
+    const auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed);
+    if (res.ec != std::errc())
+        return QString::number(v, 'f', 6);
+    return QString::fromLatin1(buf, int(res.ptr - buf));
 }
 
 double numberOf(const QString &text)

@@ -16,12 +16,15 @@ QString DefaultFontFamily(const QStringList &families, const QString &fallback)
     return families.isEmpty() ? QString() : families.front();
 }
 
-void SetMapPicture(LayoutPage &page, const QPicture &picture)
+void SetMapPicture(LayoutPage &page, const QPicture &picture, double dpiX, double dpiY)
 {
     page.mapPicture = picture;
     const QRect r = picture.boundingRect();
-    page.mapWidthPx = picture.isNull() ? 0 : std::max(0, r.width());
-    page.mapHeightPx = picture.isNull() ? 0 : std::max(0, r.height());
+    auto natural = [&](int px, double dpi) {
+        return picture.isNull() || px <= 0 || !(dpi > 0) ? 0.0 : std::floor(px * 96.0 / dpi + 1e-9);
+    };
+    page.mapWidthPx = natural(r.width(), dpiX);
+    page.mapHeightPx = natural(r.height(), dpiY);
 }
 
 void SetupPage(LayoutPage &page, const QSizeF &paperInches, const QString &titleFont, const QString &descFont,

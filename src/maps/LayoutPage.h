@@ -57,8 +57,9 @@ constexpr double LegendHitHeight = 0.3;
 // else `fallback` when the list holds it, else the first ("" for an empty list).
 QString DefaultFontFamily(const QStringList &families, const QString &fallback = {});
 
-// Sets the map picture and its natural size (the picture's pixels are 1/96 inch).
-void SetMapPicture(LayoutPage &page, const QPicture &picture);
+// Sets the map picture and its natural size: the picture's extent (pixels of
+// a screen of `dpiX` x `dpiY`) in whole 1/96 inches.
+void SetMapPicture(LayoutPage &page, const QPicture &picture, double dpiX = 96, double dpiY = 96);
 
 // The page of a new layout window: defaults, border 0.5 in inside the paper,
 // the title and description texts and fonts (`descText` from the map window).

@@ -126,8 +126,14 @@ void RenderPage(const LayoutPage &page, QPainter &p, const PageDevice &dev)
         const QRect src = page.mapPicture.boundingRect();
         p.save();
         p.translate(tl);
-        p.scale(r.width() * dev.pxPerInchX / page.mapWidthPx, r.height() * dev.pxPerInchY / page.mapHeightPx);
+        p.scale(r.width() * dev.pxPerInchX / std::max(1, src.width()),
+                r.height() * dev.pxPerInchY / std::max(1, src.height()));
         p.translate(-src.topLeft());
+        // A picture played on a device scales itself by the device's
+        // resolution over its own; undo that, the size is set above.
+        if (const QPaintDevice *target = p.device())
+            p.scale(double(page.mapPicture.logicalDpiX()) / std::max(1, target->logicalDpiX()),
+                    double(page.mapPicture.logicalDpiY()) / std::max(1, target->logicalDpiY()));
         p.drawPicture(0, 0, page.mapPicture);
         p.restore();
     }

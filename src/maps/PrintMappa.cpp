@@ -429,7 +429,7 @@ void PrintMappa::LoadPage(const QPicture &map, const QString &descText, const pl
 
     const QRectF paper = m_printer->pageLayout().fullRect(QPageLayout::Inch);
     SetupPage(m_page, paper.size(), cmb_Font->currentText(), cmbDesc_TipoFont->currentText(), descText);
-    SetMapPicture(m_page, map);
+    SetMapPicture(m_page, map, Picture1->logicalDpiX(), Picture1->logicalDpiY());
     CaricaLegenda(classGrid);
 
     txt_Titolo->setText(m_page.titleHolder.Text);

@@ -274,6 +274,47 @@ TEST(PageRenderer, ElementsAtTheirPlacesInDrawingOrder)
     EXPECT_EQ(c2.at(0.5, 1.5), QColor(Qt::black));
 }
 
+TEST(PageRenderer, MapNaturalSizeIsTheScreenSizeInInches)
+{
+    // A 480 x 288 pixel map taken on screens of different resolutions: its
+    // natural size is in whole 1/96 inches. On the preview (100 dpi, 1 page
+    // inch = 100 pixels) it is drawn at that size times the zoom; on a 300 dpi
+    // printer at that size times the zoom and the print factor, in paper inches.
+    struct Case {
+        double dpi, widthPx, heightPx;
+    };
+    const Case cases[] = {{96, 480, 288}, {120, 384, 230}, {144, 320, 192}, {72, 640, 384}};
+    for (const Case &c : cases) {
+        LayoutPage page = defaultPage();
+        page.showBorder = page.showTitle = page.showLegend = page.showDesc = false;
+        page.zoomMappa = 0.4;
+        SetMapPicture(page, solidPicture(480, 288, Qt::red), c.dpi, c.dpi);
+        EXPECT_EQ(page.mapWidthPx, c.widthPx) << c.dpi;
+        EXPECT_EQ(page.mapHeightPx, c.heightPx) << c.dpi;
+        for (const double dpi : {100.0, 300.0}) {
+            QImage img(int(A4.width() * dpi), int(A4.height() * dpi), QImage::Format_RGB32);
+            img.setDotsPerMeterX(qRound(dpi / 0.0254));
+            img.setDotsPerMeterY(qRound(dpi / 0.0254));
+            img.fill(Qt::white);
+            const PageDevice dev = PreviewDevice(&img, QRectF(QPointF(0, 0), img.size()), A4);
+            page.printFactor = dpi > 100 ? PrintFactor : 1.0;
+            QPainter p(&img);
+            RenderPage(page, p, dev);
+            p.end();
+            QRect ink;
+            for (int y = 0; y < img.height(); ++y)
+                for (int x = 0; x < img.width(); ++x)
+                    if (img.pixel(x, y) != qRgb(255, 255, 255))
+                        ink |= QRect(x, y, 1, 1);
+            const double f = page.zoomMappa * page.printFactor / 96 * dpi;
+            EXPECT_NEAR(ink.left(), page.mapLeft * dpi, 1.5) << c.dpi << " on " << dpi;
+            EXPECT_NEAR(ink.top(), page.mapTop * dpi, 1.5) << c.dpi << " on " << dpi;
+            EXPECT_NEAR(ink.width(), c.widthPx * f, 1.5) << c.dpi << " on " << dpi;
+            EXPECT_NEAR(ink.height(), c.heightPx * f, 1.5) << c.dpi << " on " << dpi;
+        }
+    }
+}
+
 TEST(PageRenderer, LegendBoxSizeHasNoLowerBound)
 {
     LayoutPage page = defaultPage();
@@ -419,6 +460,24 @@ TEST(FeatureLabelTest, StoreAndLoadLineAnchorsAtTheMiddleVertex)
     QTextStream out(&buffer);
     p.Store(out);
     EXPECT_EQ(buffer, "21,0,\"\"\r\n-3.25,7\r\n");
+    // Numbers are plain decimals, never with an exponent, and read back the same.
+    const std::pair<double, QString> numbers[] = {
+        {0.00001, "0.00001"}, {1e20, "100000000000000000000"}, {1234567.891, "1234567.891"}, {0.1, "0.1"}};
+    for (const auto &[v, text] : numbers) {
+        FeatureLabel n;
+        n.ShapeType = 1;
+        n.Height = v;
+        n.Shape.point = {v, -v};
+        QString b;
+        QTextStream o(&b);
+        n.Store(o);
+        EXPECT_EQ(b, "1," + text + ",\"\"\r\n" + text + ",-" + text + "\r\n");
+        QTextStream i(&b);
+        FeatureLabel back;
+        back.Load(i);
+        EXPECT_EQ(back.Height, v);
+        EXPECT_EQ(back.Shape.point, QPointF(v, -v));
+    }
     QString bad = "21,x,\"a\"\r\n1,2\r\n";
     QTextStream in(&bad);
     EXPECT_THROW(p.Load(in), platform::RuntimeError);

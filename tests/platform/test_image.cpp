@@ -3,10 +3,15 @@
 #include "platform/image/DIBSection.h"
 #include "platform/image/JpegWriter.h"
 
+#include <QClipboard>
 #include <QFile>
+#include <QGuiApplication>
 #include <QImage>
 #include <QImageReader>
 #include <QTemporaryDir>
+#include <array>
+#include <cstring>
+#include <set>
 #include <gtest/gtest.h>
 
 using namespace platform::image;
@@ -124,6 +129,7 @@ TEST(JpegWriter, FailureShowsItsMessageAndKeepsAnExistingFile)
     ASSERT_EQ(g.prompts.shown.size(), 1u);
     EXPECT_EQ(g.prompts.shown[0].text, "Failed to save to JPG");
     EXPECT_EQ(g.prompts.shown[0].style, 48);
+    EXPECT_EQ(JpegInitFailedMessage(-3), "Failed to initialise the IJL library: -3");
 
     // An empty bitmap writes nothing over an existing file.
     const QString existing = dir.filePath("esiste.jpg");
@@ -139,4 +145,91 @@ TEST(JpegWriter, FailureShowsItsMessageAndKeepsAnExistingFile)
     QFile f(existing);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), "dati");
+}
+
+TEST(DibSection, ResampleKeepsCornersAndInterpolates)
+{
+    // Source 2 x 2 (memory rows, bottom-up): bottom row black | white, top row
+    // red | blue. Destination pixel (x, y) in memory rows, expected blue-green-red.
+    QImage img(2, 2, QImage::Format_RGB32);
+    img.setPixel(0, 1, qRgb(0, 0, 0));
+    img.setPixel(1, 1, qRgb(255, 255, 255));
+    img.setPixel(0, 0, qRgb(255, 0, 0));
+    img.setPixel(1, 0, qRgb(0, 0, 255));
+    cDIBSection d;
+    d.CreateFromPicture(img);
+    struct Case {
+        int w, h, x, y;
+        std::array<int, 3> bgr;
+    };
+    const Case cases[] = {
+        {4, 4, 0, 0, {0, 0, 0}},       // the corner pixel is kept
+        {4, 4, 2, 0, {128, 128, 128}}, // halfway along the bottom row: 127.5 goes to 128
+        {4, 4, 1, 0, {64, 64, 64}},    // a quarter: 63.75
+        {4, 4, 0, 2, {0, 0, 128}},     // halfway up the left column: 127.5 goes to 128
+        {4, 4, 2, 2, {128, 64, 128}},  // the middle: left (0,0,128), right (255,128,128)
+        {2, 2, 1, 1, {255, 0, 0}},     // the same size: an identical copy
+    };
+    for (const Case &c : cases) {
+        const auto r = d.Resample(c.h, c.w);
+        ASSERT_NE(r, nullptr);
+        EXPECT_EQ(r->Width(), c.w);
+        EXPECT_EQ(r->Height(), c.h);
+        const std::uint8_t *p = r->DIBSectionBitsPtr() + c.y * r->BytesPerScanLine() + 3 * c.x;
+        EXPECT_EQ((std::array<int, 3>{p[0], p[1], p[2]}), c.bgr) << c.w << " " << c.x << "," << c.y;
+    }
+    const auto same = d.Resample(2, 2);
+    EXPECT_EQ(std::memcmp(same->DIBSectionBitsPtr(), d.DIBSectionBitsPtr(), size_t(d.BytesPerScanLine() * 2)), 0);
+    // A size that cannot be made gives nothing; a one-pixel-wide source stays in bounds.
+    EXPECT_EQ(d.Resample(0, 4), nullptr);
+    cDIBSection thin;
+    thin.CreateFromPicture(twoBands(1, 4));
+    const auto wide = thin.Resample(8, 3);
+    ASSERT_NE(wide, nullptr);
+    EXPECT_EQ(wide->DIBSectionBitsPtr()[0], 255); // the bottom band is blue
+}
+
+TEST(DibSection, BlitsClipboardAndRandomFill)
+{
+    ScriptedGuard g;
+    const QImage src = twoBands(6, 4);
+    cDIBSection d;
+    ASSERT_TRUE(d.Create(4, 2));
+    d.LoadPictureBlt(src, 2, 1, -1, -1); // rows 1 and 2 of the source, from column 2
+    QImage out(6, 4, QImage::Format_RGB32);
+    out.fill(Qt::white);
+    d.PaintPicture(out, 1, 1, -1, -1, 0, 0);
+    EXPECT_EQ(out.pixel(1, 1), qRgb(255, 0, 0)); // source row 1: red
+    EXPECT_EQ(out.pixel(4, 2), qRgb(0, 0, 255)); // source row 2: blue
+    EXPECT_EQ(out.pixel(0, 0), qRgb(255, 255, 255));
+    EXPECT_EQ(out.pixel(5, 1), qRgb(255, 255, 255));
+
+    // As a DIB: only the message.
+    EXPECT_FALSE(d.CopyToClipboard(true));
+    ASSERT_EQ(g.prompts.shown.size(), 1u);
+    EXPECT_EQ(g.prompts.shown[0].text, "I don't know how to put a DIB on the clipboard! Copy as bitmap instead!!!");
+    EXPECT_EQ(g.prompts.shown[0].style, 0);
+    // As a bitmap: the clipboard takes the picture.
+    ASSERT_TRUE(d.CopyToClipboard(false));
+    const QImage copied = QGuiApplication::clipboard()->image();
+    EXPECT_EQ(copied.size(), QSize(4, 2));
+    EXPECT_EQ(copied.pixel(0, 0), qRgb(255, 0, 0));
+    EXPECT_EQ(g.prompts.shown.size(), 1u);
+
+    for (bool gray : {true, false}) {
+        ASSERT_TRUE(d.Create(5, 7));
+        d.RandomiseBits(gray);
+        std::set<int> levels;
+        for (int y = 0; y < 7; ++y)
+            for (int x = 0; x < 5; ++x) {
+                const std::uint8_t *p = d.DIBSectionBitsPtr() + y * d.BytesPerScanLine() + 3 * x;
+                if (gray) {
+                    EXPECT_TRUE(p[0] == p[1] && p[1] == p[2]);
+                } else {
+                    EXPECT_EQ(p[0], 0);
+                }
+                levels.insert(p[1]);
+            }
+        EXPECT_GT(levels.size(), 5u) << gray;
+    }
 }

@@ -69,7 +69,7 @@ bool encode(const cDIBSection &dib, int quality, unsigned char **out, unsigned l
 
 QString JpegInitFailedMessage(int code)
 {
-    return QStringLiteral("Failed to initialise the JPEG library: ") + QString::number(code);
+    return QStringLiteral("Failed to initialise the IJL library: ") + QString::number(code);
 }
 
 QString JpegWriteFailedMessage()
