@@ -1,5 +1,6 @@
 // The data query of a request, without windows or databases.
 #include "selection/FormdatiTabLogic.h"
+#include "selection/FillSons.h"
 #include "platform/Error.h"
 
 #include <QMap>
@@ -119,4 +120,55 @@ TEST(CreaQuery, RefusesRequestsItCannotBuildSoundly)
             EXPECT_TRUE(e.description().contains(c.inMessage)) << e.description().toStdString();
         }
     }
+}
+
+TEST(CreaQuery, StatementsOfTheTreeYearsNotesTerritoriesAndLookUps)
+{
+    const std::vector<std::pair<QString, std::string>> cases = {
+        {Utility_RQM::FillSonsQuery("Indicatori"),
+         "SELECT Settore.idSettore, Settore.[Descrizione Settore], Argomento.[Codice argomento], Argomento.[Desc "
+         "argomento], MetadatiIndicatori.IdIndicatore, MetadatiIndicatori.DescIndicatore, IndVarAnno.TipoVar FROM "
+         "((Settore INNER JOIN Argomento ON Settore.idSettore = Argomento.idSettore) INNER JOIN IndVarAnno ON "
+         "(Settore.idSettore = IndVarAnno.Settore) AND (Argomento.[Codice argomento] = IndVarAnno.Argomento)) INNER "
+         "JOIN MetadatiIndicatori ON IndVarAnno.Variabile = MetadatiIndicatori.IdIndicatore Where "
+         "(((IndVarAnno.TipoVar) = 'I')) GROUP BY Settore.idSettore, Settore.[Descrizione Settore], "
+         "Argomento.[Codice argomento], Argomento.[Desc argomento], MetadatiIndicatori.IdIndicatore, "
+         "MetadatiIndicatori.DescIndicatore, IndVarAnno.TipoVar ORDER BY Settore.idSettore, Argomento.[Codice "
+         "argomento], MetadatiIndicatori.IdIndicatore;"},
+        {YearsQuery("Variabili", "A0101"),
+         "SELECT IndVarAnno.Anno, MetadatiVariabili.* FROM IndVarAnno INNER JOIN MetadatiVariabili ON "
+         "IndVarAnno.Variabile = MetadatiVariabili.IdVariabile WHERE IndVarAnno.Variabile = 'A0101' order by "
+         "IndVarAnno.Anno;"},
+        {NoteQuery("Variabili", "2005", "A0101"),
+         "SELECT Note_2005 FROM MetadatiVariabili WHERE IdVariabile = 'A0101' "},
+        {CaricaTerritoriQuery(0, 1),
+         "SELECT DES_TERR,COD_TIPO_TERR, COD_TERR From land_Ind where COD_TIPO_TERR=2 and COD_TIPO_TERR <> 1"},
+        {CaricaTerritoriQuery(1, 0), "SELECT DES_TERR,COD_TIPO_TERR, COD_TERR From land_Ind where COD_TIPO_TERR=1"},
+        {CaricaTerritoriQuery(2, 0), "SELECT DES_TERR,COD_TIPO_TERR, COD_TERR From land_Ind"},
+        {CaricaTerritoriQuery(2, 5), "SELECT DES_TERR,COD_TIPO_TERR, COD_TERR From land_Ind where COD_TIPO_TERR <> 5"},
+        {LookupQuery("I0101", "2004"), "SELECT Tabella, Settore From IndVarAnno WHERE Variabile = 'I0101' and anno = 2004"},
+        {CreaFiltroTerritori({"A", "B"}), "land_Ind.DES_TERR IN( 'A', 'B')"},
+        {CreaFiltroTerritori({}), ""},
+    };
+    for (const auto &[sql, expected] : cases)
+        EXPECT_EQ(sql.toStdString(), expected);
+}
+
+TEST(CreaQuery, SelectionLinesGiveBackIdAndYear)
+{
+    struct Case {
+        QString line, id, anno, sheetId;
+    };
+    const Case cases[] = {
+        {"A0101-2005 - X", "A0101", "2005", "A0101"},
+        {"AB1234-2005 - X-Y", "AB1234", "2005", "AB1234"},
+        {"A0101-2005 - Strade - rete", "A0101", "2005", "A0101"},
+    };
+    for (const Case &c : cases) {
+        const RequestItem r = ParseSelectionLine(c.line);
+        EXPECT_EQ(r.id, c.id) << c.line.toStdString();
+        EXPECT_EQ(r.anno, c.anno) << c.line.toStdString();
+        EXPECT_EQ(SelectionId(c.line), c.sheetId) << c.line.toStdString();
+    }
+    EXPECT_EQ(SelectionLine("A0101-2005", "X"), "A0101-2005 - X");
 }

@@ -181,6 +181,32 @@ TEST_F(DispData, GridAfterTheQueryInBothLocales)
     }
 }
 
+TEST_F(DispData, NoTerritoryFoundAndColumnsWiderThanTheGrid)
+{
+    // a request whose territories match no row: the header row only, both lists complete
+    open("Variabili.mdb", "Variabili",
+         request("Variabili.mdb", "Variabili", {"A0101-2005", "C0102-2005"}, {"Nessun luogo"}));
+    EXPECT_TRUE(pf.prompts.messages().isEmpty()) << pf.prompts.messages().join("\n").toStdString();
+    ASSERT_EQ(grid().Rows(), 1);
+    ASSERT_EQ(grid().Cols(), 7);
+    EXPECT_EQ(ctl<QComboBox>(w, "cmb_Ordina")->count(), 7);
+    EXPECT_EQ(ctl<QComboBox>(w, "cmb_ric")->count(), 8);
+    EXPECT_EQ(ctl<QComboBox>(w, "cmb_ric")->itemText(7), "C0102_2005");
+    EXPECT_TRUE(ctl<QComboBox>(w, "cmb_ric")->isEnabled());
+    delete w;
+    w = nullptr;
+
+    // a text wider than the grid: the column takes two thirds of the grid's width
+    openSample();
+    const int gridWidth = ctl<GridView>(w, "datagrid")->widthTwips();
+    const int before = grid().ColWidth(5);
+    grid().setTextMatrix(2, 4, QString(400, u'W'));
+    w->AutosizeCols();
+    EXPECT_EQ(grid().ColWidth(4), int(std::lround(gridWidth / 1.5)));
+    EXPECT_EQ(grid().ColWidth(5), before);
+    EXPECT_LT(before, gridWidth);
+}
+
 TEST_F(DispData, FailedQueriesReportAndLeaveAnEmptyTable)
 {
     // More groups of indicators than a request can join: one item from each data table.
