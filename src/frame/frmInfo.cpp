@@ -1,4 +1,5 @@
 #include "frame/frmInfo.h"
+#include "frame/Widgets.h"
 #include "frame/Forms.h"
 #include "frame/Globals.h"
 #include "frame/Guard.h"
@@ -20,17 +21,13 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
+using frame::Named;
+
 using platform::RuntimeError;
 namespace mb = platform::mb;
 
 namespace {
 
-template <class W>
-W *named(W *w, const char *name)
-{
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-}
 
 // Sets the attached tables again from the databases now in the folder. Returns
 // the number of tablelink rows left out, or -1 when the links cannot be set at
@@ -65,18 +62,18 @@ frmInfo::frmInfo(QWidget *parent) : QDialog(parent)
     setWindowTitle(QStringLiteral("Informazioni su Trambelo"));
     setModal(true);
 
-    picIcon = named(new QLabel, "picIcon");
+    picIcon = Named(new QLabel, "picIcon");
     picIcon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(48, 48));
     picIcon->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
-    lblTitle = named(new QLabel(QStringLiteral("Trambelo")), "lblTitle");
+    lblTitle = Named(new QLabel(QStringLiteral("Trambelo")), "lblTitle");
     QFont title = lblTitle->font();
     title.setPointSize(title.pointSize() + 8);
     title.setBold(true);
     lblTitle->setFont(title);
-    lblVersione = named(new QLabel(QStringLiteral("Versione: 1.00")), "lblVersione");
-    lblVersioneBd = named(new QLabel(QStringLiteral("Ultimo aggiornamento banca dati:")), "lblVersioneBd");
-    lblNote = named(new QLabel(QStringLiteral("Note: ")), "lblNote");
-    lblFonte = named(new QLabel(QStringLiteral("Banca dati degli indicatori di dotazione e funzionalità delle "
+    lblVersione = Named(new QLabel(QStringLiteral("Versione: 1.00")), "lblVersione");
+    lblVersioneBd = Named(new QLabel(QStringLiteral("Ultimo aggiornamento banca dati:")), "lblVersioneBd");
+    lblNote = Named(new QLabel(QStringLiteral("Note: ")), "lblNote");
+    lblFonte = Named(new QLabel(QStringLiteral("Banca dati degli indicatori di dotazione e funzionalità delle "
                                                "infrastrutture delle province e delle regioni italiane, 1996-2008.\n\n"
                                                "Confini delle province e delle regioni:\n"
                                                "Fonte: ISTAT, confini amministrativi (CC BY)")),
@@ -86,10 +83,10 @@ frmInfo::frmInfo(QWidget *parent) : QDialog(parent)
         l->setTextFormat(Qt::PlainText);
     }
 
-    cmdAggiornaBd = named(new QPushButton(QStringLiteral("Aggiorna BD")), "cmdAggiornaBd");
-    cmdOK = named(new QPushButton(QStringLiteral("OK")), "cmdOK");
+    cmdAggiornaBd = Named(new QPushButton(QStringLiteral("Aggiorna BD")), "cmdAggiornaBd");
+    cmdOK = Named(new QPushButton(QStringLiteral("OK")), "cmdOK");
     cmdOK->setDefault(true);
-    cmdHelp = named(new QPushButton(QStringLiteral("Help")), "cmdHelp");
+    cmdHelp = Named(new QPushButton(QStringLiteral("Help")), "cmdHelp");
 
     auto *text = new QVBoxLayout;
     text->addWidget(lblTitle);

@@ -1,4 +1,5 @@
 #include "frame/frmStart.h"
+#include "frame/Widgets.h"
 #include "frame/Forms.h"
 #include "frame/Globals.h"
 #include "frame/Guard.h"
@@ -15,16 +16,12 @@
 #include <QRegularExpression>
 #include <QVBoxLayout>
 
+using frame::Named;
+
 namespace {
 
 constexpr int TwipsPerPixel = 15;   // a screen pixel at 96 dots per inch
 
-template <class W>
-W *named(W *w, const char *name)
-{
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-}
 
 QFont verdana(int pointSize, bool bold)
 {
@@ -44,22 +41,22 @@ frmStart::frmStart(QWidget *parent) : QWidget(parent)
     setAttribute(Qt::WA_DeleteOnClose);
 
     const QString textStyle = QStringLiteral("QLabel { color: #10206a; background: transparent; }");
-    Label3 = named(new QLabel(QStringLiteral("Progetto operativo")), "Label3");
+    Label3 = Named(new QLabel(QStringLiteral("Progetto operativo")), "Label3");
     Label3->setFont(verdana(12, false));
-    Label2 = named(new QLabel(QStringLiteral("Il sistema di indicatori di dotazione e funzionalità delle infrastrutture")),
+    Label2 = Named(new QLabel(QStringLiteral("Il sistema di indicatori di dotazione e funzionalità delle infrastrutture")),
                    "Label2");
     Label2->setFont(verdana(14, true));
     Label2->setWordWrap(true);
-    Label1 = named(new QLabel(QStringLiteral("Trambelo")), "Label1");
+    Label1 = Named(new QLabel(QStringLiteral("Trambelo")), "Label1");
     Label1->setFont(verdana(22, true));
-    Line1 = named(new QFrame, "Line1");
+    Line1 = Named(new QFrame, "Line1");
     Line1->setFrameShape(QFrame::HLine);
     Line1->setFrameShadow(QFrame::Plain);
     Line1->setStyleSheet(QStringLiteral("color: #10206a;"));
-    Image1 = named(new QLabel, "Image1");
-    Image2 = named(new QLabel, "Image2");
-    Image3 = named(new QLabel, "Image3");
-    lblInfo = named(new QLabel, "lblInfo");
+    Image1 = Named(new QLabel, "Image1");
+    Image2 = Named(new QLabel, "Image2");
+    Image3 = Named(new QLabel, "Image3");
+    lblInfo = Named(new QLabel, "lblInfo");
     lblInfo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lblInfo->setTextFormat(Qt::PlainText);
     lblInfo->setWordWrap(true);

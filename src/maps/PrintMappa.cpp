@@ -1,4 +1,5 @@
 #include "maps/PrintMappa.h"
+#include "frame/Widgets.h"
 
 #include "frame/Forms.h"
 #include "frame/Layout.h"
@@ -32,6 +33,8 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
+
+using frame::Named;
 
 using platform::prompts;
 namespace mb = platform::mb;
@@ -91,16 +94,10 @@ protected:
 
 namespace {
 
-template <class W>
-W *named(W *w, const char *name)
-{
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-}
 
 QPushButton *button(const char *name, const QString &caption)
 {
-    auto *b = named(new QPushButton(caption), name);
+    auto *b = Named(new QPushButton(caption), name);
     b->setAutoDefault(false);
     return b;
 }
@@ -156,24 +153,24 @@ void PrintMappa::buildUi()
 {
     setWindowTitle(QStringLiteral("Stampa Cartogramma"));
 
-    Label13 = named(new QLabel(QStringLiteral("Stampa Cartogramma")), "Label13");
+    Label13 = Named(new QLabel(QStringLiteral("Stampa Cartogramma")), "Label13");
     QFont hf = Label13->font();
     hf.setBold(true);
     hf.setPointSizeF(hf.pointSizeF() * 1.4);
     Label13->setFont(hf);
 
-    Picture1 = named(new PagePreview, "Picture1");
+    Picture1 = Named(new PagePreview, "Picture1");
     Picture1->paintPage = [this](QPainter &p) { regola(p, PreviewPageDevice()); };
     Picture1->toPage = [this](const QPointF &px) { return PreviewPageDevice().toPage(px); };
     Picture1->mouseDown = [this](Qt::MouseButton b, const QPointF &pt) { Picture1_MouseDown(b, pt); };
     Picture1->mouseMove = [this](Qt::MouseButtons b, const QPointF &pt) { Picture1_MouseMove(b, pt); };
     Picture1->mouseUp = [this] { Picture1_MouseUp(); };
 
-    SSTab1 = named(new QTabWidget, "SSTab1");
-    auto visible = [](const char *name) { return named(new QCheckBox(QStringLiteral("Visibile")), name); };
+    SSTab1 = Named(new QTabWidget, "SSTab1");
+    auto visible = [](const char *name) { return Named(new QCheckBox(QStringLiteral("Visibile")), name); };
     auto caption = [](const char *text) { return new QLabel(QString::fromUtf8(text)); };
     auto swatch = [](const char *name) {
-        auto *s = named(new ColorBox, name);
+        auto *s = Named(new ColorBox, name);
         s->setFixedSize(40, 20);
         s->setCursor(Qt::PointingHandCursor);
         return s;
@@ -184,9 +181,9 @@ void PrintMappa::buildUi()
         auto *tab = new QWidget;
         auto *g = new QGridLayout(tab);
         Chk_Titolo = visible("Chk_Titolo");
-        txt_Titolo = named(new QLineEdit, "txt_Titolo");
-        cmb_Font = named(new QComboBox, "cmb_Font");
-        cmb_Fontsize = named(new QComboBox, "cmb_Fontsize");
+        txt_Titolo = Named(new QLineEdit, "txt_Titolo");
+        cmb_Font = Named(new QComboBox, "cmb_Font");
+        cmb_Fontsize = Named(new QComboBox, "cmb_Fontsize");
         lbl_colore = swatch("lbl_colore");
         g->addWidget(Chk_Titolo, 0, 0, 1, 2);
         g->addWidget(caption("Testo"), 1, 0);
@@ -205,7 +202,7 @@ void PrintMappa::buildUi()
         auto *tab = new QWidget;
         auto *g = new QGridLayout(tab);
         chk_Cartina = visible("chk_Cartina");
-        Slider1 = named(new QSlider(Qt::Horizontal), "Slider1");
+        Slider1 = Named(new QSlider(Qt::Horizontal), "Slider1");
         Slider1->setRange(10, 200);
         Slider1->setSingleStep(1);
         Slider1->setPageStep(10);
@@ -259,13 +256,13 @@ void PrintMappa::buildUi()
         auto *tab = new QWidget;
         auto *g = new QGridLayout(tab);
         chk_Leggenda = visible("chk_Leggenda");
-        lst_leggenda = named(new QListWidget, "lst_leggenda");
-        txtEditLegenda = named(new QLineEdit, "txtEditLegenda");
+        lst_leggenda = Named(new QListWidget, "lst_leggenda");
+        txtEditLegenda = Named(new QLineEdit, "txtEditLegenda");
         cmdEditOk = button("cmdEditOk", QStringLiteral("Ok"));
         txtEditLegenda->hide();
         cmdEditOk->hide();
-        cmb_LFont = named(new QComboBox, "cmb_LFont");
-        cmb_LFontSize = named(new QComboBox, "cmb_LFontSize");
+        cmb_LFont = Named(new QComboBox, "cmb_LFont");
+        cmb_LFontSize = Named(new QComboBox, "cmb_LFontSize");
         lbl_coloreleggenda = swatch("lbl_coloreleggenda");
         lbl_coloreleggenda->setColor(Qt::black);
         cmd_GrM = button("cmd_GrM", QStringLiteral("-"));
@@ -297,9 +294,9 @@ void PrintMappa::buildUi()
         auto *tab = new QWidget;
         auto *g = new QGridLayout(tab);
         chkDesc = visible("chkDesc");
-        txtDesc = named(new QLineEdit, "txtDesc");
-        cmbDesc_TipoFont = named(new QComboBox, "cmbDesc_TipoFont");
-        cmbDesc_DimFont = named(new QComboBox, "cmbDesc_DimFont");
+        txtDesc = Named(new QLineEdit, "txtDesc");
+        cmbDesc_TipoFont = Named(new QComboBox, "cmbDesc_TipoFont");
+        cmbDesc_DimFont = Named(new QComboBox, "cmbDesc_DimFont");
         lblDesc_Colore = swatch("lblDesc_Colore");
         g->addWidget(chkDesc, 0, 0, 1, 2);
         g->addWidget(caption("Testo"), 1, 0);
@@ -320,7 +317,7 @@ void PrintMappa::buildUi()
     cmdSalva = button("cmdSalva", QStringLiteral("Salva"));
     cmd_close = button("cmd_close", QStringLiteral("Chiudi"));
     cmdHelp = button("cmdHelp", QStringLiteral("Help"));
-    mnu_sel = named(new QMenu(this), "mnu_sel");
+    mnu_sel = Named(new QMenu(this), "mnu_sel");
 
     auto *right = new QVBoxLayout;
     right->addWidget(SSTab1, 1);

@@ -1,4 +1,5 @@
 #include "maps/frm_Mappa.h"
+#include "frame/Widgets.h"
 
 #include "frame/Forms.h"
 #include "frame/Globals.h"
@@ -35,18 +36,14 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+using frame::Named;
+
 using platform::prompts;
 namespace mb = platform::mb;
 using namespace maps;
 
 namespace {
 
-template <class W>
-W *named(W *w, const char *name)
-{
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-}
 
 using frame::WaitCursor;
 
@@ -124,19 +121,19 @@ void frm_Mappa::buildUi()
     left->setAutoFillBackground(true);
     auto *lv = new QVBoxLayout(left);
 
-    lbl_Ricfor = named(new QLabel, "lbl_Ricfor");
+    lbl_Ricfor = Named(new QLabel, "lbl_Ricfor");
     QFont bold = lbl_Ricfor->font();
     bold.setBold(true);
     lbl_Ricfor->setFont(bold);
-    txtVariabile = named(new QLineEdit, "txtVariabile");
+    txtVariabile = Named(new QLineEdit, "txtVariabile");
     txtVariabile->setReadOnly(true);
     lv->addWidget(lbl_Ricfor);
     lv->addWidget(txtVariabile);
 
     auto *stats = new QGridLayout;
-    Label9 = named(new QLabel, "Label9");
-    Label11 = named(new QLabel, "Label11");
-    Label12 = named(new QLabel, "Label12");
+    Label9 = Named(new QLabel, "Label9");
+    Label11 = Named(new QLabel, "Label11");
+    Label12 = Named(new QLabel, "Label12");
     stats->addWidget(new QLabel(QStringLiteral("Minimo")), 0, 0);
     stats->addWidget(Label9, 0, 1);
     stats->addWidget(new QLabel(QStringLiteral("Massimo")), 0, 2);
@@ -146,25 +143,25 @@ void frm_Mappa::buildUi()
     lv->addLayout(stats);
 
     auto *opts = new QHBoxLayout;
-    Option1 = named(new QRadioButton(QStringLiteral("Quartili")), "Option1");
-    Option2 = named(new QRadioButton(QStringLiteral("Classi di uguale ampiezza")), "Option2");
-    Option3 = named(new QRadioButton(QStringLiteral("Manuale")), "Option3");
+    Option1 = Named(new QRadioButton(QStringLiteral("Quartili")), "Option1");
+    Option2 = Named(new QRadioButton(QStringLiteral("Classi di uguale ampiezza")), "Option2");
+    Option3 = Named(new QRadioButton(QStringLiteral("Manuale")), "Option3");
     opts->addWidget(Option1);
     opts->addWidget(Option2);
     opts->addWidget(Option3);
     lv->addLayout(opts);
 
     // Quartiles.
-    Frame5 = named(new QGroupBox(QStringLiteral("Quartili")), "Frame5");
+    Frame5 = Named(new QGroupBox(QStringLiteral("Quartili")), "Frame5");
     auto *f5 = new QGridLayout(Frame5);
-    lbl_mincolor = named(new ColorBox, "lbl_mincolor");
+    lbl_mincolor = Named(new ColorBox, "lbl_mincolor");
     lbl_mincolor->setColor(QuartileFrom);
-    lbl_maxcolor = named(new ColorBox, "lbl_maxcolor");
+    lbl_maxcolor = Named(new ColorBox, "lbl_maxcolor");
     lbl_maxcolor->setColor(QuartileTo);
     lbl_mincolor->setToolTip(QStringLiteral("Colore della classe più bassa"));
     lbl_maxcolor->setToolTip(QStringLiteral("Colore della classe più alta"));
-    Cmd_cmdAutocolor = named(new QPushButton(QStringLiteral("Visualizza cartogramma")), "Cmd_cmdAutocolor");
-    cmdNota = named(new QPushButton(QStringLiteral("Nota")), "cmdNota");
+    Cmd_cmdAutocolor = Named(new QPushButton(QStringLiteral("Visualizza cartogramma")), "Cmd_cmdAutocolor");
+    cmdNota = Named(new QPushButton(QStringLiteral("Nota")), "cmdNota");
     f5->addWidget(new QLabel(QStringLiteral("Da")), 0, 0);
     f5->addWidget(lbl_mincolor, 0, 1);
     f5->addWidget(new QLabel(QStringLiteral("a")), 0, 2);
@@ -174,15 +171,15 @@ void frm_Mappa::buildUi()
     lv->addWidget(Frame5);
 
     // Equal amplitude.
-    Frame3 = named(new QGroupBox(QStringLiteral("Classi di uguale ampiezza")), "Frame3");
+    Frame3 = Named(new QGroupBox(QStringLiteral("Classi di uguale ampiezza")), "Frame3");
     auto *f3 = new QGridLayout(Frame3);
-    txtClassi = named(new QLineEdit, "txtClassi");
+    txtClassi = Named(new QLineEdit, "txtClassi");
     txtClassi->setMaxLength(1);
     txtClassi->setMaximumWidth(40);
     txtClassi->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]?")), txtClassi));
-    Label4 = named(new QLabel(QStringLiteral("(Max 9 classi)")), "Label4");
-    cmdSelClassiUgualeAmp = named(new QPushButton(QStringLiteral("Seleziona")), "cmdSelClassiUgualeAmp");
-    Command2 = named(new QPushButton(QStringLiteral("Visualizza mappa")), "Command2");
+    Label4 = Named(new QLabel(QStringLiteral("(Max 9 classi)")), "Label4");
+    cmdSelClassiUgualeAmp = Named(new QPushButton(QStringLiteral("Seleziona")), "cmdSelClassiUgualeAmp");
+    Command2 = Named(new QPushButton(QStringLiteral("Visualizza mappa")), "Command2");
     f3->addWidget(new QLabel(QStringLiteral("Numero classi")), 0, 0);
     f3->addWidget(txtClassi, 0, 1);
     f3->addWidget(Label4, 0, 2);
@@ -191,13 +188,13 @@ void frm_Mappa::buildUi()
     lv->addWidget(Frame3);
 
     // Manual.
-    Frame2 = named(new QGroupBox(QStringLiteral("Manuale")), "Frame2");
+    Frame2 = Named(new QGroupBox(QStringLiteral("Manuale")), "Frame2");
     auto *f2 = new QGridLayout(Frame2);
-    lbl_colore = named(new ColorBox, "lbl_colore");
+    lbl_colore = Named(new ColorBox, "lbl_colore");
     lbl_colore->setColor(EqualAmplitudeFrom);
     lbl_colore->setToolTip(QStringLiteral("Colore della prossima classe"));
-    cmd_Select = named(new QPushButton(QStringLiteral("Aggiungi classe")), "cmd_Select");
-    cmd_GoMap = named(new QPushButton(QStringLiteral("Visualizza mappa")), "cmd_GoMap");
+    cmd_Select = Named(new QPushButton(QStringLiteral("Aggiungi classe")), "cmd_Select");
+    cmd_GoMap = Named(new QPushButton(QStringLiteral("Visualizza mappa")), "cmd_GoMap");
     f2->addWidget(new QLabel(QStringLiteral("Colore")), 0, 0);
     f2->addWidget(lbl_colore, 0, 1);
     f2->addWidget(cmd_Select, 1, 0, 1, 2);
@@ -206,12 +203,12 @@ void frm_Mappa::buildUi()
 
     // Bounds of the next class.
     auto *bounds = new QGridLayout;
-    txt_min = named(new QLineEdit, "txt_min");
-    txt_Max = named(new QLineEdit, "txt_Max");
+    txt_min = Named(new QLineEdit, "txt_min");
+    txt_Max = Named(new QLineEdit, "txt_Max");
     txt_min->setValidator(new BoundValidator(txt_min));
     txt_Max->setValidator(new BoundValidator(txt_Max));
-    lbl_mincon = named(new QLabel, "lbl_mincon");
-    lbl_maxcon = named(new QLabel, "lbl_maxcon");
+    lbl_mincon = Named(new QLabel, "lbl_mincon");
+    lbl_maxcon = Named(new QLabel, "lbl_maxcon");
     bounds->addWidget(new QLabel(QStringLiteral("Da")), 0, 0);
     bounds->addWidget(txt_min, 0, 1);
     bounds->addWidget(lbl_mincon, 0, 2);
@@ -220,18 +217,18 @@ void frm_Mappa::buildUi()
     bounds->addWidget(lbl_maxcon, 1, 2);
     lv->addLayout(bounds);
 
-    cmd_reset = named(new QPushButton(QStringLiteral("Reset")), "cmd_reset");
+    cmd_reset = Named(new QPushButton(QStringLiteral("Reset")), "cmd_reset");
     lv->addWidget(cmd_reset);
 
     // The class grid.
-    fraCB = named(new QGroupBox, "fraCB");
+    fraCB = Named(new QGroupBox, "fraCB");
     auto *fcb = new QVBoxLayout(fraCB);
     m_grid = new platform::grid::TextGrid(this);
     m_grid->setObjectName(QStringLiteral("GridIndici"));
     m_grid->setFixedRows(0);
     m_grid->setCols(2);
     m_grid->setRows(1);
-    GridIndiciView = named(new platform::grid::GridView, "GridIndiciView");
+    GridIndiciView = Named(new platform::grid::GridView, "GridIndiciView");
     GridIndiciView->setGrid(m_grid);
     GridIndiciView->horizontalHeader()->hide();
     GridIndiciView->verticalHeader()->hide();
@@ -243,29 +240,29 @@ void frm_Mappa::buildUi()
     lv->addWidget(fraCB);
 
     auto *modes = new QHBoxLayout;
-    chk_zoom = named(new QCheckBox(QStringLiteral("Zoom")), "chk_zoom");
-    chk_inform = named(new QCheckBox(QStringLiteral("Informazioni sul poligono")), "chk_inform");
+    chk_zoom = Named(new QCheckBox(QStringLiteral("Zoom")), "chk_zoom");
+    chk_inform = Named(new QCheckBox(QStringLiteral("Informazioni sul poligono")), "chk_inform");
     chk_zoom->setChecked(true);
     modes->addWidget(chk_zoom);
     modes->addWidget(chk_inform);
     lv->addLayout(modes);
 
     // Advanced: the layer style panel and the identify list.
-    Avanz = named(new QCheckBox(QStringLiteral("Avanzate")), "Avanz");
+    Avanz = Named(new QCheckBox(QStringLiteral("Avanzate")), "Avanz");
     lv->addWidget(Avanz);
-    Frame4 = named(new QGroupBox(QStringLiteral("Livelli")), "Frame4");
+    Frame4 = Named(new QGroupBox(QStringLiteral("Livelli")), "Frame4");
     auto *f4 = new QGridLayout(Frame4);
-    cmb_namelayers = named(new QComboBox, "cmb_namelayers");
-    pic_colorsfondo = named(new ColorBox, "pic_colorsfondo");
-    lbl_colors = named(new QLabel(QStringLiteral("Colore")), "lbl_colors");
-    chk_Trasparent = named(new QCheckBox(QStringLiteral("Trasparente")), "chk_Trasparent");
-    chk_outline = named(new QCheckBox, "chk_outline");
-    lbl_sep = named(new QLabel(QStringLiteral("Bordo")), "lbl_sep");
-    pic_colorSep = named(new ColorBox, "pic_colorSep");
-    lbl_colorsep = named(new QLabel(QStringLiteral("Colore bordo")), "lbl_colorsep");
-    pic_mapbackcolor = named(new ColorBox, "pic_mapbackcolor");
-    cmd_applica = named(new QPushButton(QStringLiteral("Applica")), "cmd_applica");
-    cmd_salva = named(new QPushButton(QStringLiteral("Salva Layer")), "cmd_salva");
+    cmb_namelayers = Named(new QComboBox, "cmb_namelayers");
+    pic_colorsfondo = Named(new ColorBox, "pic_colorsfondo");
+    lbl_colors = Named(new QLabel(QStringLiteral("Colore")), "lbl_colors");
+    chk_Trasparent = Named(new QCheckBox(QStringLiteral("Trasparente")), "chk_Trasparent");
+    chk_outline = Named(new QCheckBox, "chk_outline");
+    lbl_sep = Named(new QLabel(QStringLiteral("Bordo")), "lbl_sep");
+    pic_colorSep = Named(new ColorBox, "pic_colorSep");
+    lbl_colorsep = Named(new QLabel(QStringLiteral("Colore bordo")), "lbl_colorsep");
+    pic_mapbackcolor = Named(new ColorBox, "pic_mapbackcolor");
+    cmd_applica = Named(new QPushButton(QStringLiteral("Applica")), "cmd_applica");
+    cmd_salva = Named(new QPushButton(QStringLiteral("Salva Layer")), "cmd_salva");
     f4->addWidget(cmb_namelayers, 0, 0, 1, 4);
     f4->addWidget(lbl_colors, 1, 0);
     f4->addWidget(pic_colorsfondo, 1, 1);
@@ -279,8 +276,8 @@ void frm_Mappa::buildUi()
     f4->addWidget(cmd_applica, 4, 0, 1, 2);
     f4->addWidget(cmd_salva, 4, 2, 1, 2);
     lv->addWidget(Frame4);
-    Label6 = named(new QLabel(QStringLiteral("Informazioni sul poligono")), "Label6");
-    ListView1 = named(new QTreeWidget, "ListView1");
+    Label6 = Named(new QLabel(QStringLiteral("Informazioni sul poligono")), "Label6");
+    ListView1 = Named(new QTreeWidget, "ListView1");
     ListView1->setRootIsDecorated(false);
     ListView1->setMinimumHeight(90);
     lv->addWidget(Label6);
@@ -288,12 +285,12 @@ void frm_Mappa::buildUi()
     lv->addStretch(1);
 
     auto *buttons = new QHBoxLayout;
-    cmd_Stampa = named(new QPushButton(QStringLiteral("Salva e Stampa")), "cmd_Stampa");
-    cmd_export = named(new QToolButton, "cmd_export");
+    cmd_Stampa = Named(new QPushButton(QStringLiteral("Salva e Stampa")), "cmd_Stampa");
+    cmd_export = Named(new QToolButton, "cmd_export");
     cmd_export->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
     cmd_export->setToolTip(QStringLiteral("Salva e Stampa"));
-    cmdHelp = named(new QPushButton(QStringLiteral("Help")), "cmdHelp");
-    cmd_close = named(new QPushButton(QStringLiteral("Chiudi")), "cmd_close");
+    cmdHelp = Named(new QPushButton(QStringLiteral("Help")), "cmdHelp");
+    cmd_close = Named(new QPushButton(QStringLiteral("Chiudi")), "cmd_close");
     buttons->addWidget(cmd_Stampa);
     buttons->addWidget(cmd_export);
     buttons->addStretch(1);
@@ -311,14 +308,14 @@ void frm_Mappa::buildUi()
     auto *right = new QWidget;
     auto *rv = new QVBoxLayout(right);
     rv->setContentsMargins(0, 0, 0, 0);
-    Map2 = named(new platform::map::MapWidget, "Map2");
+    Map2 = Named(new platform::map::MapWidget, "Map2");
     Map2->setMinimumSize(300, 300);
-    lblScalaKm = named(new QLabel, "lblScalaKm");
+    lblScalaKm = Named(new QLabel, "lblScalaKm");
     lblScalaKm->setAutoFillBackground(true);
     rv->addWidget(Map2, 1);
     rv->addWidget(lblScalaKm);
 
-    picSplitter = named(new QSplitter(Qt::Horizontal), "picSplitter");
+    picSplitter = Named(new QSplitter(Qt::Horizontal), "picSplitter");
     picSplitter->addWidget(scroll);
     picSplitter->addWidget(right);
     picSplitter->setStretchFactor(0, 0);

@@ -1,4 +1,5 @@
 #include "metadata/SchedaUi.h"
+#include "frame/Widgets.h"
 #include "metadata/SchedaLogic.h"
 
 #include <QCheckBox>
@@ -14,15 +15,7 @@ namespace scheda::ui {
 
 QLabel *Heading(QWidget *parent)
 {
-    auto *l = new QLabel(QStringLiteral(" Visualizza Scheda Metadati "), parent);
-    l->setObjectName(QStringLiteral("lblTitolo"));
-    QFont f = l->font();
-    f.setPointSize(f.pointSize() + 5);
-    f.setBold(true);
-    l->setFont(f);
-    l->setAlignment(Qt::AlignCenter);
-    l->setStyleSheet(QStringLiteral("QLabel { background: #000080; color: white; padding: 4px; }"));
-    return l;
+    return frame::TitleBand(QStringLiteral("lblTitolo"), QStringLiteral(" Visualizza Scheda Metadati "), parent);
 }
 
 QLabel *Caption(QWidget *parent, const QString &name, const QString &text)

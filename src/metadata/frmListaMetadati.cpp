@@ -1,4 +1,5 @@
 #include "metadata/frmListaMetadati.h"
+#include "frame/Widgets.h"
 #include "frame/Forms.h"
 #include "frame/Guard.h"
 #include "frame/Layout.h"
@@ -17,18 +18,10 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
+using frame::Named;
+
 namespace db = platform::db;
 
-namespace {
-
-template <class W>
-W *named(W *w, const QString &name)
-{
-    w->setObjectName(name);
-    return w;
-}
-
-} // namespace
 
 frmListaMetadati::frmListaMetadati(QWidget *parent) : QWidget(parent)
 {
@@ -59,43 +52,37 @@ void frmListaMetadati::buildUi()
     resize(760, 520);
     setMinimumSize(640, 440);
 
-    Label3 = named(new QLabel(QStringLiteral(" Lista variabili e indicatori")), QStringLiteral("Label3"));
-    QFont titleFont = Label3->font();
-    titleFont.setPointSize(titleFont.pointSize() + 5);
-    titleFont.setBold(true);
-    Label3->setFont(titleFont);
-    Label3->setAlignment(Qt::AlignCenter);
-    Label3->setStyleSheet(QStringLiteral("QLabel { background: #000080; color: white; padding: 4px; }"));
+    Label3 = frame::TitleBand(QStringLiteral("Label3"), QStringLiteral(" Lista variabili e indicatori"));
 
-    cmbVarInd = named(new QComboBox, QStringLiteral("cmbVarInd"));
-    lst_CodVar = named(new QListWidget, QStringLiteral("lst_CodVar"));
+    cmbVarInd = Named(new QComboBox, QStringLiteral("cmbVarInd"));
+    lst_CodVar = Named(new QListWidget, QStringLiteral("lst_CodVar"));
     lst_CodVar->setSelectionMode(QAbstractItemView::SingleSelection);
     lst_CodVar->setMaximumWidth(180);
 
     const QString labelStyle = QStringLiteral("QLabel { font-weight: bold; }");
     auto textBox = [](const char *name) {
-        auto *t = named(new QLineEdit, QString::fromLatin1(name));
+        auto *t = Named(new QLineEdit, QString::fromLatin1(name));
         t->setReadOnly(true);
         return t;
     };
-    Label7 = named(new QLabel(QStringLiteral("Descrizione")), QStringLiteral("Label7"));
+    Label7 = Named(new QLabel(QStringLiteral("Descrizione")), QStringLiteral("Label7"));
     txtDescrizione = textBox("txtDescrizione");
-    Label10 = named(new QLabel(QStringLiteral("Sottoarea")), QStringLiteral("Label10"));
+    Label10 = Named(new QLabel(QStringLiteral("Sottoarea")), QStringLiteral("Label10"));
     txtArgomento = textBox("txtArgomento");
-    Label1 = named(new QLabel(QStringLiteral("Area")), QStringLiteral("Label1"));
+    Label1 = Named(new QLabel(QStringLiteral("Area")), QStringLiteral("Label1"));
     txtSettore = textBox("txtSettore");
     for (QLabel *l : {Label7, Label10, Label1})
         l->setStyleSheet(labelStyle);
 
-    Frame1 = named(new QGroupBox(QStringLiteral("Anni disponibili")), QStringLiteral("Frame1"));
+    Frame1 = Named(new QGroupBox(QStringLiteral("Anni disponibili")), QStringLiteral("Frame1"));
     Frame1->setStyleSheet(QStringLiteral("QGroupBox { font-weight: bold; }"));
     auto *years = new QGridLayout(Frame1);
     for (int i = 0; i < metadata::NumAnni; ++i) {
         const QString year = QString::number(metadata::PrimoAnno + i);
-        auto *label = named(new QLabel(year), QStringLiteral("lblAnno%1").arg(i + 1));
+        auto *label = Named(new QLabel(year), QStringLiteral("lblAnno%1").arg(i + 1));
         label->setAlignment(Qt::AlignCenter);
         label->setStyleSheet(labelStyle);
-        Check[i] = named(new QCheckBox, QStringLiteral("Check%1").arg(i + 1));
+        Check[i] = Named(new QCheckBox, QStringLiteral("Check%1").arg(i + 1));
         // The boxes show the data; the user does not change them.
         Check[i]->setAttribute(Qt::WA_TransparentForMouseEvents);
         Check[i]->setFocusPolicy(Qt::NoFocus);
@@ -104,8 +91,8 @@ void frmListaMetadati::buildUi()
         years->addWidget(Check[i], 1, i, Qt::AlignHCenter);
     }
 
-    cmdChiudi = named(new QPushButton(QStringLiteral("Chiudi")), QStringLiteral("cmdChiudi"));
-    cmdHelp = named(new QPushButton(QStringLiteral("Help")), QStringLiteral("cmdHelp"));
+    cmdChiudi = Named(new QPushButton(QStringLiteral("Chiudi")), QStringLiteral("cmdChiudi"));
+    cmdHelp = Named(new QPushButton(QStringLiteral("Help")), QStringLiteral("cmdHelp"));
     for (QPushButton *b : {cmdChiudi, cmdHelp})
         b->setMinimumWidth(b->fontMetrics().horizontalAdvance(b->text()) + 32);
 

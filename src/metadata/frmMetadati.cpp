@@ -1,4 +1,5 @@
 #include "metadata/frmMetadati.h"
+#include "frame/Widgets.h"
 #include "selection/FillSons.h"
 #include "frame/Config.h"
 #include "frame/Forms.h"
@@ -21,6 +22,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+using frame::Named;
+
 namespace db = platform::db;
 
 namespace metadata {
@@ -34,12 +37,6 @@ QString TipoDbPerIndice(int index)
 
 namespace {
 
-template <class W>
-W *named(W *w, const char *name)
-{
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-}
 
 // Depth of a node: 0 area, 1 sub-area, 2 item.
 int depthOf(const QTreeWidgetItem *node)
@@ -78,21 +75,15 @@ void frmMetadati::buildUi()
     resize(560, 600);
     setMinimumSize(460, 420);
 
-    Label3 = named(new QLabel(QStringLiteral(" Visualizza Metadati ")), "Label3");
-    QFont titleFont = Label3->font();
-    titleFont.setPointSize(titleFont.pointSize() + 5);
-    titleFont.setBold(true);
-    Label3->setFont(titleFont);
-    Label3->setAlignment(Qt::AlignCenter);
-    Label3->setStyleSheet(QStringLiteral("QLabel { background: #000080; color: white; padding: 4px; }"));
+    Label3 = frame::TitleBand(QStringLiteral("Label3"), QStringLiteral(" Visualizza Metadati "));
 
-    cmb_Databases = named(new QComboBox, "cmb_Databases");
-    cmb_DatabasesN = named(new QComboBox(this), "cmb_DatabasesN");
+    cmb_Databases = Named(new QComboBox, "cmb_Databases");
+    cmb_DatabasesN = Named(new QComboBox(this), "cmb_DatabasesN");
     cmb_DatabasesN->hide();
 
-    Frame1 = named(new QGroupBox(QStringLiteral("Settori - Argomenti")), "Frame1");
-    Label1 = named(new QLabel(QStringLiteral("Aree -Sottoaree")), "Label1");
-    objtree = named(new QTreeWidget, "objtree");
+    Frame1 = Named(new QGroupBox(QStringLiteral("Settori - Argomenti")), "Frame1");
+    Label1 = Named(new QLabel(QStringLiteral("Aree -Sottoaree")), "Label1");
+    objtree = Named(new QTreeWidget, "objtree");
     objtree->setHeaderHidden(true);
     objtree->setColumnCount(1);
     objtree->setExpandsOnDoubleClick(false);
@@ -103,9 +94,9 @@ void frmMetadati::buildUi()
     f1->addWidget(Label1);
     f1->addWidget(objtree, 1);
 
-    cmdmetadati = named(new QPushButton(QStringLiteral("Visualizza")), "cmdmetadati");
-    cmdChiudi = named(new QPushButton(QStringLiteral("Chiudi")), "cmdChiudi");
-    cmdHelp = named(new QPushButton(QStringLiteral("Help")), "cmdHelp");
+    cmdmetadati = Named(new QPushButton(QStringLiteral("Visualizza")), "cmdmetadati");
+    cmdChiudi = Named(new QPushButton(QStringLiteral("Chiudi")), "cmdChiudi");
+    cmdHelp = Named(new QPushButton(QStringLiteral("Help")), "cmdHelp");
     for (QPushButton *b : {cmdmetadati, cmdChiudi, cmdHelp})
         b->setMinimumWidth(b->fontMetrics().horizontalAdvance(b->text()) + 32);
     auto *buttons = new QHBoxLayout;

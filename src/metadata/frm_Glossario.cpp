@@ -1,4 +1,5 @@
 #include "metadata/frm_Glossario.h"
+#include "frame/Widgets.h"
 #include "metadata/Glossario.h"
 #include "metadata/rptGlossario.h"
 #include "frame/Forms.h"
@@ -23,20 +24,12 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
+using frame::Named;
+
 namespace db = platform::db;
 namespace mb = platform::mb;
 using platform::prompts;
 
-namespace {
-
-template <class W>
-W *named(W *w, const QString &name)
-{
-    w->setObjectName(name);
-    return w;
-}
-
-} // namespace
 
 frm_Glossario::frm_Glossario(QWidget *parent) : QWidget(parent)
 {
@@ -68,34 +61,28 @@ void frm_Glossario::buildUi()
     resize(780, 600);
     setMinimumSize(660, 500);
 
-    Label3 = named(new QLabel(QStringLiteral(" Glossario ")), QStringLiteral("Label3"));
-    QFont titleFont = Label3->font();
-    titleFont.setPointSize(titleFont.pointSize() + 5);
-    titleFont.setBold(true);
-    Label3->setFont(titleFont);
-    Label3->setAlignment(Qt::AlignCenter);
-    Label3->setStyleSheet(QStringLiteral("QLabel { background: #000080; color: white; padding: 4px; }"));
+    Label3 = frame::TitleBand(QStringLiteral("Label3"), QStringLiteral(" Glossario "));
 
     const char *optText[5] = {"Il termine contiene :", "Ricerca per lettera", "Il termine inizia per :",
                               "Visualizza tutti i termini", "Ricerca per settore"};
     optGroup = new QButtonGroup(this);
     for (int i = 0; i < 5; ++i) {
-        Option1[i] = named(new QRadioButton(QString::fromUtf8(optText[i])), QStringLiteral("Option1_%1").arg(i));
+        Option1[i] = Named(new QRadioButton(QString::fromUtf8(optText[i])), QStringLiteral("Option1_%1").arg(i));
         Option1[i]->setStyleSheet(QStringLiteral("QRadioButton { font-weight: bold; }"));
         optGroup->addButton(Option1[i], i);
     }
     for (int i = 0; i < 2; ++i)
-        txt_ricerca[i] = named(new QLineEdit, QStringLiteral("txt_ricerca_%1").arg(i));
-    cmd_ricerca = named(new QPushButton(QStringLiteral("Ricerca")), QStringLiteral("cmd_ricerca"));
-    cmb_alfabeto = named(new QComboBox, QStringLiteral("cmb_alfabeto"));
+        txt_ricerca[i] = Named(new QLineEdit, QStringLiteral("txt_ricerca_%1").arg(i));
+    cmd_ricerca = Named(new QPushButton(QStringLiteral("Ricerca")), QStringLiteral("cmd_ricerca"));
+    cmb_alfabeto = Named(new QComboBox, QStringLiteral("cmb_alfabeto"));
     cmb_alfabeto->setMaxVisibleItems(26);
-    cmbSettore = named(new QComboBox, QStringLiteral("cmbSettore"));
+    cmbSettore = Named(new QComboBox, QStringLiteral("cmbSettore"));
     cmbSettore->setMinimumContentsLength(24);
     cmbSettore->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    cmbIdSettore = named(new QComboBox(this), QStringLiteral("cmbIdSettore"));
+    cmbIdSettore = Named(new QComboBox(this), QStringLiteral("cmbIdSettore"));
     cmbIdSettore->hide();
 
-    fraRicerca = named(new QGroupBox, QStringLiteral("fraRicerca"));
+    fraRicerca = Named(new QGroupBox, QStringLiteral("fraRicerca"));
     auto *search = new QGridLayout(fraRicerca);
     search->addWidget(Option1[Contiene], 0, 0);
     search->addWidget(txt_ricerca[0], 0, 1);
@@ -110,13 +97,13 @@ void frm_Glossario::buildUi()
     search->setColumnStretch(1, 1);
 
     const QString labelStyle = QStringLiteral("QLabel { font-weight: bold; }");
-    Label1 = named(new QLabel(QStringLiteral("Denominazione")), QStringLiteral("Label1"));
-    Label2 = named(new QLabel(QStringLiteral("Definizione")), QStringLiteral("Label2"));
+    Label1 = Named(new QLabel(QStringLiteral("Denominazione")), QStringLiteral("Label1"));
+    Label2 = Named(new QLabel(QStringLiteral("Definizione")), QStringLiteral("Label2"));
     Label1->setStyleSheet(labelStyle);
     Label2->setStyleSheet(labelStyle);
-    lst_NameVar = named(new QListWidget, QStringLiteral("lst_NameVar"));
+    lst_NameVar = Named(new QListWidget, QStringLiteral("lst_NameVar"));
     lst_NameVar->setSelectionMode(QAbstractItemView::SingleSelection);
-    txt_desc = named(new QPlainTextEdit, QStringLiteral("txt_desc"));
+    txt_desc = Named(new QPlainTextEdit, QStringLiteral("txt_desc"));
     txt_desc->setReadOnly(true);
 
     auto *names = new QVBoxLayout;
@@ -129,9 +116,9 @@ void frm_Glossario::buildUi()
     body->addLayout(names, 1);
     body->addLayout(definition, 1);
 
-    Cmd_print = named(new QPushButton(QStringLiteral("Stampa")), QStringLiteral("Cmd_print"));
-    cmdChiudi = named(new QPushButton(QStringLiteral("Chiudi")), QStringLiteral("cmdChiudi"));
-    cmdHelp = named(new QPushButton(QStringLiteral("Help")), QStringLiteral("cmdHelp"));
+    Cmd_print = Named(new QPushButton(QStringLiteral("Stampa")), QStringLiteral("Cmd_print"));
+    cmdChiudi = Named(new QPushButton(QStringLiteral("Chiudi")), QStringLiteral("cmdChiudi"));
+    cmdHelp = Named(new QPushButton(QStringLiteral("Help")), QStringLiteral("cmdHelp"));
     for (QPushButton *b : {cmd_ricerca, Cmd_print, cmdChiudi, cmdHelp})
         b->setMinimumWidth(b->fontMetrics().horizontalAdvance(b->text()) + 32);
     auto *buttons = new QHBoxLayout;

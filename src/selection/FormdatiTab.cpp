@@ -1,4 +1,5 @@
 #include "selection/FormdatiTab.h"
+#include "frame/Widgets.h"
 #include "selection/FillSons.h"
 #include "frame/Config.h"
 #include "frame/Forms.h"
@@ -34,6 +35,8 @@
 #include <QTreeWidgetItemIterator>
 #include <QVBoxLayout>
 
+using frame::Named;
+
 using platform::prompts;
 namespace mb = platform::mb;
 namespace db = platform::db;
@@ -42,12 +45,6 @@ namespace {
 
 using frame::WaitCursor;
 
-template <class W>
-W *named(W *w, const char *name)
-{
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-}
 
 } // namespace
 
@@ -80,26 +77,19 @@ void FormdatiTab::buildUi()
     resize(880, 620);
     setMinimumSize(760, 560);
 
-    Label8 = named(new QLabel(this), "Label8");
-    QFont titleFont = Label8->font();
-    titleFont.setPointSize(titleFont.pointSize() + 5);
-    titleFont.setBold(true);
-    Label8->setFont(titleFont);
-    Label8->setAlignment(Qt::AlignCenter);
-    Label8->setAutoFillBackground(true);
-    Label8->setStyleSheet(QStringLiteral("QLabel { background: #000080; color: white; padding: 4px; }"));
+    Label8 = frame::TitleBand(QStringLiteral("Label8"), {}, this);
 
-    SSTab1 = named(new QTabWidget(this), "SSTab1");
+    SSTab1 = Named(new QTabWidget(this), "SSTab1");
 
     // Tab 0: territories.
     auto *terr = new QWidget;
     terr->setObjectName(QStringLiteral("SSTab1_Territorio"));
-    lstDescTerr = named(new QListWidget, "lstDescTerr");
+    lstDescTerr = Named(new QListWidget, "lstDescTerr");
     lstDescTerr->setSelectionMode(QAbstractItemView::MultiSelection);
-    lstCodTerr = named(new QListWidget(terr), "lstCodTerr");
+    lstCodTerr = Named(new QListWidget(terr), "lstCodTerr");
     lstCodTerr->hide();
 
-    Frame1 = named(new QGroupBox(QStringLiteral("Visualizza")), "Frame1");
+    Frame1 = Named(new QGroupBox(QStringLiteral("Visualizza")), "Frame1");
     optGroup = new QButtonGroup(this);
     auto *f1 = new QVBoxLayout(Frame1);
     const char *optText[3] = {"Solo regioni", "Solo province", "Tutto"};
@@ -109,7 +99,7 @@ void FormdatiTab::buildUi()
         optGroup->addButton(optVisualizza[i], i);
         f1->addWidget(optVisualizza[i]);
     }
-    Frame2 = named(new QGroupBox(QStringLiteral("Seleziona")), "Frame2");
+    Frame2 = Named(new QGroupBox(QStringLiteral("Seleziona")), "Frame2");
     auto *f2 = new QVBoxLayout(Frame2);
     const char *chkText[6] = {"", "Tutte le Province", "Regioni", "Ripartizioni / Italia", "Aree Ob1/ Non Ob1",
                               "Seleziona Tutto"};
@@ -130,8 +120,8 @@ void FormdatiTab::buildUi()
     // Tab 1: items and years.
     auto *items = new QWidget;
     items->setObjectName(QStringLiteral("SSTab1_Elementi"));
-    Label3 = named(new QLabel(QStringLiteral("Aree -Sottoaree")), "Label3");
-    objtree = named(new QTreeWidget, "objtree");
+    Label3 = Named(new QLabel(QStringLiteral("Aree -Sottoaree")), "Label3");
+    objtree = Named(new QTreeWidget, "objtree");
     objtree->setHeaderHidden(true);
     objtree->setColumnCount(1);
     objtree->setExpandsOnDoubleClick(false);
@@ -140,15 +130,15 @@ void FormdatiTab::buildUi()
     objtree->header()->setStretchLastSection(false);
     objtree->viewport()->installEventFilter(this);
 
-    Frame3 = named(new QGroupBox(QStringLiteral("Selezione Variabili")), "Frame3");
-    lst_allVar = named(new QListWidget, "lst_allVar");
+    Frame3 = Named(new QGroupBox(QStringLiteral("Selezione Variabili")), "Frame3");
+    lst_allVar = Named(new QListWidget, "lst_allVar");
     lst_allVar->setSelectionMode(QAbstractItemView::SingleSelection);
-    lblSelezionati = named(new QLabel(QStringLiteral("Indicatori selezionati")), "lblSelezionati");
-    txtCount = named(new QLineEdit, "txtCount");
+    lblSelezionati = Named(new QLabel(QStringLiteral("Indicatori selezionati")), "lblSelezionati");
+    txtCount = Named(new QLineEdit, "txtCount");
     txtCount->setReadOnly(true);
     txtCount->setMaximumWidth(60);
     txtCount->setAlignment(Qt::AlignRight);
-    cmdmetadati = named(new QPushButton(QStringLiteral("Visualizza scheda metadati")), "cmdmetadati");
+    cmdmetadati = Named(new QPushButton(QStringLiteral("Visualizza scheda metadati")), "cmdmetadati");
     auto *countRow = new QHBoxLayout;
     countRow->addWidget(lblSelezionati);
     countRow->addWidget(txtCount);
@@ -158,10 +148,10 @@ void FormdatiTab::buildUi()
     f3->addWidget(lst_allVar, 1);
     f3->addLayout(countRow);
 
-    Label2 = named(new QLabel(QStringLiteral("Nota: In corrispondenza della")), "Label2");
-    Image1 = named(new QLabel, "Image1");
+    Label2 = Named(new QLabel(QStringLiteral("Nota: In corrispondenza della")), "Label2");
+    Image1 = Named(new QLabel, "Image1");
     Image1->setPixmap(Utility_RQM::NodeIcon(QStringLiteral("closeR")).pixmap(16, 16));
-    Label5 = named(new QLabel(QStringLiteral("si consiglia di consultare i metadati.")), "Label5");
+    Label5 = Named(new QLabel(QStringLiteral("si consiglia di consultare i metadati.")), "Label5");
     auto *noteRow = new QHBoxLayout;
     noteRow->addWidget(Label2);
     noteRow->addWidget(Image1);
@@ -180,12 +170,12 @@ void FormdatiTab::buildUi()
     SSTab1->addTab(items, QStringLiteral("Indicatori"));
 
     // Buttons outside the tabs.
-    serie = named(new QPushButton(QStringLiteral("Visualizza Dati")), "serie");
-    CmdNewric = named(new QPushButton(QStringLiteral("Reset")), "CmdNewric");
-    cmdChiudi = named(new QPushButton(QStringLiteral("Chiudi")), "cmdChiudi");
-    cmdHelp = named(new QPushButton(QStringLiteral("Help")), "cmdHelp");
-    cmdDatiPiu = named(new QPushButton(QStringLiteral("join con dati esterni")), "cmdDatiPiu");
-    conferma = named(new QPushButton(QStringLiteral("dati")), "conferma");
+    serie = Named(new QPushButton(QStringLiteral("Visualizza Dati")), "serie");
+    CmdNewric = Named(new QPushButton(QStringLiteral("Reset")), "CmdNewric");
+    cmdChiudi = Named(new QPushButton(QStringLiteral("Chiudi")), "cmdChiudi");
+    cmdHelp = Named(new QPushButton(QStringLiteral("Help")), "cmdHelp");
+    cmdDatiPiu = Named(new QPushButton(QStringLiteral("join con dati esterni")), "cmdDatiPiu");
+    conferma = Named(new QPushButton(QStringLiteral("dati")), "conferma");
     for (QPushButton *b : {serie, CmdNewric, cmdChiudi, cmdHelp, cmdDatiPiu, conferma})
         b->setMinimumWidth(b->fontMetrics().horizontalAdvance(b->text()) + 24);
     auto *buttons = new QHBoxLayout;
@@ -202,7 +192,7 @@ void FormdatiTab::buildUi()
     main->addWidget(SSTab1, 1);
     main->addLayout(buttons);
 
-    mnu_mNote = named(new QMenu(QStringLiteral("mNote"), this), "mnu_mNote");
+    mnu_mNote = Named(new QMenu(QStringLiteral("mNote"), this), "mnu_mNote");
     mnu_note = mnu_mNote->addAction(QStringLiteral("Note"));
     mnu_note->setObjectName(QStringLiteral("mnu_note"));
 

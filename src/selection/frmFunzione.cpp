@@ -1,4 +1,5 @@
 #include "selection/frmFunzione.h"
+#include "frame/Widgets.h"
 
 #include "frame/Globals.h"
 #include "frame/Guard.h"
@@ -19,20 +20,16 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+using frame::Named;
+
 using platform::grid::TextGrid;
 
 namespace {
 
-template <class W>
-W *named(W *w, const QString &name)
-{
-    w->setObjectName(name);
-    return w;
-}
 
 QPushButton *keyButton(const QString &name, const QString &caption)
 {
-    auto *b = named(new QPushButton(caption), name);
+    auto *b = Named(new QPushButton(caption), name);
     b->setAutoDefault(false);
     b->setFocusPolicy(Qt::TabFocus);
     b->setFixedSize(44, 34);
@@ -45,7 +42,7 @@ QPushButton *keyButton(const QString &name, const QString &caption)
 
 QFrame *panel(const QString &name)
 {
-    auto *f = named(new QFrame, name);
+    auto *f = Named(new QFrame, name);
     f->setFrameShape(QFrame::Panel);
     f->setFrameShadow(QFrame::Raised);
     f->setAutoFillBackground(true);
@@ -79,7 +76,7 @@ void frmFunzione::ShowForm()
 
 void frmFunzione::buildUi()
 {
-    lstFunzione = named(new QPlainTextEdit, QStringLiteral("lstFunzione"));
+    lstFunzione = Named(new QPlainTextEdit, QStringLiteral("lstFunzione"));
     // The formula grows only through the keypad and the list, which keep its tokens well formed.
     lstFunzione->setReadOnly(true);
     lstFunzione->setTabChangesFocus(true);
@@ -88,9 +85,9 @@ void frmFunzione::buildUi()
     mono.setPointSizeF(mono.pointSizeF() * 1.15);
     lstFunzione->setFont(mono);
 
-    lstColonne = named(new QListWidget, QStringLiteral("lstColonne"));
+    lstColonne = Named(new QListWidget, QStringLiteral("lstColonne"));
     lstColonne->setMinimumWidth(190);
-    lstFunzioneX = named(new QListWidget(this), QStringLiteral("lstFunzioneX"));
+    lstFunzioneX = Named(new QListWidget(this), QStringLiteral("lstFunzioneX"));
     lstFunzioneX->hide();
 
     for (int i = 0; i < 10; ++i)
@@ -105,15 +102,15 @@ void frmFunzione::buildUi()
     cmdParentesiCh = keyButton(QStringLiteral("cmdParentesiCh"), QStringLiteral(")"));
     cmdPercentuale = keyButton(QStringLiteral("cmdPercentuale"), QStringLiteral("%"));
 
-    cmdReset = named(new QPushButton(QStringLiteral("Reset")), QStringLiteral("cmdReset"));
-    cmdAnnulla = named(new QPushButton(QStringLiteral("Annulla")), QStringLiteral("cmdAnnulla"));
-    cmdEsegui = named(new QPushButton(QStringLiteral("Esegui")), QStringLiteral("cmdEsegui"));
+    cmdReset = Named(new QPushButton(QStringLiteral("Reset")), QStringLiteral("cmdReset"));
+    cmdAnnulla = Named(new QPushButton(QStringLiteral("Annulla")), QStringLiteral("cmdAnnulla"));
+    cmdEsegui = Named(new QPushButton(QStringLiteral("Esegui")), QStringLiteral("cmdEsegui"));
     for (QPushButton *b : {cmdReset, cmdAnnulla, cmdEsegui}) {
         b->setAutoDefault(false);
         b->setMinimumWidth(90);
     }
 
-    lblAiuto = named(new QLabel(QStringLiteral("Premere F1 per l'aiuto.")), QStringLiteral("lblAiuto"));
+    lblAiuto = Named(new QLabel(QStringLiteral("Premere F1 per l'aiuto.")), QStringLiteral("lblAiuto"));
     QPalette lp = lblAiuto->palette();
     lp.setColor(QPalette::WindowText, QColor(0, 0, 128));
     lblAiuto->setPalette(lp);
@@ -143,10 +140,10 @@ void frmFunzione::buildUi()
     auto *cols = new QVBoxLayout(Frame2);
     cols->addWidget(lstColonne);
 
-    Shape1 = named(new QFrame, QStringLiteral("Shape1"));
+    Shape1 = Named(new QFrame, QStringLiteral("Shape1"));
     Shape1->setFrameShape(QFrame::HLine);
     Shape1->setFrameShadow(QFrame::Sunken);
-    Shape2 = named(new QFrame, QStringLiteral("Shape2"));
+    Shape2 = Named(new QFrame, QStringLiteral("Shape2"));
     Shape2->setFrameShape(QFrame::HLine);
     Shape2->setFrameShadow(QFrame::Sunken);
 

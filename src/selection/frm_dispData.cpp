@@ -1,4 +1,5 @@
 #include "selection/frm_dispData.h"
+#include "frame/Widgets.h"
 #include "frame/Shared.h"
 #include "selection/frmNota.h"
 #include "selection/ExcelExport.h"
@@ -32,6 +33,8 @@
 #include <QVBoxLayout>
 #include <optional>
 
+using frame::Named;
+
 using platform::grid::TextGrid;
 
 namespace {
@@ -60,12 +63,6 @@ private:
     bool &m_flag;
 };
 
-template <class W>
-W *named(W *w, const char *name)
-{
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-}
 
 // The pictures of the picture buttons, drawn.
 enum class Pic { SortUp, SortDown, Map, Formula, Info };
@@ -131,7 +128,7 @@ QIcon picture(Pic kind)
 
 QToolButton *pictureButton(const char *name, Pic kind, const QString &tip)
 {
-    auto *b = named(new QToolButton, name);
+    auto *b = Named(new QToolButton, name);
     b->setIcon(picture(kind));
     b->setIconSize(QSize(28, 28));
     b->setToolTip(tip);
@@ -141,7 +138,7 @@ QToolButton *pictureButton(const char *name, Pic kind, const QString &tip)
 
 QLabel *caption(const char *name, const QString &text)
 {
-    auto *l = named(new QLabel(text), name);
+    auto *l = Named(new QLabel(text), name);
     l->setStyleSheet(QStringLiteral("QLabel { color: #000080; font-weight: bold; }"));
     return l;
 }
@@ -152,8 +149,8 @@ frm_dispData::frm_dispData(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QString::fromLatin1(FormName));
     setAttribute(Qt::WA_DeleteOnClose);
-    m_datagrid = named(new TextGrid(this), "datagrid_model");
-    m_datagrid2 = named(new TextGrid(this), "datagrid2");
+    m_datagrid = Named(new TextGrid(this), "datagrid_model");
+    m_datagrid2 = Named(new TextGrid(this), "datagrid2");
     buildUi();
 }
 
@@ -185,20 +182,14 @@ void frm_dispData::buildUi()
 {
     resize(1000, 660);
 
-    Label8 = named(new QLabel(QStringLiteral(" Visualizza ed esporta dati ")), "Label8");
-    QFont titleFont = Label8->font();
-    titleFont.setPointSize(titleFont.pointSize() + 5);
-    titleFont.setBold(true);
-    Label8->setFont(titleFont);
-    Label8->setAlignment(Qt::AlignCenter);
-    Label8->setStyleSheet(QStringLiteral("QLabel { background: #000080; color: white; padding: 4px; }"));
+    Label8 = frame::TitleBand(QStringLiteral("Label8"), QStringLiteral(" Visualizza ed esporta dati "));
 
     // Sorting and the commands on a column.
-    Shape4 = named(new QFrame, "Shape4");
+    Shape4 = Named(new QFrame, "Shape4");
     Shape4->setFrameShape(QFrame::Box);
     cmd_ordinaA = pictureButton("cmd_ordinaA", Pic::SortUp, QStringLiteral("Ordina ascendente"));
     cmd_ordinaD = pictureButton("cmd_ordinaD", Pic::SortDown, QStringLiteral("Ordina discendente"));
-    cmb_Ordina = named(new QComboBox, "cmb_Ordina");
+    cmb_Ordina = Named(new QComboBox, "cmb_Ordina");
     cmb_Ordina->setMinimumContentsLength(18);
     cmb_Ordina->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     cmd_createmap = pictureButton("cmd_createmap", Pic::Map, QStringLiteral("Crea cartogramma"));
@@ -215,19 +206,19 @@ void frm_dispData::buildUi()
     sortRow->addWidget(cmdInfo);
 
     // The search.
-    Shape1 = named(new QFrame, "Shape1");
+    Shape1 = Named(new QFrame, "Shape1");
     Shape1->setFrameShape(QFrame::Box);
     Label3 = caption("Label3", QStringLiteral("Campo :"));
-    cmb_ric = named(new QComboBox, "cmb_ric");
+    cmb_ric = Named(new QComboBox, "cmb_ric");
     cmb_ric->setMinimumContentsLength(18);
     cmb_ric->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     Label1 = caption("Label1", QStringLiteral("Da"));
-    txt_ricda = named(new QLineEdit, "txt_ricda");
+    txt_ricda = Named(new QLineEdit, "txt_ricda");
     Label2 = caption("Label2", QStringLiteral("a"));
-    txt_rica = named(new QLineEdit, "txt_rica");
+    txt_rica = Named(new QLineEdit, "txt_rica");
     txt_ricda->setMaximumWidth(140);
     txt_rica->setMaximumWidth(140);
-    cmd_ric = named(new QPushButton(QStringLiteral("Ricerca")), "cmd_ric");
+    cmd_ric = Named(new QPushButton(QStringLiteral("Ricerca")), "cmd_ric");
     auto *searchRow = new QHBoxLayout(Shape1);
     searchRow->setContentsMargins(6, 4, 6, 4);
     searchRow->addWidget(Label3);
@@ -243,10 +234,10 @@ void frm_dispData::buildUi()
     tools->addStretch(1);
     tools->addWidget(Shape1);
 
-    lblDescVar = named(new QLineEdit, "lblDescVar");
+    lblDescVar = Named(new QLineEdit, "lblDescVar");
     lblDescVar->setReadOnly(true);
 
-    m_view = named(new platform::grid::GridView, "datagrid");
+    m_view = Named(new platform::grid::GridView, "datagrid");
     m_view->setGrid(m_datagrid);
     m_view->setBackColorBkg(QColor(0, 0, 128));
     // The grid keeps the usual window colours (its lines are drawn from them),
@@ -256,9 +247,9 @@ void frm_dispData::buildUi()
     m_view->setPalette(gridPalette);
     m_view->setContextMenuPolicy(Qt::NoContextMenu);
 
-    cmdEsportaXls = named(new QPushButton(QStringLiteral("Esporta in Excel")), "cmdEsportaXls");
-    cmdHelp = named(new QPushButton(QStringLiteral("Help")), "cmdHelp");
-    cmdChiudi = named(new QPushButton(QStringLiteral("Chiudi")), "cmdChiudi");
+    cmdEsportaXls = Named(new QPushButton(QStringLiteral("Esporta in Excel")), "cmdEsportaXls");
+    cmdHelp = Named(new QPushButton(QStringLiteral("Help")), "cmdHelp");
+    cmdChiudi = Named(new QPushButton(QStringLiteral("Chiudi")), "cmdChiudi");
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(cmdEsportaXls);
     buttons->addStretch(1);
@@ -274,15 +265,15 @@ void frm_dispData::buildUi()
     main->addLayout(buttons);
 
     // The popup menu of the grid.
-    mnu_ordinam = named(new QMenu(this), "mnu_ordinam");
-    mnu_ordina = named(mnu_ordinam->addMenu(QStringLiteral("Ordina")), "mnu_ordina");
-    mnu_asce = named(mnu_ordina->addAction(QStringLiteral("Ascendente")), "mnu_asce");
-    mnu_disce = named(mnu_ordina->addAction(QStringLiteral("Discendente")), "mnu_disce");
-    mnu_createMap = named(mnu_ordinam->addAction(QStringLiteral("Crea cartogramma da questa colonna")), "mnu_createMap");
-    mClipbo = named(mnu_ordinam->addMenu(QStringLiteral("Appunti")), "mClipbo");
-    mnu_clipboard = named(mClipbo->addAction(QStringLiteral("Copia negli Appunti")), "mnu_clipboard");
+    mnu_ordinam = Named(new QMenu(this), "mnu_ordinam");
+    mnu_ordina = Named(mnu_ordinam->addMenu(QStringLiteral("Ordina")), "mnu_ordina");
+    mnu_asce = Named(mnu_ordina->addAction(QStringLiteral("Ascendente")), "mnu_asce");
+    mnu_disce = Named(mnu_ordina->addAction(QStringLiteral("Discendente")), "mnu_disce");
+    mnu_createMap = Named(mnu_ordinam->addAction(QStringLiteral("Crea cartogramma da questa colonna")), "mnu_createMap");
+    mClipbo = Named(mnu_ordinam->addMenu(QStringLiteral("Appunti")), "mClipbo");
+    mnu_clipboard = Named(mClipbo->addAction(QStringLiteral("Copia negli Appunti")), "mnu_clipboard");
     mClipbo->menuAction()->setVisible(false);
-    mnu_metadati = named(mnu_ordinam->addAction(QStringLiteral("Visualizza metadati")), "mnu_metadati");
+    mnu_metadati = Named(mnu_ordinam->addAction(QStringLiteral("Visualizza metadati")), "mnu_metadati");
 
     // The working controls appear once the query has run; the grid keeps its
     // place meanwhile, so that its columns can be sized.
