@@ -176,27 +176,33 @@ void PrintMappa::buildUi()
         return s;
     };
 
-    // 0 Titolo
-    {
+    // The title and the description have tabs of the same shape.
+    auto textTab = [&](const char *tabTitle, const char *chkName, QCheckBox *&chk, const char *txtName, QLineEdit *&txt,
+                       const char *fontName, QComboBox *&font, const char *sizeName, QComboBox *&size,
+                       const char *colourName, ColorBox *&colour) {
         auto *tab = new QWidget;
         auto *g = new QGridLayout(tab);
-        Chk_Titolo = visible("Chk_Titolo");
-        txt_Titolo = Named(new QLineEdit, "txt_Titolo");
-        cmb_Font = Named(new QComboBox, "cmb_Font");
-        cmb_Fontsize = Named(new QComboBox, "cmb_Fontsize");
-        lbl_colore = swatch("lbl_colore");
-        g->addWidget(Chk_Titolo, 0, 0, 1, 2);
+        chk = visible(chkName);
+        txt = Named(new QLineEdit, txtName);
+        font = Named(new QComboBox, fontName);
+        size = Named(new QComboBox, sizeName);
+        colour = swatch(colourName);
+        g->addWidget(chk, 0, 0, 1, 2);
         g->addWidget(caption("Testo"), 1, 0);
-        g->addWidget(txt_Titolo, 1, 1);
+        g->addWidget(txt, 1, 1);
         g->addWidget(caption("Tipo Carattere"), 2, 0);
-        g->addWidget(cmb_Font, 2, 1);
+        g->addWidget(font, 2, 1);
         g->addWidget(caption("Grandezza Carattere"), 3, 0);
-        g->addWidget(cmb_Fontsize, 3, 1);
+        g->addWidget(size, 3, 1);
         g->addWidget(caption("Colore"), 4, 0);
-        g->addWidget(lbl_colore, 4, 1, Qt::AlignLeft);
+        g->addWidget(colour, 4, 1, Qt::AlignLeft);
         g->setRowStretch(5, 1);
-        SSTab1->addTab(tab, QStringLiteral("Titolo"));
-    }
+        SSTab1->addTab(tab, QString::fromUtf8(tabTitle));
+    };
+
+    // 0 Titolo
+    textTab("Titolo", "Chk_Titolo", Chk_Titolo, "txt_Titolo", txt_Titolo, "cmb_Font", cmb_Font, "cmb_Fontsize",
+            cmb_Fontsize, "lbl_colore", lbl_colore);
     // 1 Cartogramma
     {
         auto *tab = new QWidget;
@@ -290,26 +296,8 @@ void PrintMappa::buildUi()
         SSTab1->addTab(tab, QStringLiteral("Legenda"));
     }
     // 4 Descrizione
-    {
-        auto *tab = new QWidget;
-        auto *g = new QGridLayout(tab);
-        chkDesc = visible("chkDesc");
-        txtDesc = Named(new QLineEdit, "txtDesc");
-        cmbDesc_TipoFont = Named(new QComboBox, "cmbDesc_TipoFont");
-        cmbDesc_DimFont = Named(new QComboBox, "cmbDesc_DimFont");
-        lblDesc_Colore = swatch("lblDesc_Colore");
-        g->addWidget(chkDesc, 0, 0, 1, 2);
-        g->addWidget(caption("Testo"), 1, 0);
-        g->addWidget(txtDesc, 1, 1);
-        g->addWidget(caption("Tipo Carattere"), 2, 0);
-        g->addWidget(cmbDesc_TipoFont, 2, 1);
-        g->addWidget(caption("Grandezza Carattere"), 3, 0);
-        g->addWidget(cmbDesc_DimFont, 3, 1);
-        g->addWidget(caption("Colore"), 4, 0);
-        g->addWidget(lblDesc_Colore, 4, 1, Qt::AlignLeft);
-        g->setRowStretch(5, 1);
-        SSTab1->addTab(tab, QStringLiteral("Descrizione"));
-    }
+    textTab("Descrizione", "chkDesc", chkDesc, "txtDesc", txtDesc, "cmbDesc_TipoFont", cmbDesc_TipoFont,
+            "cmbDesc_DimFont", cmbDesc_DimFont, "lblDesc_Colore", lblDesc_Colore);
     SSTab1->setAutoFillBackground(true);
     SSTab1->setMinimumWidth(SSTab1->tabBar()->sizeHint().width() + 12);
 
