@@ -4,6 +4,8 @@
 #include <QLockFile>
 #include <QStandardPaths>
 
+#include <unistd.h>
+
 namespace frame {
 
 SingleInstance::SingleInstance(QString lockPath) : m_path(lockPath.isEmpty() ? defaultLockPath() : std::move(lockPath)) {}
@@ -12,23 +14,42 @@ SingleInstance::~SingleInstance() = default;
 
 QString SingleInstance::defaultLockPath()
 {
-    QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    const QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    // The temporary folder is shared by every user: the lock there names its user.
     if (dir.isEmpty())
-        dir = QDir::tempPath();
+        return fallbackLockPath();
     return dir + QStringLiteral("/trambelo.lock");
+}
+
+QString SingleInstance::fallbackLockPath()
+{
+    return QDir::tempPath() + QStringLiteral("/trambelo-") + QString::number(::getuid()) + QStringLiteral(".lock");
+}
+
+// Tries the lock at `path`: Held, Taken by a live instance, or Unusable (the
+// file cannot be created there, so it tells nothing about other instances).
+SingleInstance::Outcome SingleInstance::tryAt(const QString &path)
+{
+    m_lock = std::make_unique<QLockFile>(path);
+    // Never take over the lock of a live holder because of the lock's age.
+    m_lock->setStaleLockTime(0);
+    if (m_lock->tryLock(0))
+        return Outcome::Held;
+    const bool taken = m_lock->error() == QLockFile::LockFailedError;
+    m_lock.reset();
+    return taken ? Outcome::Taken : Outcome::Unusable;
 }
 
 bool SingleInstance::acquire()
 {
     if (held())
         return true;
-    m_lock = std::make_unique<QLockFile>(m_path);
-    // Never take over the lock of a live holder because of the lock's age.
-    m_lock->setStaleLockTime(0);
-    if (m_lock->tryLock(0))
-        return true;
-    m_lock.reset();
-    return false;
+    Outcome o = tryAt(m_path);
+    if (o == Outcome::Unusable && m_path != fallbackLockPath())
+        o = tryAt(fallbackLockPath());
+    // A folder where no lock can be made is no proof of another instance: the
+    // program starts (without the guard) rather than refuse with a false message.
+    return o != Outcome::Taken;
 }
 
 bool SingleInstance::held() const

@@ -116,6 +116,27 @@ TEST(Startup, Outcomes)
                              "insert into DBMainMenu (IdMenu, IdMenuParent, DescName, Orderb) values (0, 42, 'Orfano', 1)");
          },
          {}, true, "008", true, {"Errore : "}, {"BuildMainMenu"}},
+        {"a Metadati.mdb that is not a database: the program ends, saying which file",
+         [](testenv::ProgramFolder &a) {
+             QFile f(a.databases() + "Metadati.mdb");
+             f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+             f.write(QByteArray(4096, 'x'));
+         },
+         {}, false, "004", false, {"Sono mancanti alcuni Database!", "Errore : Il file '<db>Metadati.mdb' non"},
+         {"RefreshLinkOnDB_2"}},
+        {"databases in a folder too long to open: the program ends, saying why",
+         [](testenv::ProgramFolder &a) {
+             QString deep = a.path();
+             while (deep.toUtf8().size() < 600)
+                 deep += QString::fromUtf8("cartella dell'anno è/");
+             QDir().mkpath(deep);
+             QDir().rename(a.databases(), deep + "Databases");
+             QFile f(a.files() + "DBPath.rqm");
+             f.open(QIODevice::WriteOnly);
+             f.write((deep + "Databases\r\n").toUtf8());
+         },
+         {}, false, "004", false,
+         {"Sono mancanti alcuni Database!", "Errore : Impossibile aprire il database '<long>"}, {"RefreshLinkOnDB_2"}},
         {"unreadable menu table is logged and the start page is still shown",
          [](testenv::ProgramFolder &a) { frametest::exec(a.databases(), "Metadati.mdb", "drop table DBMainMenu"); },
          {}, true, "008", true, {"Errore : "}, {"Form_Load"}},
@@ -135,7 +156,11 @@ TEST(Startup, Outcomes)
         const QStringList messages = app.prompts.messages();
         ASSERT_EQ(messages.size(), c.messageStarts.size()) << messages.join(" | ").toStdString();
         for (int i = 0; i < messages.size(); ++i) {
-            EXPECT_TRUE(messages[i].startsWith(c.messageStarts[i])) << messages[i].toStdString();
+            const QString start = QString(c.messageStarts[i]).replace("<db>", gDbPath).replace("<long>", gDbPath);
+            EXPECT_TRUE(messages[i].startsWith(start)) << messages[i].toStdString();
+            if (c.messageStarts[i].contains("<long>")) {
+                EXPECT_TRUE(messages[i].contains(QString::fromUtf8("il percorso è troppo lungo"))) << messages[i].toStdString();
+            }
         }
         const QStringList lines = frametest::logLines(app.files());
         ASSERT_EQ(lines.size(), c.logFunctions.size());
@@ -215,4 +240,67 @@ TEST(SingleInstance, SecondProcessIsRefusedBeforeTouchingAnything)
     ASSERT_TRUE(QFileInfo::exists(first.lockPath()));
     frame::SingleInstance next(first.lockPath());
     EXPECT_TRUE(next.acquire());
+}
+
+TEST(SingleInstance, ALockThatCannotBeMadeIsNoOtherInstance)
+{
+    struct Case {
+        const char *name;
+        bool fallbackUsable;    // the temporary folder can hold the lock
+        bool fallbackTaken;     // another live instance holds the lock there
+        bool ok;
+    };
+    const Case cases[] = {
+        {"runtime folder unusable: the temporary folder holds the lock", true, false, true},
+        {"runtime folder unusable, the other instance in the temporary folder", true, true, false},
+        {"no folder can hold a lock: the program starts all the same", false, false, true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        testenv::ProgramFolder app(false);   // made before the temporary folder is spoilt
+        QTemporaryDir dir;
+        QFile blocker(dir.path() + "/un-file");
+        ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        QDir().mkpath(dir.path() + "/tmp");
+        const QByteArray oldTmp = qgetenv("TMPDIR");
+        qputenv("TMPDIR", (c.fallbackUsable ? dir.path() + "/tmp" : blocker.fileName()).toLocal8Bit());
+        std::unique_ptr<QLockFile> other;
+        if (c.fallbackTaken) {
+            other = std::make_unique<QLockFile>(frame::SingleInstance::fallbackLockPath());
+            EXPECT_TRUE(other->tryLock(0));
+        }
+        const StartRun r = start(app, blocker.fileName() + "/trambelo.lock");
+        other.reset();
+        if (oldTmp.isNull())
+            qunsetenv("TMPDIR");
+        else
+            qputenv("TMPDIR", oldTmp);
+        EXPECT_EQ(r.ok, c.ok);
+        EXPECT_EQ(r.startPageShown, c.ok);
+        const QStringList expected =
+            c.ok ? QStringList() : QStringList{QString::fromUtf8("Programma già aperto! La nuova istanza sarà chiusa.")};
+        EXPECT_EQ(app.prompts.messages(), expected);
+    }
+}
+
+TEST(SingleInstance, TheFallbackLockKeepsOneInstance)
+{
+    QTemporaryDir dir;
+    QFile blocker(dir.path() + "/un-file");
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const QByteArray oldTmp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", dir.path().toLocal8Bit());
+    {
+        frame::SingleInstance first(blocker.fileName() + "/trambelo.lock");
+        EXPECT_TRUE(first.acquire());
+        EXPECT_TRUE(first.held());
+        frame::SingleInstance second(blocker.fileName() + "/trambelo.lock");
+        EXPECT_FALSE(second.acquire());
+    }
+    if (oldTmp.isNull())
+        qunsetenv("TMPDIR");
+    else
+        qputenv("TMPDIR", oldTmp);
 }

@@ -5,6 +5,10 @@
 #include "platform/map/MapLayer.h"
 #include "support/TestEnv.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace maps;
@@ -57,6 +61,56 @@ TEST(MapWorkTable, LifecycleOfTheTable)
     EXPECT_FALSE(MapTableExists());
     EXPECT_FALSE(tableNames().contains("tMappa", Qt::CaseInsensitive));
     EXPECT_FALSE(MapValue("37").has_value());
+}
+
+TEST(MapWorkTable, AnUnusableUserDatabaseIsToldByName)
+{
+    struct Case {
+        const char *name;
+        std::function<void(const QString &file)> spoil;   // Files/pxn_utente.mdb
+        QString messageStart;
+    };
+    const Case cases[] = {
+        {"not a database", [](const QString &f) {
+             QFile::remove(f);
+             QFile out(f);
+             ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+             out.write(QByteArray(8192, 'x'));
+         }, QString::fromUtf8("Il file '<f>' non è un database riconosciuto")},
+        {"missing, in a missing folder", [](const QString &f) { QDir(QFileInfo(f).path()).removeRecursively(); },
+         QString::fromUtf8("Impossibile creare il database '<f>': la cartella non esiste o è di sola lettura.")},
+        {"a folder in its place", [](const QString &f) {
+             QFile::remove(f);
+             QDir().mkpath(f);
+         }, "Impossibile aprire il database '<f>'"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        testenv::ProgramFolder pf;
+        const QString file = pf.files() + "pxn_utente.mdb";
+        c.spoil(file);
+        QString text;
+        try {
+            SaveMapQuery();
+        } catch (const platform::RuntimeError &e) {
+            text = e.description();
+        }
+        EXPECT_TRUE(text.startsWith(QString(c.messageStart).replace("<f>", file))) << text.toStdString();
+    }
+
+    // Held by another program while the map is drawn.
+    testenv::ProgramFolder pf;
+    platform::db::Database other = Utility::OpenUserDatabase();
+    other.execute("BEGIN EXCLUSIVE");
+    QString text;
+    try {
+        SaveMapQuery();
+    } catch (const platform::RuntimeError &e) {
+        text = e.description();
+    }
+    EXPECT_EQ(text, QString::fromUtf8("Il database '") + pf.files() + "pxn_utente.mdb" +
+                        QString::fromUtf8("' è bloccato da un altro utente o programma."));
+    other.execute("ROLLBACK");
 }
 
 TEST(MapRenderer, ColoursFromTheWorkTable)

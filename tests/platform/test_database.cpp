@@ -3,6 +3,7 @@
 #include "platform/db/Links.h"
 
 #include <QDir>
+#include <functional>
 #include <QFile>
 #include <QLocale>
 #include <QTemporaryDir>
@@ -66,6 +67,85 @@ TEST_F(DbTest, OpenerRefusesMissingAndForeignFilesAndResolvesCase)
 
     Database ro = Database::open(folder(), "Metadati.mdb", OpenMode::ReadOnly);
     EXPECT_EQ(errorOf([&] { ro.execute("INSERT INTO t VALUES (8)"); }), err::DatabaseError);
+}
+
+TEST_F(DbTest, FoldersWithBlanksQuotesAccentsAndLongPaths)
+{
+    make("Territorio.mdb", "CREATE TABLE land_Ind (COD_TERR INTEGER, DES_TERR TEXT); INSERT INTO land_Ind VALUES (1, 'Torino');");
+    make("Dati.mdb", "CREATE TABLE v (a INTEGER);");
+    QString deep;
+    while (deep.toUtf8().size() < 560)
+        deep += QString::fromUtf8("cartella dell'anno è àèìòù/");
+    struct Case {
+        const char *name;
+        QString sub;      // under the temporary folder
+        bool opens;
+    };
+    const Case cases[] = {
+        {"blanks, apostrophes and accents", QString::fromUtf8("qa dir/l'anno è/dati d'archivio %20 #1/"), true},
+        {"long but within the engine's limit", deep.left(300).section(u'/', 0, -2) + "/", true},
+        {"longer than the engine can open", deep, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString f = folder() + c.sub;
+        ASSERT_TRUE(QDir().mkpath(f));
+        QFile::remove(f + "Territorio.mdb");
+        QFile::remove(f + "Dati.mdb");
+        ASSERT_TRUE(QFile::copy(folder() + "Territorio.mdb", f + "Territorio.mdb"));
+        ASSERT_TRUE(QFile::copy(folder() + "Dati.mdb", f + "Dati.mdb"));
+        Links::set(f, {{"land_Ind", "Territorio.mdb", "Dati.mdb"}});
+        QString text;
+        try {
+            Database db = Database::open(f, "Dati.mdb");
+            text = db.query("select DES_TERR from land_Ind").text(0);
+            db.execute("INSERT INTO v VALUES (1)");
+        } catch (const RuntimeError &e) {
+            text = e.description();
+        }
+        if (c.opens) {
+            EXPECT_EQ(text, "Torino");
+        } else {
+            EXPECT_TRUE(text.startsWith("Impossibile aprire il database '" + f + "Dati.mdb': il percorso è troppo lungo"))
+                << text.toStdString();
+        }
+        Links::clear();
+    }
+}
+
+TEST_F(DbTest, FailuresOfTheFileAreToldInItalianWithItsName)
+{
+    make("Dati.mdb", "CREATE TABLE t (a INTEGER);");
+    const QString file = folder() + "Dati.mdb";
+    struct Case {
+        const char *name;
+        std::function<void()> run;
+        QString message;
+    };
+    Database holder = Database::open(folder(), "Dati.mdb");
+    const Case cases[] = {
+        {"writing through a read-only connection",
+         [&] { Database::open(folder(), "Dati.mdb", OpenMode::ReadOnly).execute("INSERT INTO t VALUES (1)"); },
+         "Impossibile scrivere nel database '" + file + "': il file o la sua cartella sono di sola lettura."},
+        {"writing while another program holds the file",
+         [&] {
+             holder.execute("BEGIN EXCLUSIVE");
+             Database::open(folder(), "Dati.mdb").execute("INSERT INTO t VALUES (1)");
+         },
+         QString::fromUtf8("Il database '") + file + QString::fromUtf8("' è bloccato da un altro utente o programma.")},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        QString text;
+        try {
+            c.run();
+        } catch (const RuntimeError &e) {
+            EXPECT_EQ(e.number(), err::DatabaseError);
+            text = e.description();
+        }
+        EXPECT_EQ(text, c.message);
+    }
+    holder.execute("ROLLBACK");
 }
 
 TEST_F(DbTest, RecordsetValuesAndFields)

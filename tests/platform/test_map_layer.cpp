@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <functional>
 #include <set>
@@ -125,6 +126,20 @@ TEST_F(MapLayerDamaged, ClearErrorNoCrash)
              const QString base = dir.filePath(QStringLiteral("patch"));
              writeShapes(base, SHPT_MULTIPATCH, {{{square(0, 0, 1, 1)}, "A"}});
              return base + QStringLiteral(".shp");
+         }},
+        {"shp overwritten with garbage of the same size", [&] {
+             const QString p = copyReal(QStringLiteral("garbage"));
+             const qint64 size = QFileInfo(p).size();
+             QFile f(p);
+             f.open(QIODevice::WriteOnly);
+             f.write(QByteArray(size, '\xff'));
+             return p;
+         }},
+        {"dbf truncated", [&] {
+             const QString p = copyReal(QStringLiteral("dbftrunc"));
+             QFile f(dir.filePath(QStringLiteral("dbftrunc.dbf")));
+             f.resize(500);
+             return p;
          }},
         {"not a shape file", [&] {
              const QString p = copyReal(QStringLiteral("junk"));

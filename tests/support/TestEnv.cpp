@@ -7,6 +7,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <stdexcept>
 
 namespace testenv {
 
@@ -52,6 +53,8 @@ void applyStartState(const QString &appPath)
 
 ProgramFolder::ProgramFolder(bool startState)
 {
+    if (!m_dir.isValid())
+        throw std::runtime_error("no temporary folder for the program folder: " + m_dir.errorString().toStdString());
     copyTree(builtAppDir(), m_dir.path());
     platform::setPrompts(&prompts);
     if (startState)

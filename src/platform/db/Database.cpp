@@ -141,10 +141,53 @@ bool isLimitError(int rc, const QString &msg)
     return false;
 }
 
+// The engine's own longest file path, in bytes; a longer one cannot be opened.
+constexpr int MaxEnginePath = 510;
+
+// The user's words for the failures of the file itself (read-only, locked,
+// full disk, ...); "" for the others, whose engine message is kept.
+QString fileFailure(int rc, const QString &file)
+{
+    const QString f = file.isEmpty() ? QStringLiteral("?") : file;
+    switch (rc & 0xff) {
+    case SQLITE_READONLY:
+        return QStringLiteral("Impossibile scrivere nel database '%1': il file o la sua cartella sono di sola lettura.")
+            .arg(f);
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return QStringLiteral("Il database '%1' è bloccato da un altro utente o programma.").arg(f);
+    case SQLITE_FULL:
+        return QStringLiteral("Spazio su disco insufficiente per scrivere nel database '%1'.").arg(f);
+    case SQLITE_IOERR:
+        return QStringLiteral("Errore di lettura o scrittura sul disco per il database '%1'.").arg(f);
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+        return QStringLiteral("Accesso negato al database '%1'.").arg(f);
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+        return QStringLiteral("Il file '%1' non è un database riconosciuto o è danneggiato.").arg(f);
+    case SQLITE_CANTOPEN:
+        if (QFileInfo(f).absoluteFilePath().toUtf8().size() > MaxEnginePath)
+            return QStringLiteral("Impossibile aprire il database '%1': il percorso è troppo lungo. Spostare i "
+                                  "file in una cartella con un percorso più breve.")
+                .arg(f);
+        return QStringLiteral("Impossibile aprire il database '%1'.").arg(f);
+    default:
+        return {};
+    }
+}
+
 [[noreturn]] void raise(sqlite3 *db, int rc)
 {
     const QString msg = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
-    throw RuntimeError(isLimitError(rc, msg) ? err::RequestTooComplex : err::DatabaseError, msg);
+    if (isLimitError(rc, msg))
+        throw RuntimeError(err::RequestTooComplex, msg);
+    // A file that cannot be opened here is an attached or temporary one, not
+    // the connection's own: the engine's message is kept for it.
+    const char *file = db ? sqlite3_db_filename(db, "main") : nullptr;
+    const QString own =
+        (rc & 0xff) == SQLITE_CANTOPEN ? QString() : fileFailure(rc, file ? QString::fromUtf8(file) : QString());
+    throw RuntimeError(err::DatabaseError, own.isEmpty() ? msg : own);
 }
 
 QString quoteIdent(const QString &name)
@@ -249,20 +292,27 @@ Database openResolvedFile(const QString &path, OpenMode mode, bool create)
     const int rc = sqlite3_open_v2(fileUri(path, false).toUtf8().constData(), &db, flags, nullptr);
     if (rc != SQLITE_OK) {
         const QString msg = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
+        const int code = db ? sqlite3_errcode(db) : rc;
         sqlite3_close_v2(db);
+        const QString own = fileFailure(code, path);
         throw RuntimeError(err::DatabaseError,
-                           QStringLiteral("Impossibile aprire il database '%1': %2").arg(path, msg));
+                           own.isEmpty() ? QStringLiteral("Impossibile aprire il database '%1': %2").arg(path, msg) : own);
     }
     sqlite3_extended_result_codes(db, 0);
     sqlite3_busy_timeout(db, 2000);
     // Prove that the file is a database now rather than at the first query.
     char *errmsg = nullptr;
-    if (sqlite3_exec(db, "SELECT count(*) FROM sqlite_master; PRAGMA temp_store=MEMORY;", nullptr, nullptr,
-                     &errmsg) != SQLITE_OK) {
+    const int check = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master; PRAGMA temp_store=MEMORY;", nullptr,
+                                   nullptr, &errmsg);
+    if (check != SQLITE_OK) {
         sqlite3_free(errmsg);
         sqlite3_close_v2(db);
+        // A file locked or unreadable right now is not called a foreign file.
+        const QString own = check == SQLITE_NOTADB || check == SQLITE_CORRUPT || check == SQLITE_ERROR
+                                ? QString()
+                                : fileFailure(check, path);
         throw RuntimeError(err::DatabaseError,
-                           QStringLiteral("Il file '%1' non è un database riconosciuto.").arg(path));
+                           own.isEmpty() ? QStringLiteral("Il file '%1' non è un database riconosciuto.").arg(path) : own);
     }
     registerFunctions(db);
     out.d_ptr_init(db, path);
@@ -338,8 +388,15 @@ Database Database::openConnectionString(const QString &connection, OpenMode mode
 Database Database::create(const QString &folder, const QString &fileName)
 {
     QString real = files::resolve(folder, fileName);
-    if (real.isEmpty())
+    if (real.isEmpty()) {
         real = files::withSep(folder) + fileName;
+        const QFileInfo dir(folder);
+        if (!dir.isDir() || !dir.isWritable())
+            throw RuntimeError(err::DatabaseError,
+                               QStringLiteral("Impossibile creare il database '%1': la cartella non esiste o è di "
+                                              "sola lettura.")
+                                   .arg(real));
+    }
     Database db = openResolvedFile(real, OpenMode::ReadWrite, true);
     db.attachLinks();
     return db;

@@ -8,7 +8,9 @@
 //
 // Errors are RuntimeError: the engine's message with err::DatabaseError, or
 // err::RequestTooComplex when a request exceeds an engine limit (tables in a
-// join, columns, nesting depth).
+// join, columns, nesting depth). Failures of the file itself (read-only,
+// locked, full disk, unreadable, a path too long to open) are told in the
+// user's words with the file's path.
 #include "platform/db/Recordset.h"
 #include "platform/db/Value.h"
 

@@ -179,6 +179,11 @@ bool MapLayer::setFile(const QString &shpPath)
                         .arg(nativeName(shp))
                         .arg(count)
                         .arg(DBFGetRecordCount(hDbf.get())));
+    // A table cut short would read as empty attributes: refuse it instead.
+    const QString dbfFile = files::resolve(QFileInfo(shp).path(), QFileInfo(dbfBase).fileName());
+    if (!dbfFile.isEmpty() &&
+        QFileInfo(dbfFile).size() < qint64(hDbf->nHeaderLength) + qint64(hDbf->nRecordLength) * count)
+        return fail(QStringLiteral("Tabella degli attributi (.dbf) troncata o danneggiata per %1").arg(nativeName(shp)));
 
     std::vector<Feature> features;
     features.reserve(count);
@@ -190,11 +195,13 @@ bool MapLayer::setFile(const QString &shpPath)
                             .arg(nativeName(shp))
                             .arg(i + 1));
         Feature f;
+        // A record of another type (or of none, in overwritten data) is damage,
+        // even when it carries no vertices.
+        if (obj->nSHPType != SHPT_NULL && kindOf(obj->nSHPType) != kind)
+            return fail(QStringLiteral("Shape file %1 danneggiato: la forma %2 è di un altro tipo")
+                            .arg(nativeName(shp))
+                            .arg(i + 1));
         if (obj->nSHPType != SHPT_NULL && obj->nVertices > 0) {
-            if (kindOf(obj->nSHPType) != kind)
-                return fail(QStringLiteral("Shape file %1 danneggiato: la forma %2 è di un altro tipo")
-                                .arg(nativeName(shp))
-                                .arg(i + 1));
             const int parts = *kind == ShapeKind::Point ? 1 : std::max(obj->nParts, 1);
             for (int p = 0; p < parts; ++p) {
                 const int start = (*kind == ShapeKind::Point || obj->nParts == 0) ? 0 : obj->panPartStart[p];
