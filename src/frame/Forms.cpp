@@ -120,9 +120,13 @@ void SetMdiArea(QMdiArea *area)
         QObject::disconnect(g_area, nullptr, &tracker(), nullptr);
     g_area = area;
     tracker().last = nullptr;
-    if (area)
+    if (area) {
+        // Closing a child brings back the one that was active before it (a sheet
+        // opened from the data table returns to the table), not the first one opened.
+        area->setActivationOrder(QMdiArea::ActivationHistoryOrder);
         QObject::connect(area, &QMdiArea::subWindowActivated, &tracker(),
                          [](QMdiSubWindow *sub) { tracker().onActivated(sub); });
+    }
 }
 
 void ShowChild(QWidget *w)

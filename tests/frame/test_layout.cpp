@@ -181,6 +181,31 @@ TEST(OnFormActivate, OnlyARealChangeOfTheActiveChildCounts)
     EXPECT_EQ(open, QStringList({"frmSecondo"}));
 }
 
+TEST(OnFormActivate, ClosingAChildComesBackToTheOneActiveBeforeIt)
+{
+    testenv::ProgramFolder app;
+    QStringList calls;
+    Area a;
+    // the selection window, the data table it opened, a sheet opened from the table;
+    // coming back to the selection window closes the others
+    QWidget *selection = window("frmSelezione", 100);
+    frame::OnFormActivate(selection, [&] { calls << "selezione"; Utility::CloseOtherForms("frmSelezione"); });
+    frame::ShowChild(selection);
+    QWidget *table = window("frmTabella", 100);
+    frame::OnFormActivate(table, [&] { calls << "tabella"; });
+    frame::ShowChild(table);
+    QWidget *sheet = window("frmScheda", 100);
+    frame::OnFormActivate(sheet, [&] { calls << "scheda"; });
+    frame::ShowChild(sheet);
+    frame::UnloadForm(sheet);
+    frametest::processDeletes();
+    EXPECT_EQ(calls.join(' ').toStdString(), "selezione tabella scheda tabella");
+    QStringList open;
+    for (QWidget *w : frame::OpenForms())
+        open << w->objectName();
+    EXPECT_EQ(open.join(' ').toStdString(), "frmSelezione frmTabella");
+}
+
 namespace {
 
 // A window that asks for more room than it is given.
