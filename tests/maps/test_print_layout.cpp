@@ -122,6 +122,30 @@ TEST(PrintPage, SetupDefaultsAndBorderFromThePaper)
     EXPECT_EQ(DefaultFontFamily(many, "2"), "13");
 }
 
+TEST(PrintPage, TheMapOpensAtASizeThatFitsThePage)
+{
+    struct Case { double wPx, hPx; int zoom; };
+    const Case cases[] = {
+        {700, 730, 65},    // a usual map view: the default scale
+        {0, 0, 65},        // no picture
+        {1400, 700, 49},   // wide: 0.49 x 14.58 in fits in the 7.19 in left of the border
+        {700, 1400, 47},   // tall: stops above the legend (6.99 in from the map's top)
+        {20000, 20000, 10} // never below the slider's least
+    };
+    for (const Case &c : cases) {
+        LayoutPage page;
+        page.paper = QSizeF(8.27, 11.69);
+        page.mapWidthPx = c.wPx;
+        page.mapHeightPx = c.hPx;
+        EXPECT_EQ(InitialMapZoom(page), c.zoom) << c.wPx << "x" << c.hPx;
+        if (c.zoom > 10 && c.wPx > 0) {
+            const double zoom = c.zoom / 100.0;
+            EXPECT_LE(page.mapLeft + zoom * c.wPx / 96.0, page.paper.width() - 0.5);
+            EXPECT_LE(page.mapTop + zoom * c.hPx / 96.0, page.legendTop);
+        }
+    }
+}
+
 TEST(PrintPage, LegendFromTheClassGrid)
 {
     struct Case {
