@@ -2,7 +2,6 @@
 #include "platform/grid/TextGrid.h"
 #include "platform/map/MapTypes.h"
 
-#include <algorithm>
 #include <cmath>
 
 namespace maps {
@@ -162,16 +161,6 @@ QColor ColorOf(double rgbNumber)
 double RgbNumber(const QColor &c)
 {
     return double(platform::map::colorToLong(c));
-}
-
-int InitialMapZoom(const LayoutPage &page)
-{
-    constexpr int Default = 65, Least = 10;
-    const double w = page.mapWidthPx / 96.0, h = page.mapHeightPx / 96.0;
-    if (w <= 0 || h <= 0)
-        return Default;
-    const double room = std::min((page.paper.width() - 0.5 - page.mapLeft) / w, (page.legendTop - page.mapTop) / h);
-    return std::clamp(int(std::floor(room * 100.0)), Least, Default);
 }
 
 } // namespace maps

@@ -53,11 +53,6 @@ constexpr double LegendLeft = 1.3;
 constexpr double LegendTextGap = 0.2;       // the text begins this far right of the reference point
 constexpr double LegendHitHeight = 0.3;
 
-// The map scale the page opens with, in percent: 65, or less when the map at 65
-// would cross the border on the right or reach down to the legend, so that the
-// page as first shown prints the whole map. Never below 10, the slider's least.
-int InitialMapZoom(const LayoutPage &page);
-
 // The font family a list starts on: the fourteenth when there are so many,
 // else `fallback` when the list holds it, else the first ("" for an empty list).
 QString DefaultFontFamily(const QStringList &families, const QString &fallback = {});

@@ -106,6 +106,19 @@ QRectF MapRectOnPage(const LayoutPage &page, const PageDevice &dev)
             page.mapHeightPx * f * dev.dpiY / dev.pxPerInchY};
 }
 
+int InitialMapZoom(const LayoutPage &page, const PageDevice &dev)
+{
+    constexpr int Default = 65, Least = 10;
+    LayoutPage unit = page;
+    unit.zoomMappa = 1.0;
+    const QRectF r = MapRectOnPage(unit, dev);
+    if (r.width() <= 0 || r.height() <= 0)
+        return Default;
+    const double room = std::min((page.paper.width() - 0.5 - page.mapLeft) / r.width(),
+                                 (page.legendTop - page.mapTop) / r.height());
+    return std::clamp(int(std::floor(room * 100.0)), Least, Default);
+}
+
 QRectF LegendBoxOnPage(const LayoutPage &page, int i)
 {
     const auto &r = page.legendHolder.row(i);

@@ -41,6 +41,12 @@ QFont PageFont(const QString &family, double points);
 QSizeF TextSizeOnPage(const QFont &font, const QString &text, const PageDevice &dev);
 // The rectangle, page inches, that the map picture covers.
 QRectF MapRectOnPage(const LayoutPage &page, const PageDevice &dev);
+
+// The map scale the page opens with, in percent: 65, or less when the map at 65
+// would cross the border on the right or reach down to the legend on `dev` (the
+// preview, which the printed page follows), so that the page as first shown
+// holds the whole map. Never below 10, the slider's least.
+int InitialMapZoom(const LayoutPage &page, const PageDevice &dev);
 // The legend row i's colour box, page inches (normalised).
 QRectF LegendBoxOnPage(const LayoutPage &page, int i);
 

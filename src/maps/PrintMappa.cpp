@@ -425,7 +425,7 @@ void PrintMappa::LoadPage(const QPicture &map, const QString &descText, const pl
         s->setColor(Qt::black);
     ScalaAnteprima();
     connectHandlers();
-    Slider1->setValue(InitialMapZoom(m_page));
+    Slider1->setValue(InitialMapZoom(m_page, PreviewPageDevice()));
     m_page.zoomMappa = Slider1->value() / 100.0;
     RidisegnaAnteprima();
 }

@@ -124,24 +124,32 @@ TEST(PrintPage, SetupDefaultsAndBorderFromThePaper)
 
 TEST(PrintPage, TheMapOpensAtASizeThatFitsThePage)
 {
+    // A preview of an A4 sheet 4.5 screen inches wide: the page follows it when printed.
+    QImage preview(433, 612, QImage::Format_RGB32);
+    preview.setDotsPerMeterX(3780); // 96 dpi
+    preview.setDotsPerMeterY(3780);
+    const QSizeF a4(8.27, 11.69);
+    const PageDevice dev = PreviewDevice(&preview, QRectF(0, 0, 433, 612), a4);
     struct Case { double wPx, hPx; int zoom; };
     const Case cases[] = {
-        {700, 730, 65},    // a usual map view: the default scale
-        {0, 0, 65},        // no picture
-        {1400, 700, 49},   // wide: 0.49 x 14.58 in fits in the 7.19 in left of the border
-        {700, 1400, 47},   // tall: stops above the legend (6.99 in from the map's top)
-        {20000, 20000, 10} // never below the slider's least
+        {300, 300, 65},     // a small map view: the default scale
+        {0, 0, 65},         // no picture
+        {709, 730, 50},     // the usual map view: narrowed to fit above the legend
+        {900, 400, 41},     // wide: narrowed to the border
+        {20000, 20000, 10}, // never below the slider's least
     };
     for (const Case &c : cases) {
         LayoutPage page;
-        page.paper = QSizeF(8.27, 11.69);
+        page.paper = a4;
         page.mapWidthPx = c.wPx;
         page.mapHeightPx = c.hPx;
-        EXPECT_EQ(InitialMapZoom(page), c.zoom) << c.wPx << "x" << c.hPx;
-        if (c.zoom > 10 && c.wPx > 0) {
-            const double zoom = c.zoom / 100.0;
-            EXPECT_LE(page.mapLeft + zoom * c.wPx / 96.0, page.paper.width() - 0.5);
-            EXPECT_LE(page.mapTop + zoom * c.hPx / 96.0, page.legendTop);
+        const int zoom = InitialMapZoom(page, dev);
+        EXPECT_EQ(zoom, c.zoom) << c.wPx << "x" << c.hPx;
+        if (zoom > 10 && c.wPx > 0) {
+            page.zoomMappa = zoom / 100.0;
+            const QRectF r = MapRectOnPage(page, dev);
+            EXPECT_LE(r.right(), a4.width() - 0.5);
+            EXPECT_LE(r.bottom(), page.legendTop);
         }
     }
 }

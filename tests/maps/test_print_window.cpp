@@ -1,6 +1,7 @@
 // The print layout window opened from a map window with quartile classes:
 // set-up, settings, placement with the mouse, saving and printing.
 #include "frame/Globals.h"
+#include "maps/LayoutRender.h"
 #include "maps/PrintMappa.h"
 #include "maps/RegisterPrint.h"
 #include "maps/frm_Mappa.h"
@@ -116,8 +117,14 @@ TEST(PrintMappaWindow, LoadsThePageFromTheMapWindow)
     EXPECT_EQ(ctl<QLineEdit>(l.w, "txt_Titolo")->text(), "Inserire un Titolo");
     for (const char *c : {"Chk_Titolo", "chk_Cartina", "chk_Bordo", "chk_Leggenda", "chkDesc"})
         EXPECT_TRUE(ctl<QCheckBox>(l.w, c)->isChecked()) << c;
-    EXPECT_EQ(ctl<QSlider>(l.w, "Slider1")->value(), 65);
-    EXPECT_DOUBLE_EQ(l.page().zoomMappa, 0.65);
+    // The default scale, narrowed so that this map view fits the sheet.
+    const int zoom = maps::InitialMapZoom(l.page(), l.w->PreviewPageDevice());
+    EXPECT_LE(zoom, 65);
+    EXPECT_EQ(ctl<QSlider>(l.w, "Slider1")->value(), zoom);
+    EXPECT_DOUBLE_EQ(l.page().zoomMappa, zoom / 100.0);
+    const QRectF mapOnPage = maps::MapRectOnPage(l.page(), l.w->PreviewPageDevice());
+    EXPECT_LE(mapOnPage.right(), l.page().paper.width() - 0.5);
+    EXPECT_LE(mapOnPage.bottom(), l.page().legendTop);
     EXPECT_FALSE(l.page().mapPicture.isNull());
     EXPECT_EQ(l.page().mapWidthPx, l.map->Map2->width());
     EXPECT_TRUE(l.pf.prompts.shown.empty());
@@ -405,7 +412,7 @@ TEST(PrintMappaWindow, ReopeningRestoresTheDefaults)
     ctl<QPushButton>(l.map, "cmd_Stampa")->click();
     l.w = PrintMappa::Instance();
     ASSERT_NE(l.w, nullptr);
-    EXPECT_DOUBLE_EQ(l.page().zoomMappa, 0.65);
+    EXPECT_DOUBLE_EQ(l.page().zoomMappa, maps::InitialMapZoom(l.page(), l.w->PreviewPageDevice()) / 100.0);
     EXPECT_EQ(l.page().descHolder.Color, 0);
     EXPECT_EQ(l.page().titleHolder.Text, "Inserire un Titolo");
 }
