@@ -3,6 +3,7 @@
 // exists once (found by its objectName), is shown as a child of the main window,
 // and the menu's FormToOpen names map to windows registered by the subsystems.
 #include <QString>
+#include <QWidget>
 #include <QStringList>
 #include <functional>
 
@@ -21,6 +22,20 @@ void ShowChild(QWidget *w);
 
 // The open window whose objectName is `name`, or nullptr.
 QWidget *FindForm(const QString &name);
+
+// The single window of class W named `name`: the open one is brought forward,
+// otherwise `create` makes one (built and loaded) and it is shown.
+template <class W, class Create>
+W *ShowSingleForm(const QString &name, Create create)
+{
+    if (auto *open = qobject_cast<W *>(FindForm(name))) {
+        ShowChild(open);
+        return open;
+    }
+    W *w = create();
+    ShowChild(w);
+    return w;
+}
 // Every open window of the program except the main window.
 QList<QWidget *> OpenForms();
 

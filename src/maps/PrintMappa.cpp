@@ -137,14 +137,11 @@ PrintMappa *PrintMappa::Instance()
 
 PrintMappa *PrintMappa::ShowForm(frm_Mappa &mappa)
 {
-    if (PrintMappa *open = Instance()) {
-        frame::ShowChild(open);
-        return open;
-    }
-    auto *w = new PrintMappa;
-    w->Form_Load(mappa);
-    frame::ShowChild(w);
-    return w;
+    return frame::ShowSingleForm<PrintMappa>(QString::fromLatin1(FormName), [&] {
+        auto *w = new PrintMappa;
+        w->Form_Load(mappa);
+        return w;
+    });
 }
 
 // ---- layout -----------------------------------------------------------------

@@ -37,14 +37,11 @@ frmListaMetadati::~frmListaMetadati()
 
 frmListaMetadati *frmListaMetadati::ShowForm()
 {
-    if (auto *open = qobject_cast<frmListaMetadati *>(frame::FindForm(QString::fromLatin1(FormName)))) {
-        frame::ShowChild(open);
-        return open;
-    }
-    auto *w = new frmListaMetadati;
-    w->Form_Load();
-    frame::ShowChild(w);
-    return w;
+    return frame::ShowSingleForm<frmListaMetadati>(QString::fromLatin1(FormName), [&] {
+        auto *w = new frmListaMetadati;
+        w->Form_Load();
+        return w;
+    });
 }
 
 void frmListaMetadati::buildUi()

@@ -59,15 +59,12 @@ frmMetadati::frmMetadati(QWidget *parent) : QWidget(parent)
 
 frmMetadati *frmMetadati::ShowForm()
 {
-    if (auto *open = qobject_cast<frmMetadati *>(frame::FindForm(QString::fromLatin1(FormName)))) {
-        frame::ShowChild(open);
-        return open;
-    }
-    auto *w = new frmMetadati;
-    w->Form_Load();
-    frame::OnFormActivate(w, [w] { w->Form_Activate(); });
-    frame::ShowChild(w);
-    return w;
+    return frame::ShowSingleForm<frmMetadati>(QString::fromLatin1(FormName), [&] {
+        auto *w = new frmMetadati;
+        w->Form_Load();
+        frame::OnFormActivate(w, [w] { w->Form_Activate(); });
+        return w;
+    });
 }
 
 void frmMetadati::buildUi()

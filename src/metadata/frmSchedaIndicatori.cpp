@@ -36,14 +36,11 @@ frmSchedaIndicatori *frmSchedaIndicatori::Instance()
 
 frmSchedaIndicatori *frmSchedaIndicatori::ShowForm()
 {
-    if (frmSchedaIndicatori *open = Instance()) {
-        frame::ShowChild(open);
-        return open;
-    }
-    auto *w = new frmSchedaIndicatori;
-    w->Form_Load();
-    frame::ShowChild(w);
-    return w;
+    return frame::ShowSingleForm<frmSchedaIndicatori>(QString::fromLatin1(FormName), [&] {
+        auto *w = new frmSchedaIndicatori;
+        w->Form_Load();
+        return w;
+    });
 }
 
 QSize frmSchedaIndicatori::sizeHint() const

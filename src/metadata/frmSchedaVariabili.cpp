@@ -36,14 +36,11 @@ frmSchedaVariabili *frmSchedaVariabili::Instance()
 
 frmSchedaVariabili *frmSchedaVariabili::ShowForm()
 {
-    if (frmSchedaVariabili *open = Instance()) {
-        frame::ShowChild(open);
-        return open;
-    }
-    auto *w = new frmSchedaVariabili;
-    w->Form_Load();
-    frame::ShowChild(w);
-    return w;
+    return frame::ShowSingleForm<frmSchedaVariabili>(QString::fromLatin1(FormName), [&] {
+        auto *w = new frmSchedaVariabili;
+        w->Form_Load();
+        return w;
+    });
 }
 
 QSize frmSchedaVariabili::sizeHint() const

@@ -45,15 +45,12 @@ frm_Glossario::~frm_Glossario()
 
 frm_Glossario *frm_Glossario::ShowForm()
 {
-    if (auto *open = qobject_cast<frm_Glossario *>(frame::FindForm(QString::fromLatin1(FormName)))) {
-        frame::ShowChild(open);
-        return open;
-    }
-    auto *w = new frm_Glossario;
-    w->Form_Load();
-    frame::OnFormActivate(w, [w] { w->Form_Activate(); });
-    frame::ShowChild(w);
-    return w;
+    return frame::ShowSingleForm<frm_Glossario>(QString::fromLatin1(FormName), [&] {
+        auto *w = new frm_Glossario;
+        w->Form_Load();
+        frame::OnFormActivate(w, [w] { w->Form_Activate(); });
+        return w;
+    });
 }
 
 void frm_Glossario::buildUi()

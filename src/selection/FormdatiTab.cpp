@@ -59,15 +59,12 @@ FormdatiTab::~FormdatiTab() = default;
 
 FormdatiTab *FormdatiTab::ShowForm()
 {
-    if (auto *open = qobject_cast<FormdatiTab *>(frame::FindForm(QString::fromLatin1(FormName)))) {
-        frame::ShowChild(open);
-        return open;
-    }
-    auto *w = new FormdatiTab;
-    w->Form_Load();
-    frame::OnFormActivate(w, [w] { w->Form_Activate(); });
-    frame::ShowChild(w);
-    return w;
+    return frame::ShowSingleForm<FormdatiTab>(QString::fromLatin1(FormName), [&] {
+        auto *w = new FormdatiTab;
+        w->Form_Load();
+        frame::OnFormActivate(w, [w] { w->Form_Activate(); });
+        return w;
+    });
 }
 
 // ---- layout ---------------------------------------------------------------
