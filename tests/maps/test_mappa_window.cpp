@@ -1,5 +1,6 @@
 // The map window driven by its controls, on the sample shapes and databases.
 #include "frame/Globals.h"
+#include "support/Controls.h"
 #include "maps/ColorBox.h"
 #include "maps/MapWorkTable.h"
 #include "maps/ShapeConfig.h"
@@ -50,13 +51,7 @@ MapInput regionInput()
     return in;
 }
 
-template <class T>
-T *ctl(QWidget *w, const char *name)
-{
-    T *c = w->findChild<T *>(QString::fromLatin1(name));
-    EXPECT_NE(c, nullptr) << name;
-    return c;
-}
+using testenv::ctl;
 
 // The map window opened, laid out and shown off screen.
 struct OpenMap {

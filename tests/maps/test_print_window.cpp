@@ -1,6 +1,7 @@
 // The print layout window opened from a map window with quartile classes:
 // set-up, settings, placement with the mouse, saving and printing.
 #include "frame/Globals.h"
+#include "support/Controls.h"
 #include "maps/LayoutRender.h"
 #include "maps/PrintMappa.h"
 #include "maps/RegisterPrint.h"
@@ -26,13 +27,7 @@ using namespace maps;
 
 namespace {
 
-template <class T>
-T *ctl(QWidget *w, const char *name)
-{
-    T *c = w->findChild<T *>(QString::fromLatin1(name));
-    EXPECT_NE(c, nullptr) << name;
-    return c;
-}
+using testenv::ctl;
 
 MapInput provinceInput()
 {

@@ -2,6 +2,7 @@
 // their controls: filling, missing records, errors part-way, re-opening and
 // printing through their reports.
 #include "metadata/RegisterSchede.h"
+#include "support/Controls.h"
 #include "metadata/frmSchedaIndicatori.h"
 #include "metadata/frmSchedaVariabili.h"
 #include "metadata/rptIndicatori.h"
@@ -27,13 +28,7 @@
 
 namespace {
 
-template <class T>
-T *ctl(QWidget *w, const QString &name)
-{
-    T *c = w->findChild<T *>(name);
-    EXPECT_NE(c, nullptr) << name.toStdString();
-    return c;
-}
+using testenv::ctl;
 
 QString text(QWidget *w, const QString &name)
 {

@@ -2,6 +2,7 @@
 // the grid after the query in both locales, the query's failures, sorting,
 // searching, the descriptions of the columns and the commands on a column.
 #include "frame/Forms.h"
+#include "support/Controls.h"
 #include "frame/Globals.h"
 #include "frame/Shared.h"
 #include "platform/db/Database.h"
@@ -34,13 +35,7 @@ struct LocaleScope {
     ~LocaleScope() { QLocale::setDefault(saved); }
 };
 
-template <class T>
-T *ctl(QWidget *w, const char *name)
-{
-    T *c = w->findChild<T *>(QString::fromLatin1(name));
-    EXPECT_NE(c, nullptr) << name;
-    return c;
-}
+using testenv::ctl;
 
 QStringList column(const TextGrid &g, int c)
 {
