@@ -4,8 +4,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QStringDecoder>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace platform::files {
 
@@ -74,17 +78,120 @@ bool readText(const QString &path, QString &text)
     return true;
 }
 
-bool writeTextAtomic(const QString &path, const QString &text)
+QString writeErrorText(const QString &path, int errnum)
 {
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        return false;
-    const QByteArray bytes = text.toUtf8();
-    if (f.write(bytes) != bytes.size()) {
-        f.cancelWriting();
-        return false;
+    const QString f = QDir::toNativeSeparators(path);
+    switch (errnum) {
+    case ENOSPC:
+    case EDQUOT:
+        return QStringLiteral("Spazio su disco insufficiente per salvare il file '%1'.").arg(f);
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("Impossibile salvare il file '%1': accesso negato.").arg(f);
+    case EROFS:
+        return QStringLiteral("Impossibile salvare il file '%1': il disco è di sola lettura.").arg(f);
+    case ENOENT:
+    case ENOTDIR:
+        return QStringLiteral("Impossibile salvare il file '%1': la cartella non esiste.").arg(f);
+    case ENAMETOOLONG:
+        return QStringLiteral("Impossibile salvare il file '%1': il nome è troppo lungo.").arg(f);
+    case EISDIR:
+        return QStringLiteral("Impossibile salvare il file '%1': esiste una cartella con questo nome.").arg(f);
+    default:
+        return QStringLiteral("Errore di scrittura sul disco durante il salvataggio del file '%1'.").arg(f);
     }
-    return f.commit();
+}
+
+// The temporary files of our own saves of `name`: "<name>.tmp-XXXXXX".
+static const char TempInfix[] = ".tmp-";
+
+static void removeStaleTemporaries(const QString &dir, const QString &name)
+{
+    const QRegularExpression re(QStringLiteral("^%1%2[A-Za-z0-9]{6}$")
+                                    .arg(QRegularExpression::escape(name), QString::fromLatin1(TempInfix)));
+    for (const QString &e : QDir(dir).entryList({name + QString::fromLatin1(TempInfix) + u'*'},
+                                                QDir::Files | QDir::Hidden | QDir::System))
+        if (re.match(e).hasMatch())
+            QFile::remove(dir + Sep + e);
+}
+
+bool writeAtomic(const QString &path, const QByteArray &bytes, QString *error)
+{
+    const auto fail = [&](int errnum) {
+        if (error)
+            *error = writeErrorText(path, errnum);
+        return false;
+    };
+    const QFileInfo info(path);
+    const QString dir = info.absolutePath();
+    if (info.isDir())
+        return fail(EISDIR);
+    removeStaleTemporaries(dir, info.fileName());
+
+    QByteArray temp = QFile::encodeName(dir + Sep + info.fileName() + QString::fromLatin1(TempInfix) + QStringLiteral("XXXXXX"));
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0)
+        return fail(errno);
+    const auto abandon = [&](int errnum) {
+        ::close(fd);
+        ::unlink(temp.constData());
+        return fail(errnum);
+    };
+    // The new file keeps the permissions of the one it replaces, else the usual ones.
+    struct stat old {};
+    mode_t mode = 0666;
+    if (::stat(QFile::encodeName(path).constData(), &old) == 0) {
+        mode = old.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode &= ~mask;
+    }
+    ::fchmod(fd, mode);
+
+    const char *p = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, static_cast<size_t>(left));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return abandon(errno);
+        }
+        if (n == 0)
+            return abandon(ENOSPC);
+        p += n;
+        left -= n;
+    }
+    if (::fsync(fd) != 0)
+        return abandon(errno);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        return abandon(errno);
+    if (st.st_size != static_cast<off_t>(bytes.size()))
+        return abandon(EIO);
+    if (::close(fd) != 0) {
+        const int e = errno;
+        ::unlink(temp.constData());
+        return fail(e);
+    }
+    if (::rename(temp.constData(), QFile::encodeName(path).constData()) != 0) {
+        const int e = errno;
+        ::unlink(temp.constData());
+        return fail(e);
+    }
+    // The rename itself reaches the disk with the folder.
+    const int dfd = ::open(QFile::encodeName(dir).constData(), O_RDONLY | O_DIRECTORY);
+    if (dfd >= 0) {
+        ::fsync(dfd);
+        ::close(dfd);
+    }
+    return true;
+}
+
+bool writeTextAtomic(const QString &path, const QString &text, QString *error)
+{
+    return writeAtomic(path, text.toUtf8(), error);
 }
 
 bool appendText(const QString &path, const QString &text)

@@ -27,9 +27,19 @@ QStringList find(const QString &folder, const QString &pattern);
 // Returns false when the file cannot be read.
 bool readText(const QString &path, QString &text);
 
-// Writes `text` (UTF-8) to `path` through a temporary file and a rename, so
-// that a failed write leaves the old file as it was. Returns false on failure.
-bool writeTextAtomic(const QString &path, const QString &text);
+// Writes `bytes` to `path` all or nothing: into a temporary file beside it,
+// every byte written, flushed to the disk and its size checked, then renamed
+// over `path`. On any failure `path` is left as it was, the temporary file is
+// removed and `error` (when given) holds an Italian reason that names the file.
+// Temporary files left by an earlier save of the same file that was cut short
+// are removed first. A symbolic link at `path` is replaced by the file.
+bool writeAtomic(const QString &path, const QByteArray &bytes, QString *error = nullptr);
+
+// Writes `text` (UTF-8) to `path` with writeAtomic().
+bool writeTextAtomic(const QString &path, const QString &text, QString *error = nullptr);
+
+// The Italian reason for a failed write of `path` with the system error `errnum`.
+QString writeErrorText(const QString &path, int errnum);
 
 // Appends `text` (UTF-8) to `path`, creating the file when missing.
 bool appendText(const QString &path, const QString &text);
