@@ -142,7 +142,8 @@ std::optional<int> ClassOf(double v, const std::vector<ClassDef> &classes)
     // that falls in such a step belongs to the class below it. A wider gap was
     // left on purpose, and a value in it has no class.
     for (size_t j = 0; j + 1 < classes.size(); ++j)
-        if (classes[j].high < v && v < classes[j + 1].low && RoundBound(classes[j + 1].low - classes[j].high) <= ClassStep)
+        if (classes[j].high < v && v < classes[j + 1].low &&
+            RoundBound(classes[j + 1].low - classes[j].high) <= ClassStep)
             return int(j);
     return std::nullopt;
 }

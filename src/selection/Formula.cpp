@@ -178,7 +178,7 @@ bool Keypad::AggiungiColonna(const QString &name)
 //   power   := primary ('^' primary)*
 //   primary := number | column | '(' expr ')'
 // Each parenthesis and each sign opens one more level of the descent; a formula
-// nested deeper than MaxDepth levels is refused as malformed.
+// nested deeper than Expression::MaxNesting levels is refused as malformed.
 class Parser {
 public:
     Parser(const std::vector<Token> &tokens, Expression &out) : m_t(tokens), m_out(out) {}
@@ -190,15 +190,13 @@ public:
         return peek().kind == Token::End;
     }
 
-    static constexpr int MaxDepth = Expression::MaxNesting;
-
 private:
     // One more level of nesting for the life of the object.
     class Level {
     public:
         explicit Level(int &depth) : m_depth(++depth) {}
         ~Level() { --m_depth; }
-        bool tooDeep() const { return m_depth > MaxDepth; }
+        bool tooDeep() const { return m_depth > Expression::MaxNesting; }
         Level(const Level &) = delete;
         Level &operator=(const Level &) = delete;
 

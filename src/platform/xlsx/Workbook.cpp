@@ -122,7 +122,6 @@ void Worksheet::writeNumber(int row, int col, double value, const QString &numbe
     const int point = int(numberFormat.indexOf(u'.'));
     const int decimals = point < 0 ? 0 : int(numberFormat.size()) - point - 1;
     const int chars = std::isfinite(value) ? int(QString::number(value, 'f', std::clamp(decimals, 0, 30)).size()) : 0;
-    check(row, col);
     writeNumberAs(row, col, value, m_book.numberFormat(numberFormat), chars);
 }
 
