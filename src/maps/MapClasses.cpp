@@ -138,8 +138,12 @@ std::optional<int> ClassOf(double v, const std::vector<ClassDef> &classes)
     for (size_t j = 0; j < classes.size(); ++j)
         if (classes[j].low <= v && v <= classes[j].high)
             return int(j);
+    // Consecutive classes step by 0,01 (the table's rounding unit): a value
+    // that falls in such a step belongs to the class below it. A wider gap was
+    // left on purpose, and a value in it has no class.
     for (size_t j = 0; j + 1 < classes.size(); ++j)
-        if (classes[j].high < v && v < classes[j + 1].low)
+        if (classes[j].high < v && v < classes[j + 1].low &&
+            RoundBound(classes[j + 1].low - classes[j].high) <= ClassStep)
             return int(j);
     return std::nullopt;
 }

@@ -89,9 +89,14 @@ struct ClassDef {
     QColor color;
 };
 
+// The step between the high bound of a class and the low bound of the next one
+// that the equal-amplitude and manual classes leave: the table's rounding unit.
+inline constexpr double ClassStep = 0.01;
+
 // The class of value v in the list (0-based): the first class whose bounds hold
-// it; else, when it lies between the high bound of a class and the low bound of
-// the next one, that lower class. nullopt when it lies outside every class.
+// it; else, when it lies in the step between the high bound of a class and the
+// low bound of the next one and that step is at most ClassStep, the lower class.
+// nullopt when it lies outside every class or in a wider gap between two classes.
 std::optional<int> ClassOf(double v, const std::vector<ClassDef> &classes);
 
 // The checks of the bound boxes txt_min and txt_Max before a class is added.

@@ -5,11 +5,10 @@
 #include "frame/Layout.h"
 #include "maps/ColorBox.h"
 #include "maps/FontList.h"
+#include "maps/PageImage.h"
 #include "maps/frm_Mappa.h"
 #include "platform/Prompts.h"
 #include "platform/grid/TextGrid.h"
-#include "platform/image/DIBSection.h"
-#include "platform/image/JpegWriter.h"
 #include "platform/map/MapWidget.h"
 
 #include <QApplication>
@@ -28,7 +27,6 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QSlider>
 #include <QTabBar>
 #include <QTabWidget>
@@ -681,7 +679,7 @@ void PrintMappa::cmdStampa_Click()
     }
     m_page.printFactor = 1.0;
     if (!started)
-        prompts().msgBox(QStringLiteral("Impossibile stampare la pagina sulla stampante scelta."), mb::Critical);
+        prompts().msgBox(QStringLiteral("Impossibile eseguire la stampa"), mb::Critical);
 }
 
 void PrintMappa::cmdSalva_Click()
@@ -691,16 +689,9 @@ void PrintMappa::cmdSalva_Click()
     if (name.isEmpty())
         return;
     bool ok = false;
+    QString reason;
     try {
-        const QImage image = PreviewImage();
-        if (name.contains(QLatin1String(".jpg"), Qt::CaseInsensitive)) {
-            platform::image::cDIBSection dib;
-            dib.CreateFromPicture(image);
-            ok = platform::image::SaveJPG(dib, name, 90);
-        } else {
-            QSaveFile file(name);
-            ok = file.open(QIODevice::WriteOnly) && image.save(&file, "BMP") && file.commit();
-        }
+        ok = SavePageImage(PreviewImage(), name, &reason);
     } catch (...) {
         ok = false;
     }
@@ -708,7 +699,9 @@ void PrintMappa::cmdSalva_Click()
     if (ok)
         prompts().msgBox(QStringLiteral("Immagine ") + name + QStringLiteral(" salvata correttamente."), mb::Information);
     else
-        prompts().msgBox(QStringLiteral("Immagine ") + name + QStringLiteral(" non salvata correttamente."), mb::Critical);
+        prompts().msgBox(QStringLiteral("Immagine ") + name + QStringLiteral(" non salvata correttamente.") +
+                             (reason.isEmpty() ? QString() : u'\n' + reason),
+                         mb::Critical);
 }
 
 void PrintMappa::cmd_close_Click()

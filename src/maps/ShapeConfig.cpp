@@ -9,10 +9,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <pugixml.hpp>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <string>
 
@@ -85,13 +86,10 @@ pugi::xml_node childByName(const pugi::xml_node &parent, const char *element, co
 struct LoadedDoc {
     pugi::xml_document doc;
     pugi::xml_parse_result result;
-    bool bom = false;
-    QByteArray newline = "\n";  // between the nodes outside the root element
-    bool finalNewline = false;
+    QByteArray bytes; // the file as read
 };
 
-// Parse options that keep the file as written, so that a save changes only
-// the attributes it sets.
+// Parse options that keep every node of the file.
 constexpr unsigned ParseOptions = pugi::parse_full | pugi::parse_ws_pcdata;
 
 void loadDocument(const QString &path, LoadedDoc &d)
@@ -101,10 +99,7 @@ void loadDocument(const QString &path, LoadedDoc &d)
         throw platform::RuntimeError(platform::err::FileNotFound,
                                      QStringLiteral("File non trovato: %1").arg(path.isEmpty() ? ConfigName : path));
     const QByteArray bytes = f.readAll();
-    d.bom = bytes.startsWith("\xEF\xBB\xBF") || bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF");
-    if (bytes.contains("\r\n"))
-        d.newline = "\r\n";
-    d.finalNewline = bytes.endsWith('\n');
+    d.bytes = bytes;
     d.result = d.doc.load_buffer(bytes.constData(), size_t(bytes.size()), ParseOptions);
     if (!d.result)
         throw platform::RuntimeError(ObjectNotSet, QStringLiteral("%1 non valido: %2 (posizione %3)")
@@ -142,44 +137,264 @@ QString shapeElement(const pugi::xml_node &shape, const char *name, const QStrin
     return textOf(e);
 }
 
-void setAttribute(pugi::xml_node n, const char *name, const QString &value)
-{
-    pugi::xml_attribute a = n.attribute(name);
-    if (!a)
-        a = n.append_attribute(name);
-    a.set_value(utf8(value).c_str());
-}
-
 QString boolText(bool b)
 {
     return b ? QStringLiteral("True") : QStringLiteral("False");
 }
 
-struct StringWriter : pugi::xml_writer {
-    QByteArray bytes;
-    void write(const void *data, size_t size) override { bytes.append(static_cast<const char *>(data), qsizetype(size)); }
+// ---- changing attributes in the file's own text ----------------------------------
+
+// The file's text as code units of its encoding (bytes of UTF-8 and Latin-1,
+// 16-bit units of UTF-16, 32-bit units of UTF-32): the markup characters the
+// scanner looks for are the same in all of them.
+class Units {
+public:
+    Units(const QByteArray &bytes, pugi::xml_encoding enc) : m_bytes(bytes), m_enc(enc)
+    {
+        switch (enc) {
+        case pugi::encoding_utf16_le: m_width = 2; break;
+        case pugi::encoding_utf16_be: m_width = 2; m_big = true; break;
+        case pugi::encoding_utf32_le: m_width = 4; break;
+        case pugi::encoding_utf32_be: m_width = 4; m_big = true; break;
+        default: m_width = 1; break;
+        }
+    }
+    qsizetype size() const { return m_bytes.size() / m_width; }
+    char32_t at(qsizetype i) const
+    {
+        char32_t u = 0;
+        for (int k = 0; k < m_width; ++k) {
+            const char32_t b = quint8(m_bytes[i * m_width + (m_big ? k : m_width - 1 - k)]);
+            u = (u << 8) | b;
+        }
+        return u;
+    }
+    bool startsWith(qsizetype i, const char *ascii) const
+    {
+        for (qsizetype k = 0; ascii[k]; ++k)
+            if (i + k >= size() || at(i + k) != char32_t(quint8(ascii[k])))
+                return false;
+        return true;
+    }
+    // The text of units [from, to).
+    QString text(qsizetype from, qsizetype to) const
+    {
+        const QByteArray part = m_bytes.mid(from * m_width, (to - from) * m_width);
+        if (m_width == 1)
+            return m_enc == pugi::encoding_latin1 ? QString::fromLatin1(part) : QString::fromUtf8(part);
+        QString out;
+        for (qsizetype i = from; i < to; ++i) {
+            const char32_t u = at(i);
+            if (m_width == 2)
+                out += QChar(char16_t(u));
+            else
+                out += QString::fromUcs4(&u, 1);
+        }
+        return out;
+    }
+    // ASCII text in the file's encoding.
+    QByteArray encode(const QString &ascii) const
+    {
+        QByteArray out;
+        for (const QChar ch : ascii)
+            for (int k = 0; k < m_width; ++k)
+                out += char(m_big ? (k == m_width - 1 ? ch.unicode() & 0xFF : 0) : (k == 0 ? ch.unicode() & 0xFF : 0));
+        return out;
+    }
+    qsizetype byteOffset(qsizetype i) const { return i * m_width; }
+
+private:
+    const QByteArray &m_bytes;
+    pugi::xml_encoding m_enc;
+    int m_width = 1;
+    bool m_big = false;
 };
 
-// Writes the document back as it was read: the parser keeps the text inside
-// the root element; the line breaks between the nodes around it are restored.
-void serialize(LoadedDoc &d, StringWriter &w)
+// A start tag as written: where its name ends and, for each attribute, its name
+// and where its value lies between the quotes.
+struct TagSpan {
+    QString name;
+    qsizetype nameEnd = 0;
+    struct Attribute {
+        QString name;
+        qsizetype valueStart = 0, valueEnd = 0; // units, without the quotes
+    };
+    std::vector<Attribute> attributes;
+};
+
+bool isSpace(char32_t c)
 {
-    const pugi::xml_encoding enc = d.result.encoding;
-    if (enc != pugi::encoding_utf8 && enc != pugi::encoding_latin1) {
-        d.doc.save(w, "", pugi::format_raw | (d.bom ? pugi::format_write_bom : 0u), enc);
-        return;
+    return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n';
+}
+
+[[noreturn]] void unreadable()
+{
+    throw platform::RuntimeError(ObjectNotSet, QStringLiteral("%1 non valido: markup non riconosciuto").arg(ConfigName));
+}
+
+// Every start tag of the text, in document order (the order in which the
+// parser meets the elements). Comments, CDATA sections, processing
+// instructions, the document type and end tags are skipped.
+std::vector<TagSpan> scanStartTags(const Units &u)
+{
+    std::vector<TagSpan> tags;
+    const qsizetype n = u.size();
+    auto skipPast = [&](qsizetype i, const char *end) {
+        while (i < n && !u.startsWith(i, end))
+            ++i;
+        if (i >= n)
+            unreadable();
+        return i + qsizetype(std::strlen(end));
+    };
+    qsizetype i = 0;
+    while (i < n) {
+        if (u.at(i) != u'<') {
+            ++i;
+        } else if (u.startsWith(i, "<!--")) {
+            i = skipPast(i + 4, "-->");
+        } else if (u.startsWith(i, "<![CDATA[")) {
+            i = skipPast(i + 9, "]]>");
+        } else if (u.startsWith(i, "<?")) {
+            i = skipPast(i + 2, "?>");
+        } else if (u.startsWith(i, "<!")) {
+            // A document type, with its internal subset and quoted texts.
+            int depth = 0;
+            char32_t quote = 0;
+            for (i += 2; i < n; ++i) {
+                const char32_t c = u.at(i);
+                if (quote) {
+                    if (c == quote)
+                        quote = 0;
+                } else if (c == u'"' || c == u'\'') {
+                    quote = c;
+                } else if (c == u'[') {
+                    ++depth;
+                } else if (c == u']') {
+                    --depth;
+                } else if (c == u'>' && depth <= 0) {
+                    break;
+                }
+            }
+            if (i >= n)
+                unreadable();
+            ++i;
+        } else if (u.startsWith(i, "</")) {
+            i = skipPast(i + 2, ">");
+        } else {
+            TagSpan tag;
+            qsizetype k = i + 1;
+            while (k < n && !isSpace(u.at(k)) && u.at(k) != u'/' && u.at(k) != u'>')
+                ++k;
+            tag.name = u.text(i + 1, k);
+            tag.nameEnd = k;
+            for (;;) {
+                while (k < n && isSpace(u.at(k)))
+                    ++k;
+                if (k >= n)
+                    unreadable();
+                if (u.at(k) == u'>' || u.startsWith(k, "/>"))
+                    break;
+                const qsizetype nameStart = k;
+                while (k < n && !isSpace(u.at(k)) && u.at(k) != u'=')
+                    ++k;
+                TagSpan::Attribute a;
+                a.name = u.text(nameStart, k);
+                while (k < n && isSpace(u.at(k)))
+                    ++k;
+                if (k >= n || u.at(k) != u'=')
+                    unreadable();
+                ++k;
+                while (k < n && isSpace(u.at(k)))
+                    ++k;
+                if (k >= n || (u.at(k) != u'"' && u.at(k) != u'\''))
+                    unreadable();
+                const char32_t quote = u.at(k);
+                a.valueStart = ++k;
+                while (k < n && u.at(k) != quote)
+                    ++k;
+                if (k >= n)
+                    unreadable();
+                a.valueEnd = k++;
+                tag.attributes.push_back(a);
+            }
+            tags.push_back(std::move(tag));
+            i = k;
+        }
     }
-    if (d.bom && enc == pugi::encoding_utf8)
-        w.bytes.append("\xEF\xBB\xBF");
-    bool first = true;
-    for (pugi::xml_node n : d.doc.children()) {
-        if (!first)
-            w.bytes.append(d.newline);
-        first = false;
-        n.print(w, "", pugi::format_raw, enc);
+    return tags;
+}
+
+// The position of `node` among the document's elements, in document order.
+int elementOrdinal(const pugi::xml_document &doc, const pugi::xml_node &node)
+{
+    int ordinal = 0;
+    int found = -1;
+    struct Walker : pugi::xml_tree_walker {
+        pugi::xml_node target;
+        int *ordinal, *found;
+        bool for_each(pugi::xml_node &n) override
+        {
+            if (n.type() != pugi::node_element)
+                return true;
+            if (n == target) {
+                *found = *ordinal;
+                return false;
+            }
+            ++*ordinal;
+            return true;
+        }
+    } walker;
+    walker.target = node;
+    walker.ordinal = &ordinal;
+    walker.found = &found;
+    const_cast<pugi::xml_document &>(doc).traverse(walker);
+    return found;
+}
+
+// Attribute values to set on one element of the file.
+struct AttributeEdit {
+    pugi::xml_node element;
+    std::vector<std::pair<QString, QString>> values; // name, new value (ASCII)
+};
+
+// The file's bytes with the attributes set: each value replaced between its
+// quotes, a missing attribute added after the element's last one. Every other
+// byte (line ends, blanks, quotes, entities, comments) stays as it was.
+QByteArray withAttributes(const LoadedDoc &d, const std::vector<AttributeEdit> &edits)
+{
+    const Units u(d.bytes, d.result.encoding);
+    const std::vector<TagSpan> tags = scanStartTags(u);
+    struct Splice {
+        qsizetype from, to; // units
+        QString text;
+        size_t order = 0;
+    };
+    std::vector<Splice> splices;
+    for (const AttributeEdit &e : edits) {
+        const int ordinal = elementOrdinal(d.doc, e.element);
+        if (ordinal < 0 || ordinal >= int(tags.size()) || tags[size_t(ordinal)].name != qs(e.element.name()))
+            unreadable();
+        const TagSpan &tag = tags[size_t(ordinal)];
+        for (const auto &[name, value] : e.values) {
+            const auto it = std::find_if(tag.attributes.begin(), tag.attributes.end(),
+                                         [&](const TagSpan::Attribute &a) { return a.name == name; });
+            if (it != tag.attributes.end()) {
+                splices.push_back({it->valueStart, it->valueEnd, value, splices.size()});
+            } else {
+                const qsizetype at = tag.attributes.empty() ? tag.nameEnd : tag.attributes.back().valueEnd + 1;
+                splices.push_back({at, at, QStringLiteral(" %1=\"%2\"").arg(name, value), splices.size()});
+            }
+        }
     }
-    if (d.finalNewline)
-        w.bytes.append(d.newline);
+    // From the end of the file backwards, so that earlier offsets stay valid;
+    // attributes added at one place keep the order in which they were given.
+    std::sort(splices.begin(), splices.end(), [](const Splice &a, const Splice &b) {
+        return a.from != b.from ? a.from > b.from : a.order > b.order;
+    });
+    QByteArray out = d.bytes;
+    for (const Splice &s : splices)
+        out.replace(u.byteOffset(s.from), u.byteOffset(s.to) - u.byteOffset(s.from), u.encode(s.text));
+    return out;
 }
 
 } // namespace
@@ -326,7 +541,6 @@ void SalvaLayer(const QString &configFile, const QString &levelName, std::int64_
     loadDocument(configFile, d);
     const QString level = levelName.toLower();
     pugi::xml_node caseNode = findCase(d.doc, level);
-    setAttribute(caseNode, "mapBackColor", QString::number(mapBackColor));
 
     pugi::xml_node target;
     for (pugi::xml_node child : caseNode.children())
@@ -336,18 +550,18 @@ void SalvaLayer(const QString &configFile, const QString &levelName, std::int64_
         }
     if (!target)
         missing(QStringLiteral("il layer \"%1\" nel livello \"%2\"").arg(layerText, level));
-    setAttribute(target, "Outline", boolText(record.Outline));
-    setAttribute(target, "OutlineColor", QString::number(record.OutlineColor));
-    setAttribute(target, "BackColor", QString::number(record.BackColor));
-    setAttribute(target, "Trasparenza", boolText(record.Trasparenza));
 
-    StringWriter w;
-    serialize(d, w);
-
-    QSaveFile out(configFile);
-    if (!out.open(QIODevice::WriteOnly) || out.write(w.bytes) != w.bytes.size() || !out.commit())
-        throw platform::RuntimeError(platform::err::PathNotFound,
-                                     QStringLiteral("Impossibile salvare %1: %2").arg(configFile, out.errorString()));
+    // Only these values change: the rest of the file stays byte for byte.
+    const QByteArray bytes = withAttributes(
+        d, {{caseNode, {{QStringLiteral("mapBackColor"), QString::number(mapBackColor)}}},
+            {target,
+             {{QStringLiteral("Outline"), boolText(record.Outline)},
+              {QStringLiteral("OutlineColor"), QString::number(record.OutlineColor)},
+              {QStringLiteral("BackColor"), QString::number(record.BackColor)},
+              {QStringLiteral("Trasparenza"), boolText(record.Trasparenza)}}}});
+    QString reason;
+    if (!platform::files::writeAtomic(configFile, bytes, &reason))
+        throw platform::RuntimeError(platform::err::PathNotFound, reason);
 }
 
 void SalvaLayer(std::int64_t mapBackColor, const QString &layerText, const LayerInfo &record)

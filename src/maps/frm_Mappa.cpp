@@ -386,6 +386,7 @@ bool frm_Mappa::Form_Load()
 
         lbl_Ricfor->setText(m_input.header);
         txtVariabile->setText(m_input.header + QStringLiteral(": ") + m_input.description);
+        txtVariabile->setCursorPosition(0); // a long description shows its beginning
 
         m_rows = ValuedRows(m_input.rows);
         const auto stats = ColumnStatistics(m_rows);
@@ -467,7 +468,8 @@ std::shared_ptr<platform::map::MapLayer> frm_Mappa::thematicLayer(bool warn) con
         return rec.Layer;
     if (warn)
         prompts().msgBox(QStringLiteral("Impossibile aprire il file Shape del livello tematico: ") + rec.FileName +
-                             QStringLiteral(".shp"),
+                             QStringLiteral(".shp") +
+                             (rec.Layer && !rec.Layer->errorText().isEmpty() ? u'\n' + rec.Layer->errorText() : QString()),
                          mb::Exclamation);
     return nullptr;
 }
@@ -517,6 +519,9 @@ void frm_Mappa::Cmd_cmdAutocolor_Click()
 {
     frame::Guard(this, QStringLiteral("cmd_cmdAutocolor_Click"), [&] {
         cmd_reset_Click();
+        // Without the thematic layer there is nothing to colour: no classes, no page.
+        if (!thematicLayer(true))
+            return;
         fraCB->show();
         SaveMapQuery();
         WaitCursor wait;
@@ -560,6 +565,7 @@ void frm_Mappa::cmd_reset_Click()
     m_classes.clear();
     m_drawn = false;
     m_drawnClasses = 0;
+    ListView1->clear(); // what identify found belongs to the map before
     DropMapQuery();
     Map2->map().clearLayers();
     Map2->refresh();
@@ -658,7 +664,7 @@ void frm_Mappa::cmd_Select_Click()
 void frm_Mappa::cmd_GoMap_Click()
 {
     frame::Guard(this, QStringLiteral("cmd_GoMap_Click"), [&] {
-        if (m_classes.empty())
+        if (m_classes.empty() || !thematicLayer(true))
             return;
         WaitCursor wait;
         SaveMapQuery();

@@ -36,6 +36,9 @@ frmSchedaIndicatori *frmSchedaIndicatori::Instance()
 
 frmSchedaIndicatori *frmSchedaIndicatori::ShowForm()
 {
+    // An open sheet of another item gives way to the sheet asked for.
+    if (frmSchedaIndicatori *open = Instance(); open && open->m_sql != gSqlScheda)
+        frame::UnloadForm(open);
     return frame::ShowSingleForm<frmSchedaIndicatori>(QString::fromLatin1(FormName), [&] {
         auto *w = new frmSchedaIndicatori;
         w->Form_Load();
@@ -128,6 +131,7 @@ void frmSchedaIndicatori::buildUi()
 
 void frmSchedaIndicatori::Form_Load()
 {
+    m_sql = gSqlScheda;
     frame::Guard(this, QStringLiteral("Form_Load"), [&] {
         Utility::InitFormLayout(this);
         auto conn = Utility::GetDbConnection(QStringLiteral("metadati.mdb"), QString(), platform::db::OpenMode::ReadOnly);

@@ -22,6 +22,9 @@ public:
     static constexpr const char *FormName = "frmSchedaIndicatori";
     static constexpr long HelpTopic = 2200;
 
+    // The open sheet brought forward unchanged when it shows the sheet query
+    // gSqlScheda; otherwise a new one loaded and shown (an open sheet of another
+    // item is closed first).
     static frmSchedaIndicatori *ShowForm();
     static frmSchedaIndicatori *Instance();
 
@@ -57,4 +60,6 @@ private:
     void buildUi();
     void fill(const platform::db::Recordset &rs);
     QString m_id;
+    // The sheet query the sheet was loaded from.
+    QString m_sql;
 };

@@ -36,6 +36,9 @@ frmSchedaVariabili *frmSchedaVariabili::Instance()
 
 frmSchedaVariabili *frmSchedaVariabili::ShowForm()
 {
+    // An open sheet of another item gives way to the sheet asked for.
+    if (frmSchedaVariabili *open = Instance(); open && open->m_sql != gSqlScheda)
+        frame::UnloadForm(open);
     return frame::ShowSingleForm<frmSchedaVariabili>(QString::fromLatin1(FormName), [&] {
         auto *w = new frmSchedaVariabili;
         w->Form_Load();
@@ -120,6 +123,7 @@ void frmSchedaVariabili::buildUi()
 
 void frmSchedaVariabili::Form_Load()
 {
+    m_sql = gSqlScheda;
     frame::Guard(this, QStringLiteral("Form_Load"), [&] {
         Utility::InitFormLayout(this);
         auto conn = Utility::GetDbConnection(QStringLiteral("metadati.mdb"), QString(), platform::db::OpenMode::ReadOnly);

@@ -22,7 +22,9 @@ public:
     static constexpr const char *FormName = "frmSchedaVariabili";
     static constexpr long HelpTopic = 2100;
 
-    // The open sheet brought forward unchanged, or a new one loaded and shown.
+    // The open sheet brought forward unchanged when it shows the sheet query
+    // gSqlScheda; otherwise a new one loaded and shown (an open sheet of another
+    // item is closed first).
     static frmSchedaVariabili *ShowForm();
     static frmSchedaVariabili *Instance();
 
@@ -56,4 +58,6 @@ private:
     void fill(const platform::db::Recordset &rs);
     // The Id of the variable shown ("" when none was loaded).
     QString m_id;
+    // The sheet query the sheet was loaded from.
+    QString m_sql;
 };

@@ -82,10 +82,22 @@ QString ExportFileName(const QString &chosen)
     if (chosen.isEmpty() || chosen.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive))
         return chosen;
     if (chosen.endsWith(QLatin1String(".xls"), Qt::CaseInsensitive))
-        return chosen + u'x';
+        return chosen.chopped(4) + QStringLiteral(".xlsx");
     if (chosen.endsWith(u'.'))
         return chosen + QStringLiteral("xlsx");
     return chosen + QStringLiteral(".xlsx");
+}
+
+QString NumberFormatOf(const QString &text)
+{
+    const QString t = text.trimmed();
+    if (t.contains(u'e', Qt::CaseInsensitive))
+        return {};
+    const qsizetype point = t.lastIndexOf(platform::num::decimalPoint());
+    const qsizetype decimals = point < 0 ? 0 : t.size() - point - 1;
+    if (decimals <= 0)
+        return QStringLiteral("0");
+    return QStringLiteral("0.") + QString(std::min<qsizetype>(decimals, 15), u'0');
 }
 
 QStringList ItemList(const QStringList &headers)
@@ -147,7 +159,7 @@ void WriteDataSheet(Worksheet &sheet, const TextGrid &grid, int rows)
                 continue;
             if (r >= 1 && c >= FirstValueCol) {
                 if (const auto v = platform::num::parse(text); v && std::isfinite(*v)) {
-                    sheet.writeNumber(r, c, *v);
+                    sheet.writeNumber(r, c, *v, NumberFormatOf(text));
                     continue;
                 }
             }

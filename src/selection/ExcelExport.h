@@ -37,7 +37,8 @@ const TemplateLayout *FindTemplate(const QString &name);
 QString TemplateName(const QString &tipoDb);
 
 // The file name the export writes for the name chosen in the save dialog:
-// always with the extension ".xlsx" (a name ending in ".xls" gets the "x").
+// always with the extension ".xlsx" (the extension ".xls", in any letter case,
+// is replaced by it; ".xlsx" in any letter case stays as typed).
 QString ExportFileName(const QString &chosen);
 
 // The items of the table: each header that is longer than 4 characters and
@@ -48,11 +49,16 @@ QStringList ItemList(const QStringList &headers);
 // The metadata query of `items` for the data kind `tipoDb`.
 QString MetadataQuery(const QString &tipoDb, const QStringList &items);
 
+// The number format that shows a value as the table's text shows it: as many
+// fixed decimals as the text has ("12,50" gives "0.00", "4,1667" gives
+// "0.0000", "5" gives "0"); "" (General) for a number with an exponent.
+QString NumberFormatOf(const QString &text);
+
 // Writes the first `rows` rows of `grid` on `sheet` from A1: cell (r, c) of
 // the grid to sheet row r, column c (from 0). Value cells (r >= 1, c >= 5)
-// whose text is a number in the user's locale are written as numbers, other
-// cells as texts, empty cells not at all. Nothing is written when the first
-// header is empty.
+// whose text is a number in the user's locale are written as numbers in the
+// format of their text (NumberFormatOf), other cells as texts, empty cells not
+// at all. Nothing is written when the first header is empty.
 void WriteDataSheet(platform::xlsx::Worksheet &sheet, const platform::grid::TextGrid &grid, int rows);
 
 // Codes of ShellOpenFile (those of the shell's open command).

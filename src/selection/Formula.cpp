@@ -177,6 +177,8 @@ bool Keypad::AggiungiColonna(const QString &name)
 //   unary   := ('-'|'+') unary | power
 //   power   := primary ('^' primary)*
 //   primary := number | column | '(' expr ')'
+// Each parenthesis and each sign opens one more level of the descent; a formula
+// nested deeper than Expression::MaxNesting levels is refused as malformed.
 class Parser {
 public:
     Parser(const std::vector<Token> &tokens, Expression &out) : m_t(tokens), m_out(out) {}
@@ -189,6 +191,19 @@ public:
     }
 
 private:
+    // One more level of nesting for the life of the object.
+    class Level {
+    public:
+        explicit Level(int &depth) : m_depth(++depth) {}
+        ~Level() { --m_depth; }
+        bool tooDeep() const { return m_depth > Expression::MaxNesting; }
+        Level(const Level &) = delete;
+        Level &operator=(const Level &) = delete;
+
+    private:
+        int &m_depth;
+    };
+
     const Token &peek() const { return m_t[m_pos]; }
     bool isOp(char16_t c) const { return peek().kind == Token::Operator && peek().op == c; }
     void put(Expression::Op op) { m_out.m_program.push_back({op}); }
@@ -224,6 +239,9 @@ private:
     bool unary()
     {
         if (isOp(u'-') || isOp(u'+')) {
+            const Level level(m_depth);
+            if (level.tooDeep())
+                return false;
             const bool neg = isOp(u'-');
             ++m_pos;
             if (!unary())
@@ -261,12 +279,16 @@ private:
             m_out.m_columns.push_back(t.column);
             ++m_pos;
             return true;
-        case Token::Open:
+        case Token::Open: {
+            const Level level(m_depth);
+            if (level.tooDeep())
+                return false;
             ++m_pos;
             if (!expr() || peek().kind != Token::Close)
                 return false;
             ++m_pos;
             return true;
+        }
         default:
             return false;
         }
@@ -275,6 +297,7 @@ private:
     const std::vector<Token> &m_t;
     Expression &m_out;
     size_t m_pos = 0;
+    int m_depth = 0;
 };
 
 int ColumnOfToken(const QString &token, const QStringList &nomiColonne)

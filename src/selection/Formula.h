@@ -56,8 +56,12 @@ private:
 // (index = grid column; only indices from 5 on are names) and numbers.
 class Expression {
 public:
+    // The deepest nesting of parentheses and signs a formula may have.
+    static constexpr int MaxNesting = 256;
+
     // Compiles `text`; nullopt when it is not a well-formed formula (an
-    // unknown name, a misplaced operator or parenthesis, an empty formula).
+    // unknown name, a misplaced operator or parenthesis, an empty formula, or
+    // parentheses and signs nested more than MaxNesting levels deep).
     static std::optional<Expression> Compile(const QString &text, const QStringList &nomiColonne);
 
     // The grid columns the formula reads, in the order they appear.

@@ -355,6 +355,13 @@ void frm_dispData::enableAfterQuery(bool ok)
     cmdFunzione->setEnabled(ok);
     cmd_createmap->setEnabled(ok);
     mnu_createMap->setEnabled(ok);
+    // Nor anything to sort.
+    cmd_ordinaA->setEnabled(ok);
+    cmd_ordinaD->setEnabled(ok);
+    cmb_Ordina->setEnabled(ok);
+    mnu_ordina->menuAction()->setEnabled(ok);
+    mnu_asce->setEnabled(ok);
+    mnu_disce->setEnabled(ok);
 }
 
 void frm_dispData::DoQuery()

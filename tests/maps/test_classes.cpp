@@ -288,9 +288,16 @@ TEST(ClassAssignment, InclusiveBoundsGapsAndOutside)
         {{cls(0, 10), cls(10, 20)}, 20, 1},
         {{cls(0, 10), cls(10, 20)}, 25, std::nullopt},
         {{cls(0, 10), cls(10, 20)}, -1, std::nullopt},
-        {{cls(0, 10), cls(10.01, 20)}, 10.005, 0}, // between two classes: the lower one
+        {{cls(0, 10), cls(10.01, 20)}, 10.005, 0}, // in the 0,01 step between two classes: the lower one
         {{cls(0, 2.5), cls(2.51, 5)}, 2.5049, 0},
         {{cls(0, 2.5), cls(2.51, 5)}, 2.51, 1},
+        {{cls(0, 2.3333), cls(2.3334, 5)}, 2.33335, 0}, // a smaller step (four decimals): the lower one too
+        {{cls(0, 100), cls(100.01, 200)}, 100.005, 0},  // a step that reads as 0,0100000000001 in binary
+        {{cls(23.81, 100), cls(200, 500)}, 150, std::nullopt}, // a gap typed on purpose: no class
+        {{cls(23.81, 100), cls(200, 500)}, 100.005, std::nullopt},
+        {{cls(23.81, 100), cls(200, 500)}, 199.99, std::nullopt},
+        {{cls(0, 10), cls(10.02, 20)}, 10.01, std::nullopt},   // a gap just wider than the step
+        {{cls(0, 10), cls(10.02, 20), cls(20.01, 30)}, 20.005, 1},
         {{cls(0, 10)}, 0, 0},
         {{cls(0, 10)}, 10, 0},
         {{cls(0, 10)}, 10.0001, std::nullopt},

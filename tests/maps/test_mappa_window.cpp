@@ -8,6 +8,7 @@
 #include "maps/frm_Mappa.h"
 #include "platform/grid/TextGrid.h"
 #include "platform/map/MapWidget.h"
+#include "support/FileSizeLimit.h"
 #include "support/TestEnv.h"
 
 #include <QApplication>
@@ -21,6 +22,8 @@
 #include <QRadioButton>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
+#include <functional>
+#include <map>
 
 using namespace maps;
 
@@ -476,22 +479,191 @@ TEST(LevelChooser, ButtonsSetTheLevel)
     EXPECT_EQ(tipo, 0);
 }
 
-TEST(MappaWindow, MissingThematicShapeFileWarnsAndDrawsNothing)
+TEST(MappaWindow, ADamagedThematicShapeFileStopsTheMapWithItsReason)
 {
-    testenv::ProgramFolder pf;
-    ASSERT_TRUE(QFile::remove(pf.path() + "Shape/regioni_2001.shp"));
-    MapInput in = regionInput();
-    gNomeLivelloMappa = in.levelName;
-    frm_Mappa *w = frm_Mappa::ShowForm(in);
-    ASSERT_NE(w, nullptr);
-    EXPECT_EQ(w->Map2->map().layerCount(), 0);
-    EXPECT_EQ(ctl<QComboBox>(w, "cmb_namelayers")->count(), 1); // the record is still listed
-    ctl<QPushButton>(w, "Cmd_cmdAutocolor")->click();
-    ASSERT_EQ(pf.prompts.messages().size(), 1);
-    EXPECT_EQ(pf.prompts.messages()[0], "Impossibile aprire il file Shape del livello tematico: regioni_2001.shp");
-    EXPECT_EQ(w->GridIndici().Rows(), 5); // the classes are listed all the same
-    w->close();
+    // How the region shapes are spoilt, and words of the reason the message gives.
+    struct Case {
+        const char *what;
+        std::function<void(const QString &shp)> spoil;
+        const char *reason;
+    };
+    const Case cases[] = {
+        {"missing", [](const QString &shp) { QFile::remove(shp); }, "File non trovato"},
+        {"truncated", [](const QString &shp) { QFile::resize(shp, 400); }, "danneggiato"},
+        {"not a shape file",
+         [](const QString &shp) {
+             QFile f(shp);
+             f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+             f.write(QByteArray(2000, 'x'));
+         },
+         "danneggiato"},
+        {"a shape type the map does not draw",
+         [](const QString &shp) {
+             for (const QString &file : {shp, shp.chopped(4) + ".shx"}) {
+                 QFile f(file);
+                 f.open(QIODevice::ReadWrite);
+                 f.seek(32);
+                 f.write(QByteArray("\x1F\0\0\0", 4)); // 31, multipatch
+             }
+         },
+         "Tipo di shape non gestito (31)"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        testenv::ProgramFolder pf;
+        c.spoil(pf.path() + "Shape/regioni_2001.shp");
+        MapInput in = regionInput();
+        gNomeLivelloMappa = in.levelName;
+        frm_Mappa *w = frm_Mappa::ShowForm(in);
+        ASSERT_NE(w, nullptr);
+        w->show();
+        QApplication::processEvents();
+        EXPECT_EQ(w->Map2->map().layerCount(), 0);
+        EXPECT_EQ(ctl<QComboBox>(w, "cmb_namelayers")->count(), 1); // the record is still listed
+        for (const char *button : {"Cmd_cmdAutocolor", "Cmd_cmdAutocolor"}) {
+            pf.prompts.clear();
+            ctl<QPushButton>(w, button)->click();
+            const QStringList shown = pf.prompts.messages();
+            ASSERT_EQ(shown.size(), 1);
+            EXPECT_TRUE(shown[0].startsWith("Impossibile aprire il file Shape del livello tematico: regioni_2001.shp\n"))
+                << shown[0].toStdString();
+            EXPECT_TRUE(shown[0].contains(QString::fromUtf8(c.reason))) << shown[0].toStdString();
+        }
+        // Nothing classified, nothing to print: no legend beside an uncoloured map.
+        EXPECT_EQ(w->GridIndici().Rows(), 1);
+        EXPECT_FALSE(ctl<QWidget>(w, "GridIndiciView")->isVisible());
+        EXPECT_FALSE(ctl<QPushButton>(w, "cmd_Stampa")->isVisible());
+        EXPECT_FALSE(w->isMapDrawn());
+        EXPECT_FALSE(MapTableExists());
+
+        // Manual classes list, but drawing them stops at the same message.
+        ctl<QRadioButton>(w, "Option3")->click();
+        ctl<QLineEdit>(w, "txt_min")->setText("3,5");
+        ctl<QLineEdit>(w, "txt_Max")->setText("60,5");
+        ctl<QPushButton>(w, "cmd_Select")->click();
+        pf.prompts.clear();
+        ctl<QPushButton>(w, "cmd_GoMap")->click();
+        ASSERT_EQ(pf.prompts.messages().size(), 1);
+        EXPECT_TRUE(pf.prompts.messages()[0].contains(QString::fromUtf8(c.reason)));
+        EXPECT_EQ(w->GridIndici().Rows(), 1); // the class, without a "Dato non presente" row
+        EXPECT_FALSE(w->isMapDrawn());
+        EXPECT_FALSE(MapTableExists());
+        w->close();
+        QApplication::processEvents();
+    }
+}
+
+TEST(MappaWindow, AGapBetweenManualClassesIsNoData)
+{
+    // Provinces valued 5, 10, ... 535: classes 5 to 100 and 200 to 535 leave
+    // out the values 105 to 195 (provinces 21 to 39) on purpose.
+    MapInput in = provinceInput();
+    for (size_t i = 0; i < in.rows.size(); ++i)
+        in.rows[i].value = QStringLiteral("%1,00").arg(int(i + 1) * 5);
+    OpenMap m(in);
+    ASSERT_NE(m.w, nullptr);
+    ctl<QRadioButton>(m.w, "Option3")->click();
+    auto *mn = ctl<QLineEdit>(m.w, "txt_min");
+    auto *mx = ctl<QLineEdit>(m.w, "txt_Max");
+    m.pf.prompts.colors = {QColor(Qt::green)};
+    m.w->lbl_colore_Click();
+    mn->setText("5");
+    mx->setText("100");
+    ctl<QPushButton>(m.w, "cmd_Select")->click();
+    EXPECT_EQ(mn->text(), "100,01");
+    mn->setText("200");
+    mx->setText("535");
+    ctl<QPushButton>(m.w, "cmd_Select")->click();
+    ctl<QPushButton>(m.w, "cmd_GoMap")->click();
+    EXPECT_EQ(m.gridLabels(), QStringList({"Da 5 a 100", "Da 200 a 535", "Dato non presente"}));
+    EXPECT_EQ(m.grid().cellBackColor(2, 0), QColor(Qt::white));
+    struct Case {
+        const char *code;
+        QColor color;
+    };
+    const Case cases[] = {{"20", Qt::green}, {"21", Qt::white}, {"30", Qt::white},
+                          {"39", Qt::white}, {"40", Qt::green}, {"107", Qt::green}};
+    for (const Case &c : cases)
+        EXPECT_EQ(m.colorOf(c.code), c.color) << c.code;
+    // The work table agrees: no class for the gap.
+    std::map<QString, QString> classOf;
+    for (auto rs = MapRecordset(); !rs.eof(); rs.moveNext())
+        classOf[rs.text("N_ARVEN")] = rs.field("N4").isNull() ? QStringLiteral("Null") : rs.text("N4");
+    EXPECT_EQ(classOf["20"], "1");
+    EXPECT_EQ(classOf["30"], "Null");
+    EXPECT_EQ(classOf["40"], "2");
+}
+
+TEST(MappaWindow, LongDescriptionShowsItsBeginningAndResetClearsIdentify)
+{
+    MapInput in = provinceInput();
+    in.description = "Quota di popolazione residente servita da impianti di depurazione delle acque reflue urbane "
+                     "con trattamento secondario o avanzato, sul totale della popolazione residente";
+    OpenMap m(in);
+    ASSERT_NE(m.w, nullptr);
+    auto *txt = ctl<QLineEdit>(m.w, "txtVariabile");
+    EXPECT_EQ(txt->text(), "A0001_1996: " + in.description);
+    EXPECT_EQ(txt->cursorPosition(), 0);
+    // The view starts at the beginning: what the box shows begins with the header.
+    txt->setFocus();
     QApplication::processEvents();
+    EXPECT_EQ(txt->cursorPosition(), 0);
+    EXPECT_EQ(txt->inputMethodQuery(Qt::ImCursorRectangle).toRect().left() < txt->width() / 4, true);
+
+    ctl<QPushButton>(m.w, "Cmd_cmdAutocolor")->click();
+    ctl<QCheckBox>(m.w, "Avanz")->click();
+    m.w->findChild<QCheckBox *>("chk_inform")->click();
+    m.w->DoIdentify(m.pointIn("58"));
+    auto *list = ctl<QTreeWidget>(m.w, "ListView1");
+    ASSERT_EQ(list->topLevelItemCount(), 3);
+    ctl<QPushButton>(m.w, "cmd_reset")->click();
+    EXPECT_EQ(list->topLevelItemCount(), 0);
+}
+
+TEST(MappaWindow, SaveLayerKeepsTheFileAndReportsAFullDisk)
+{
+    OpenMap m(provinceInput());
+    ASSERT_NE(m.w, nullptr);
+    const QString config = m.pf.files() + "ShapeConfig.xml";
+    QByteArray crlf;
+    {
+        QFile f(config);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        crlf = f.readAll().replace("\n", "\r\n");
+    }
+    auto writeConfig = [&](const QByteArray &bytes) {
+        QFile f(config);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes);
+    };
+    auto readConfig = [&] {
+        QFile f(config);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    writeConfig(crlf);
+    ctl<QCheckBox>(m.w, "Avanz")->click();
+    m.pf.prompts.colors = {QColor(10, 20, 30)};
+    m.w->pic_colorsfondo_Click();
+    ctl<QPushButton>(m.w, "cmd_salva")->click();
+    EXPECT_TRUE(m.pf.prompts.messages().isEmpty());
+    const QByteArray saved = readConfig();
+    EXPECT_EQ(saved.count("\n"), crlf.count("\n"));
+    EXPECT_EQ(saved.count("\r\n"), crlf.count("\n")); // no line end lost its CR
+    QByteArray expected = crlf;
+    expected.replace("OutlineColor=\"8421504\" BackColor=\"12632256\"", "OutlineColor=\"8421504\" BackColor=\"1971210\"");
+    EXPECT_EQ(saved, expected);
+
+    // A full disk: the file stays as it was and the user is told why.
+    m.pf.prompts.colors = {QColor(40, 50, 60)};
+    m.w->pic_colorsfondo_Click();
+    {
+        testsupport::FileSizeLimit full(512);
+        ctl<QPushButton>(m.w, "cmd_salva")->click();
+    }
+    EXPECT_EQ(readConfig(), expected);
+    ASSERT_EQ(m.pf.prompts.messages().size(), 1);
+    EXPECT_TRUE(m.pf.prompts.messages()[0].startsWith("Errore : ")) << m.pf.prompts.messages()[0].toStdString();
+    EXPECT_TRUE(m.pf.prompts.messages()[0].contains("ShapeConfig.xml")) << m.pf.prompts.messages()[0].toStdString();
 }
 
 TEST(MappaWindow, AColumnNamedLikeAWorkTableField)

@@ -6,14 +6,19 @@
 #include "maps/PrintMappa.h"
 #include "maps/RegisterPrint.h"
 #include "maps/frm_Mappa.h"
+#include "platform/Files.h"
 #include "platform/grid/TextGrid.h"
 #include "platform/map/MapWidget.h"
+#include "support/FileSizeLimit.h"
+#include "support/JpegHeader.h"
 #include "support/TestEnv.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QLineEdit>
 #include <QListWidget>
@@ -22,6 +27,8 @@
 #include <QSlider>
 #include <QTabWidget>
 #include <gtest/gtest.h>
+
+#include <cerrno>
 
 using namespace maps;
 
@@ -316,12 +323,16 @@ TEST(PrintMappaWindow, SavesBmpAndJpegOfThePreview)
         QString file;
         QByteArray format;
     };
+    ASSERT_TRUE(QDir().mkpath(dir + "foto.jpg.d"));
     const Case cases[] = {
         {dir + "pagina.bmp", "bmp"},
         {dir + "pagina.jpg", "jpeg"},
-        {dir + "PAGINA.JPG", "jpeg"},     // the extension in capitals is a JPEG too
-        {dir + "pagina.jpg.old", "jpeg"}, // contains ".jpg"
-        {dir + "pagina", "bmp"},          // no extension: a bitmap under exactly that name
+        {dir + "PAGINA.JPG", "jpeg"},          // the extension in capitals is a JPEG too
+        {dir + "pagina.jpeg", "jpeg"},         // the long extension, in any letter case
+        {dir + "Pagina2.JPEG", "jpeg"},
+        {dir + "pagina.jpg.old", "jpeg"},      // contains ".jpg"
+        {dir + "pagina", "bmp"},               // no extension: a bitmap under exactly that name
+        {dir + "foto.jpg.d/pagina.bmp", "bmp"}, // the folder's name does not count
     };
     const QColor firstClass = l.map->GridIndici().cellBackColor(0, 0);
     const QColor lastClass = l.map->GridIndici().cellBackColor(3, 0);
@@ -346,6 +357,15 @@ TEST(PrintMappaWindow, SavesBmpAndJpegOfThePreview)
         // Legend boxes at their places (row 0 from X 1.0 to 1.3, Y 8.0 to 8.3).
         EXPECT_TRUE(near(img.pixelColor(l.pixel(img, 1.15, 8.15)), firstClass)) << c.file.toStdString();
         EXPECT_TRUE(near(img.pixelColor(l.pixel(img, 1.15, 9.15)), lastClass)) << c.file.toStdString();
+        // Both formats record the screen's resolution; a JPEG keeps the colours at full resolution.
+        EXPECT_EQ(qRound(img.dotsPerMeterX() * 0.0254), 96) << c.file.toStdString();
+        if (c.format == "jpeg") {
+            QFile f(c.file);
+            ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+            const auto h = testsupport::ReadJpegHeader(f.readAll());
+            EXPECT_EQ(std::make_tuple(h.densityUnit, h.densityX, h.densityY), std::make_tuple(1, 96, 96));
+            EXPECT_EQ(h.sampling, std::vector<int>({0x11, 0x11, 0x11})) << c.file.toStdString();
+        }
     }
     // The preview goes on redrawing after a save.
     l.w->Picture1_MouseMove(Qt::LeftButton, QPointF(3, 3));
@@ -361,10 +381,48 @@ TEST(PrintMappaWindow, SavesBmpAndJpegOfThePreview)
         l.pf.prompts.files = {bad};
         ctl<QPushButton>(l.w, "cmdSalva")->click();
         ASSERT_FALSE(l.pf.prompts.messages().isEmpty());
-        EXPECT_EQ(l.pf.prompts.messages().back(), "Immagine " + bad + " non salvata correttamente.");
+        EXPECT_EQ(l.pf.prompts.messages().back(), "Immagine " + bad + " non salvata correttamente.\n" +
+                                                      platform::files::writeErrorText(bad, ENOENT));
         EXPECT_EQ(l.pf.prompts.shown.back().style, 16);
         EXPECT_FALSE(QFile::exists(bad));
     }
+}
+
+TEST(PrintMappaWindow, AFullDiskKeepsTheOldImageAndSaysWhy)
+{
+    OpenLayout l;
+    ASSERT_NE(l.w, nullptr);
+    const QString dir = l.pf.path() + "immagini/";
+    ASSERT_TRUE(QDir().mkpath(dir));
+    struct Case {
+        QString file;
+        QStringList before; // messages shown before the page's own
+    };
+    const Case cases[] = {{dir + "pagina.bmp", {}}, {dir + "pagina.jpeg", {"Failed to save to JPG"}}};
+    for (const Case &c : cases) {
+        {
+            QFile f(c.file);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write("la pagina di ieri");
+        }
+        l.pf.prompts.clear();
+        l.pf.prompts.files = {c.file};
+        {
+            testsupport::FileSizeLimit full(1024);
+            ctl<QPushButton>(l.w, "cmdSalva")->click();
+        }
+        const QStringList shown = l.pf.prompts.messages();
+        ASSERT_EQ(shown.size(), c.before.size() + 1) << shown.join("|").toStdString();
+        EXPECT_EQ(shown.mid(0, c.before.size()), c.before);
+        EXPECT_TRUE(shown.back().startsWith("Immagine " + c.file + " non salvata correttamente.\n"))
+            << shown.back().toStdString();
+        EXPECT_TRUE(shown.back().contains(QFileInfo(c.file).fileName() + "'")) << shown.back().toStdString();
+        EXPECT_EQ(l.pf.prompts.shown.back().style, 16);
+        QFile f(c.file);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll(), "la pagina di ieri");
+    }
+    EXPECT_EQ(QDir(dir).entryList(QDir::Files | QDir::Hidden, QDir::Name), QStringList({"pagina.bmp", "pagina.jpeg"}));
 }
 
 TEST(PrintMappaWindow, PrintsOnePageAndCancelPrintsNothing)
@@ -391,6 +449,13 @@ TEST(PrintMappaWindow, PrintsOnePageAndCancelPrintsNothing)
     EXPECT_EQ(data.count("/Type /Page\n") + data.count("/Type /Page "), 1);
     EXPECT_DOUBLE_EQ(l.page().printFactor, 1.0);
     EXPECT_TRUE(l.pf.prompts.messages().isEmpty());
+
+    // A printer that cannot take the page: the program's print failure message.
+    printer.setOutputFileName(l.pf.path() + "manca/pagina.pdf");
+    l.pf.prompts.printers = {true};
+    ctl<QPushButton>(l.w, "cmdStampa")->click();
+    EXPECT_EQ(l.pf.prompts.messages(), QStringList{"Impossibile eseguire la stampa"});
+    EXPECT_DOUBLE_EQ(l.page().printFactor, 1.0);
 }
 
 TEST(PrintMappaWindow, ReopeningRestoresTheDefaults)

@@ -3,6 +3,7 @@
 #include "frame/Globals.h"
 #include "maps/ShapeConfig.h"
 #include "platform/Error.h"
+#include "support/FileSizeLimit.h"
 #include "support/TestEnv.h"
 
 #include <QDir>
@@ -15,6 +16,8 @@ using namespace maps;
 using platform::map::Map;
 
 namespace {
+
+enum class Encoding { Utf8, Utf16 };
 
 QString shapeDir() { return testenv::sourceDir() + QStringLiteral("/Shape/"); }
 
@@ -414,6 +417,104 @@ TEST_F(ShapeConfigTest, SaveKeepsTheFileEncoding)
     write(QByteArray("\xEF\xBB\xBF") + config(child(QStringLiteral("province_2006"))).section(u'\n', 1).toUtf8());
     ASSERT_EQ(save(QStringLiteral("province_2006"), r, 7), 0);
     EXPECT_TRUE(readAll(file()).startsWith("\xEF\xBB\xBF<Configs>"));
+}
+
+TEST_F(ShapeConfigTest, SaveKeepsEveryByteItDoesNotSet)
+{
+    const QString shapes = shape(QStringLiteral("province_2006"), QStringLiteral("province_2006")) +
+                           shape(QStringLiteral("regioni_2001"), QStringLiteral("regioni_2001"),
+                                 QStringLiteral("COD_REG"), QStringLiteral("regione"));
+    // Each file is saved with mapBackColor 7 and the second layer's style set to
+    // Outline False, OutlineColor 255, BackColor 12632256, Trasparenza True.
+    struct Case {
+        const char *what;
+        QString before, after;
+        Encoding encoding = Encoding::Utf8;
+    };
+    const QString caseOpen = QStringLiteral("<Case name=\"provincia\" mapBackColor=\"16777215\">");
+    const QString caseSaved = QStringLiteral("<Case name=\"provincia\" mapBackColor=\"7\">");
+    const QString first = QStringLiteral(
+        "<Layer Outline=\"True\" OutlineColor=\"1\" BackColor=\"2\" Trasparenza=\"False\" useToMatch=\"True\">province_2006</Layer>");
+    auto doc = [&](const QString &caseTag, const QString &second, const QString &nl) {
+        return QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>%1<!-- livelli%1 e stili -->%1<Configs>%1"
+                              "  <LoadOrder>%1    %2%1      %3%1      %4%1    </Case>%1  </LoadOrder>%1"
+                              "  <Shapes>%5</Shapes>%1</Configs>%1")
+            .arg(nl, caseTag, first, second, shapes);
+    };
+    const QString savedLayer = QStringLiteral(
+        "<Layer Outline=\"False\" OutlineColor=\"255\" BackColor=\"12632256\" Trasparenza=\"True\" useToMatch=\"False\">regioni_2001</Layer>");
+    const QString plainLayer = QStringLiteral(
+        "<Layer Outline=\"True\" OutlineColor=\"3\" BackColor=\"4\" Trasparenza=\"False\" useToMatch=\"False\">regioni_2001</Layer>");
+    const std::vector<Case> cases = {
+        {"CR LF line ends", doc(caseOpen, plainLayer, "\r\n"), doc(caseSaved, savedLayer, "\r\n")},
+        {"LF line ends", doc(caseOpen, plainLayer, "\n"), doc(caseSaved, savedLayer, "\n")},
+        {"mixed line ends stay mixed",
+         doc(caseOpen, plainLayer, "\r\n").replace("<Configs>\r\n", "<Configs>\n"),
+         doc(caseSaved, savedLayer, "\r\n").replace("<Configs>\r\n", "<Configs>\n")},
+        {"attributes over several lines, single quotes, entities and blanks",
+         doc(caseOpen,
+             "<Layer  Outline = 'True'\r\n        OutlineColor='3' BackColor=\"4\"\tTrasparenza='False' "
+             "Nota=\"a &amp; b &#233;\" useToMatch=\"False\" >regioni_2001</Layer>",
+             "\r\n"),
+         doc(caseSaved,
+             "<Layer  Outline = 'False'\r\n        OutlineColor='255' BackColor=\"12632256\"\tTrasparenza='True' "
+             "Nota=\"a &amp; b &#233;\" useToMatch=\"False\" >regioni_2001</Layer>",
+             "\r\n")},
+        {"a missing style attribute is added after the others",
+         doc(caseOpen, "<Layer Outline=\"True\" useToMatch=\"False\" BackColor=\"4\"\r\n>regioni_2001</Layer>", "\r\n"),
+         doc(caseSaved,
+             "<Layer Outline=\"False\" useToMatch=\"False\" BackColor=\"12632256\" OutlineColor=\"255\" "
+             "Trasparenza=\"True\"\r\n>regioni_2001</Layer>",
+             "\r\n")},
+        {"CDATA and a document type with a '>' in a quoted text",
+         QStringLiteral("<!DOCTYPE Configs [ <!ENTITY nota \"a > b\"> ]>\r\n") +
+             doc(caseOpen, plainLayer, "\r\n").section("?>", 1).replace("<Shapes>", "<Shapes><![CDATA[<Case x='1'>]]>"),
+         QStringLiteral("<!DOCTYPE Configs [ <!ENTITY nota \"a > b\"> ]>\r\n") +
+             doc(caseSaved, savedLayer, "\r\n").section("?>", 1).replace("<Shapes>", "<Shapes><![CDATA[<Case x='1'>]]>")},
+        {"UTF-16 with its byte-order mark", doc(caseOpen, plainLayer, "\r\n").replace("UTF-8", "UTF-16"),
+         doc(caseSaved, savedLayer, "\r\n").replace("UTF-8", "UTF-16"), Encoding::Utf16},
+    };
+    LayerInfo r;
+    r.Outline = false;
+    r.OutlineColor = 255;
+    r.BackColor = 12632256;
+    r.Trasparenza = true;
+    auto bytesOf = [](const QString &text, Encoding enc) {
+        if (enc == Encoding::Utf8)
+            return text.toUtf8();
+        QByteArray b("\xFF\xFE");
+        b.append(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
+        return b;
+    };
+    for (const Case &c : cases) {
+        write(bytesOf(c.before, c.encoding));
+        EXPECT_EQ(save(QStringLiteral("regioni_2001"), r, 7), 0) << c.what;
+        EXPECT_EQ(readAll(file()), bytesOf(c.after, c.encoding)) << c.what;
+        Map map;
+        std::vector<LayerInfo> records;
+        int idx = 0;
+        ASSERT_EQ(load(map, records, idx), 0) << c.what;
+        ASSERT_EQ(records.size(), 2u) << c.what;
+        EXPECT_EQ(records[1].BackColor, 12632256) << c.what;
+        EXPECT_TRUE(records[1].Trasparenza) << c.what;
+    }
+}
+
+TEST_F(ShapeConfigTest, AFullDiskKeepsTheOldFileAndGivesTheReason)
+{
+    write(config(child(QStringLiteral("province_2006"))));
+    const QByteArray before = readAll(file());
+    LayerInfo r;
+    r.BackColor = 42;
+    try {
+        testsupport::FileSizeLimit full(64);
+        SalvaLayer(file(), QStringLiteral("provincia"), 7, QStringLiteral("province_2006"), r);
+        ADD_FAILURE() << "the save reported success";
+    } catch (const platform::RuntimeError &e) {
+        EXPECT_TRUE(e.description().contains("ShapeConfig.xml")) << e.description().toStdString();
+    }
+    EXPECT_EQ(readAll(file()), before);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"ShapeConfig.xml"});
 }
 
 TEST_F(ShapeConfigTest, GlobalsNameTheFileTheLevelAndTheShapeFolder)

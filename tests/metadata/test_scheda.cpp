@@ -190,18 +190,27 @@ TEST_F(Sheets, IndicatorSheetShowsTheRecord)
     EXPECT_TRUE(pf.prompts.messages().isEmpty()) << pf.prompts.messages().join("|").toStdString();
 }
 
-TEST_F(Sheets, OpenSheetIsBroughtForwardUnchanged)
+TEST_F(Sheets, AnOpenSheetShowsTheItemAskedFor)
 {
     RegisterSchedeForms();
     gSqlScheda = Utility::CreaQueryMetadati("Variabili", "A0101");
     ASSERT_TRUE(frame::OpenRegisteredForm("FRMSCHEDAVARIABILI"));
     QWidget *first = frame::FindForm("frmSchedaVariabili");
     ASSERT_NE(first, nullptr);
-    opened << first;
-    gSqlScheda = Utility::CreaQueryMetadati("Variabili", "A0102");
+    // The same item again: the open sheet comes forward as it is.
     ASSERT_TRUE(frame::OpenRegisteredForm("FRMSCHEDAVARIABILI"));
     EXPECT_EQ(frame::FindForm("frmSchedaVariabili"), first);
-    EXPECT_TRUE(text(first, "txtVariabili").startsWith("A0101 - "));
+    // Another item: its own sheet, in place of the open one.
+    gSqlScheda = Utility::CreaQueryMetadati("Variabili", "A0102");
+    ASSERT_TRUE(frame::OpenRegisteredForm("FRMSCHEDAVARIABILI"));
+    QWidget *second = frame::FindForm("frmSchedaVariabili");
+    ASSERT_NE(second, nullptr);
+    opened << second;
+    EXPECT_TRUE(text(second, "txtVariabili").startsWith("A0102 - ")) << text(second, "txtVariabili").toStdString();
+    int sheets = 0;
+    for (QWidget *w : frame::OpenForms())
+        sheets += w->objectName() == "frmSchedaVariabili";
+    EXPECT_EQ(sheets, 1); // the first one gave way
 
     gSqlScheda = Utility::CreaQueryMetadati("Indicatori", "A01001");
     ASSERT_TRUE(frame::OpenRegisteredForm("FRMSCHEDAINDICATORI"));

@@ -4,6 +4,7 @@
 #include "platform/image/JpegWriter.h"
 
 #include <QClipboard>
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
@@ -13,6 +14,9 @@
 #include <cstring>
 #include <set>
 #include <gtest/gtest.h>
+
+#include "support/FileSizeLimit.h"
+#include "support/JpegHeader.h"
 
 using namespace platform::image;
 
@@ -145,6 +149,65 @@ TEST(JpegWriter, FailureShowsItsMessageAndKeepsAnExistingFile)
     QFile f(existing);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), "dati");
+}
+
+TEST(JpegWriter, FullColourResolutionAndTheDensityInTheHeader)
+{
+    // One-pixel red lines on white: with the colour kept at full resolution
+    // they stay red instead of fading into pink and grey.
+    QImage img(64, 32, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    for (int x = 0; x < 64; x += 4)
+        for (int y = 0; y < 32; ++y)
+            img.setPixel(x, y, qRgb(220, 0, 0));
+    cDIBSection d;
+    d.CreateFromPicture(img);
+    for (int dpi : {96, 72, 300}) {
+        QByteArray bytes;
+        ASSERT_TRUE(EncodeJPG(d, 90, bytes, dpi, dpi));
+        const auto h = testsupport::ReadJpegHeader(bytes);
+        ASSERT_TRUE(h.ok) << dpi;
+        EXPECT_EQ(h.densityUnit, 1) << dpi;
+        EXPECT_EQ(h.densityX, dpi);
+        EXPECT_EQ(h.densityY, dpi);
+        EXPECT_EQ(h.sampling, std::vector<int>({0x11, 0x11, 0x11})) << dpi;
+        const QImage back = QImage::fromData(bytes, "JPEG");
+        ASSERT_FALSE(back.isNull());
+        for (int x : {0, 4, 32, 60}) {
+            const QRgb p = back.pixel(x, 16);
+            EXPECT_GT(qRed(p), 170) << x;
+            EXPECT_LT(qGreen(p), 70) << x;
+            EXPECT_LT(qBlue(p), 70) << x;
+        }
+    }
+    QByteArray none;
+    EXPECT_FALSE(EncodeJPG(cDIBSection(), 90, none));
+    EXPECT_TRUE(none.isEmpty());
+}
+
+TEST(JpegWriter, AFullDiskKeepsTheOldFileAndGivesTheReason)
+{
+    QTemporaryDir dir;
+    ScriptedGuard g;
+    cDIBSection d;
+    d.CreateFromPicture(twoBands(400, 300));
+    const QString name = dir.filePath("pagina.jpg");
+    {
+        QFile f(name);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("la pagina di ieri");
+    }
+    QString reason;
+    {
+        testsupport::FileSizeLimit full(256);
+        EXPECT_FALSE(SaveJPG(d, name, 90, 96, &reason));
+    }
+    EXPECT_EQ(g.prompts.messages(), QStringList{"Failed to save to JPG"});
+    EXPECT_TRUE(reason.contains("pagina.jpg")) << reason.toStdString();
+    QFile f(name);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), "la pagina di ieri");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"pagina.jpg"});
 }
 
 TEST(DibSection, ResampleKeepsCornersAndInterpolates)

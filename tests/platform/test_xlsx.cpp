@@ -53,9 +53,13 @@ TEST(Xlsx, CellsSheetsAndWidthsReadBack)
         a.writeText(1, 2, "");              // stays blank
         a.writeNumber(2, 1, -0.25);
         a.writeText(2, 3, "riga uno\nuna riga molto più lunga");
+        a.writeNumber(1, 4, 5419384, QStringLiteral("0.00"));
+        a.writeNumber(2, 4, 4.16666, QStringLiteral("0.0000"));
+        a.writeNumber(3, 4, 7, QStringLiteral("0.00")); // one format made once, used twice
+        a.writeNumber(4, 4, 1.5, QString());            // General
         b.writeBoolean(0, 0, true);
         b.writeBoolean(0, 1, false);
-        a.autoFitColumns(0, 3);
+        a.autoFitColumns(0, 4);
         b.activate();
         book.save();
     }
@@ -72,8 +76,11 @@ TEST(Xlsx, CellsSheetsAndWidthsReadBack)
         char type;
         QString text;
         double number;
+        QString format = {};
     };
     const std::vector<Expect> cells = {
+        {0, "E2", 'n', {}, 5419384, "0.00"}, {0, "E3", 'n', {}, 4.16666, "0.0000"},
+        {0, "E4", 'n', {}, 7, "0.00"},       {0, "E5", 'n', {}, 1.5, ""},
         {0, "A1", 's', "COD_TERR", 0},       {0, "B1", 's', "Città di prova", 0},
         {0, "A2", 's', "001", 0},            {0, "B2", 'n', {}, 12.5},
         {0, "C2", 0, {}, 0},                 {0, "B3", 'n', {}, -0.25},
@@ -87,6 +94,7 @@ TEST(Xlsx, CellsSheetsAndWidthsReadBack)
             EXPECT_EQ(c.text, e.text) << e.ref;
         } else if (e.type) {
             EXPECT_DOUBLE_EQ(c.number, e.number) << e.ref;
+            EXPECT_EQ(c.format, e.format) << e.ref;
         }
     }
     // Widths follow the longest line; a column with nothing written keeps the default.
@@ -95,6 +103,7 @@ TEST(Xlsx, CellsSheetsAndWidthsReadBack)
     EXPECT_FALSE(w.count(2));
     EXPECT_GT(w.at(1), w.at(0));       // "Città di prova" is longer than "COD_TERR"
     EXPECT_NEAR(w.at(3), 24 + 2, 1.0); // the longer of the two lines
+    EXPECT_NEAR(w.at(4), 10 + 2, 1.0); // "5419384,00" as its format shows it
     EXPECT_TRUE(r.sheets[1].widths.empty());
 }
 

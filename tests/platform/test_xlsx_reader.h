@@ -16,6 +16,7 @@ struct Cell {
     char type = 0;        // 's' text, 'n' number, 'b' Boolean; 0 = no cell
     QString text;         // the text, or the value as written in the file
     double number = 0;
+    QString format;       // the number format's code ("0.00"); "" for General
 };
 
 struct Sheet {
@@ -90,6 +91,7 @@ inline Book Read(const QString &path)
     const auto wbXml = ZipEntry(z, "xl/workbook.xml");
     const auto relsXml = ZipEntry(z, "xl/_rels/workbook.xml.rels");
     const auto ssXml = ZipEntry(z, "xl/sharedStrings.xml");
+    const auto stylesXml = ZipEntry(z, "xl/styles.xml");
     if (!wbXml || !relsXml) {
         zip_close(z);
         return book;
@@ -99,6 +101,18 @@ inline Book Read(const QString &path)
     if (ssXml && ss.load_string(ssXml->c_str()))
         for (pugi::xml_node si : ss.child("sst").children("si"))
             shared.push_back(NodeText(si));
+
+    // Cell style index -> number format code (built-in 0 is General).
+    std::vector<QString> formatOfStyle;
+    pugi::xml_document styles;
+    if (stylesXml && styles.load_string(stylesXml->c_str())) {
+        const pugi::xml_node ss = styles.child("styleSheet");
+        std::map<int, QString> codes = {{0, QString()}, {1, "0"}, {2, "0.00"}};
+        for (pugi::xml_node f : ss.child("numFmts").children("numFmt"))
+            codes[f.attribute("numFmtId").as_int()] = QString::fromUtf8(f.attribute("formatCode").value());
+        for (pugi::xml_node xf : ss.child("cellXfs").children("xf"))
+            formatOfStyle.push_back(codes[xf.attribute("numFmtId").as_int()]);
+    }
 
     pugi::xml_document rels, wb;
     rels.load_string(relsXml->c_str());
@@ -142,6 +156,9 @@ inline Book Read(const QString &path)
                     cell.text = raw;
                     cell.number = raw.toDouble();
                 }
+                const size_t style = size_t(c.attribute("s").as_int(0));
+                if (style < formatOfStyle.size())
+                    cell.format = formatOfStyle[style];
                 const QString ref = QString::fromUtf8(c.attribute("r").value());
                 int r = 0, k = 0;
                 SplitRef(ref, r, k);

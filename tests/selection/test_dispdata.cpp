@@ -11,12 +11,15 @@
 #include "selection/FormdatiTabLogic.h"
 #include "frame/Shared.h"
 #include "selection/frm_dispData.h"
+#include "metadata/RegisterSchede.h"
+#include "metadata/frmSchedaVariabili.h"
 #include "support/TestEnv.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTimer>
@@ -238,8 +241,17 @@ TEST_F(DispData, FailedQueriesReportAndLeaveAnEmptyTable)
         EXPECT_EQ(grid().Rows(), 0);
         for (const char *name : {"cmb_ric", "txt_ricda", "txt_rica"})
             EXPECT_FALSE(w->findChild<QWidget *>(name)->isEnabled()) << name;
-        for (const char *name : {"cmdEsportaXls", "cmdFunzione", "cmd_createmap"})
+        for (const char *name : {"cmdEsportaXls", "cmdFunzione", "cmd_createmap", "cmd_ordinaA", "cmd_ordinaD"})
             EXPECT_FALSE(w->findChild<QWidget *>(name)->isEnabled()) << name;
+        for (QAction *a : {w->findChild<QMenu *>("mnu_ordina")->menuAction(), w->findChild<QAction *>("mnu_asce"),
+                           w->findChild<QAction *>("mnu_disce")})
+            EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
+        // Nothing to sort: the buttons ask nothing of the empty table.
+        pf.prompts.clear();
+        for (const char *name : {"cmd_ordinaA", "cmd_ordinaD"})
+            ctl<QToolButton>(w, name)->click();
+        w->findChild<QAction *>("mnu_asce")->trigger();
+        EXPECT_TRUE(pf.prompts.messages().isEmpty()) << pf.prompts.messages().join("|").toStdString();
         QFile log(pf.files() + "Error.log");
         ASSERT_TRUE(log.open(QIODevice::ReadOnly));
         EXPECT_TRUE(QString::fromLatin1(log.readAll()).contains("Function: DoQuery"));
@@ -252,6 +264,9 @@ TEST_F(DispData, SortsByNamedAndCurrentColumn)
 {
     openSample();
     TextGrid &g = grid();
+    for (const char *name : {"cmd_ordinaA", "cmd_ordinaD", "cmb_Ordina"})
+        EXPECT_TRUE(w->findChild<QWidget *>(name)->isEnabled()) << name;
+    EXPECT_TRUE(w->findChild<QMenu *>("mnu_ordina")->menuAction()->isEnabled());
     auto *ordina = ctl<QComboBox>(w, "cmb_Ordina");
     ordina->setCurrentIndex(4);
     ctl<QToolButton>(w, "cmd_ordinaA")->click();
@@ -310,6 +325,29 @@ TEST_F(DispData, SearchesThroughTheControls)
     EXPECT_EQ(pf.prompts.messages()[0], "Per fare una ricerca da --- a inserire due numeri interi!");
     EXPECT_EQ(pf.prompts.shown[1].title, "Attenzione");
     EXPECT_EQ(column(g, 1), QStringList({"1", "58", "90", "201", "212", "400"}));
+}
+
+TEST_F(DispData, EachColumnShowsItsOwnMetadataSheet)
+{
+    RegisterSchedeForms();
+    openSample();
+    // Columns 5 to 7: A0101_2005, C0102_2005, D0102_2003; back to the first one.
+    const std::pair<int, const char *> asked[] = {{5, "A0101"}, {6, "C0102"}, {7, "D0102"}, {5, "A0101"}, {5, "A0101"}};
+    std::vector<frmSchedaVariabili *> sheets;
+    for (const auto &[col, id] : asked) {
+        clickCell(1, col);
+        w->findChild<QAction *>("mnu_metadati")->trigger();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        frmSchedaVariabili *sheet = frmSchedaVariabili::Instance();
+        ASSERT_NE(sheet, nullptr) << id;
+        EXPECT_TRUE(sheet->txtVariabili->text().startsWith(QString::fromLatin1(id) + " - "))
+            << id << ": " << sheet->txtVariabili->text().toStdString();
+        sheets.push_back(sheet);
+    }
+    EXPECT_EQ(sheets[4], sheets[3]); // the same item again: the open sheet comes forward as it is
+    EXPECT_TRUE(pf.prompts.messages().isEmpty()) << pf.prompts.messages().join("|").toStdString();
+    frame::UnloadForm(frmSchedaVariabili::Instance());
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 TEST_F(DispData, ColumnDescriptionsClicksAndCommandsOnAColumn)

@@ -38,7 +38,7 @@ void fillTable(TextGrid &g)
                       {"TipoTerritorio", "COD_TERR", "PROV", "REG", "Territorio", "A0101_2004", "A0101_2005",
                        "D0102_2003", "Funz1"},
                       {"1", "001", "12,50", "1", "Torino", "12,50", "", "n.d.", "1,0000"},
-                      {"2", "1", "", "1", "Piemonte", "1234,5", "-0,25", "7", ""},
+                      {"2", "1", "", "1", "Piemonte", "5419384,00", "-0,25", "7", ""},
                   },
                   9);
 }
@@ -102,10 +102,17 @@ TEST(ExportRules, ItemListAndFileName)
     const std::vector<std::pair<QString, QString>> names = {
         {"/e/tab", "/e/tab.xlsx"},       {"/e/tab.xlsx", "/e/tab.xlsx"}, {"/e/tab.XLSX", "/e/tab.XLSX"},
         {"/e/tab.xls", "/e/tab.xlsx"},   {"/e/tab.", "/e/tab.xlsx"},     {"/e/dati.2005", "/e/dati.2005.xlsx"},
+        {"/e/tab.XLS", "/e/tab.xlsx"},   {"/e/tab.Xls", "/e/tab.xlsx"},  {"/e/tab.xls.xls", "/e/tab.xls.xlsx"},
         {"", ""},
     };
     for (const auto &[chosen, written] : names)
         EXPECT_EQ(ExcelExport::ExportFileName(chosen), written) << chosen.toStdString();
+
+    const std::vector<std::pair<QString, QString>> formats = {
+        {"12,50", "0.00"}, {"-0,25", "0.00"}, {"4,1667", "0.0000"}, {"5", "0"}, {" 1,5 ", "0.0"}, {"1,5E+3", ""},
+    };
+    for (const auto &[text, format] : formats)
+        EXPECT_EQ(ExcelExport::NumberFormatOf(text), format) << text.toStdString();
 
     EXPECT_EQ(ExcelExport::TemplateName("Variabili"), "DatiTemplateVar");
     for (const char *kind : {"Indicatori", "variabili", ""})
@@ -169,19 +176,22 @@ TEST_F(Export, BothSheetsReadBack)
         EXPECT_EQ(b.activeTab, 0);
 
         // The data sheet: every grid cell at its place; numbers only in value cells.
+        // Numbers keep the decimals the table shows: two for the data, four for a formula.
         struct Cell {
             const char *ref;
             char type;
             QString text;
             double number;
+            QString format;
         };
         const std::vector<Cell> data = {
-            {"A1", 's', "TipoTerritorio", 0}, {"F1", 's', "A0101_2004", 0},
-            {"I1", 's', "Funz1", 0},          {"A2", 's', "1", 0},      // hidden type column, as text
-            {"B2", 's', "001", 0},            {"C2", 's', "12,50", 0},  // PROV stays text
-            {"F2", 'n', {}, 12.5},            {"G2", 0, {}, 0},         // empty stays empty
-            {"H2", 's', "n.d.", 0},           {"I2", 'n', {}, 1},
-            {"F3", 'n', {}, 1234.5},          {"G3", 'n', {}, -0.25},   {"C3", 0, {}, 0},
+            {"A1", 's', "TipoTerritorio", 0, {}}, {"F1", 's', "A0101_2004", 0, {}},
+            {"I1", 's', "Funz1", 0, {}},          {"A2", 's', "1", 0, {}},      // hidden type column, as text
+            {"B2", 's', "001", 0, {}},            {"C2", 's', "12,50", 0, {}},  // PROV stays text
+            {"F2", 'n', {}, 12.5, "0.00"},        {"G2", 0, {}, 0, {}},         // empty stays empty
+            {"H2", 's', "n.d.", 0, {}},           {"I2", 'n', {}, 1, "0.0000"},
+            {"F3", 'n', {}, 5419384, "0.00"},     {"G3", 'n', {}, -0.25, "0.00"}, {"C3", 0, {}, 0, {}},
+            {"H3", 'n', {}, 7, "0"},
         };
         for (const Cell &e : data) {
             const xlsxtest::Cell &c = b.cell(0, e.ref);
@@ -190,6 +200,7 @@ TEST_F(Export, BothSheetsReadBack)
                 EXPECT_EQ(c.text, e.text) << e.ref;
             } else if (e.type == 'n') {
                 EXPECT_DOUBLE_EQ(c.number, e.number) << e.ref;
+                EXPECT_EQ(c.format, e.format) << e.ref;
             }
         }
         EXPECT_EQ(b.sheets[0].maxRow, 2);

@@ -117,6 +117,50 @@ INSTANTIATE_TEST_SUITE_P(Formula, FormulaSyntax,
                                            "( * 2", "( * 100 ", "2 + ", "( 2", "2 ) ", "1.2.3", "A0001_1996 Z ",
                                            "B0000_2000 + 1", "a0001_1996 + 1", "TipoTerritorio", "( 5 ) ( 5 )"));
 
+TEST(FormulaNesting, DeepFormulasAreRefusedWithoutCrashing)
+{
+    auto nested = [](const QString &open, int depth, const QString &inner, const QString &close) {
+        QString f;
+        for (int i = 0; i < depth; ++i)
+            f += open;
+        f += inner;
+        for (int i = 0; i < depth; ++i)
+            f += close;
+        return f;
+    };
+    const int max = Expression::MaxNesting;
+    struct Case {
+        QString formula;
+        std::optional<double> value; // nullopt: refused
+    };
+    const Case cases[] = {
+        {nested("( ", max, "A0001_1996", " )"), 12.5},
+        {nested("- ", max, "2", ""), 2},
+        {nested("( - ", max / 2, "2", " )"), 2},
+        {nested("( ", max + 1, "A0001_1996", " )"), std::nullopt},
+        {nested("- ", max + 1, "2", ""), std::nullopt},
+        {nested("( - ", max / 2 + 1, "2", " )"), std::nullopt},
+        {nested("( ", 60000, "1", " )"), std::nullopt},
+        {nested("- ", 60000, "1", ""), std::nullopt},
+        {nested("+ ", 60000, "1", ""), std::nullopt},
+        {nested("( ", 60000, "1", ""), std::nullopt}, // never closed
+    };
+    for (const Case &c : cases) {
+        const auto e = Expression::Compile(c.formula, Names);
+        ASSERT_EQ(e.has_value(), c.value.has_value()) << c.formula.left(40).toStdString() << " (" << c.formula.size() << ")";
+        if (e) {
+            EXPECT_DOUBLE_EQ(*e->Evaluate([](int) { return 12.5; }), *c.value);
+        }
+    }
+    // A long formula that is not deep compiles: only nesting is limited.
+    QString flat = "1";
+    for (int i = 0; i < 20000; ++i)
+        flat += " + 1";
+    const auto e = Expression::Compile(flat, Names);
+    ASSERT_TRUE(e.has_value());
+    EXPECT_DOUBLE_EQ(*e->Evaluate([](int) { return 0.0; }), 20001);
+}
+
 // ---- a row's cell ----------------------------------------------------------------------------
 
 struct RowCase {

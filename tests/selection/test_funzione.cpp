@@ -11,6 +11,7 @@
 #include "platform/grid/TextGrid.h"
 #include "selection/FormdatiTabLogic.h"
 #include "selection/frmFunzione.h"
+#include "selection/Formula.h"
 #include "selection/frm_dispData.h"
 #include "support/TestEnv.h"
 
@@ -204,6 +205,19 @@ TEST_F(Funzione, RefusalsLeaveTheTableAndTheFormula)
     EXPECT_EQ(pf.prompts.shown.back().style, 48);
     EXPECT_EQ(pf.prompts.shown.back().title, "ATTENZIONE!");
     EXPECT_EQ(shownFormula(*f), "B0101_2005 + ( ) ");
+
+    // Parentheses nested deeper than a formula may go: the same message, no name asked.
+    f->findChild<QPushButton *>("cmdReset")->click();
+    pf.prompts.clear();
+    QStringList deep;
+    for (int i = 0; i <= formula::Expression::MaxNesting; ++i)
+        deep << "(";
+    deep << "#B0101_2005";
+    for (int i = 0; i <= formula::Expression::MaxNesting; ++i)
+        deep << ")";
+    type(*f, deep);
+    esegui(*f);
+    EXPECT_EQ(pf.prompts.messages().join('|').toStdString(), "L'espressione contiene errori di sintassi.");
 
     // A cancelled name.
     f->findChild<QPushButton *>("cmdReset")->click();

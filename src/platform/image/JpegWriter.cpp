@@ -1,9 +1,9 @@
 #include "platform/image/JpegWriter.h"
 
+#include "platform/Files.h"
 #include "platform/Prompts.h"
 #include "platform/image/DIBSection.h"
 
-#include <QSaveFile>
 #include <algorithm>
 #include <csetjmp>
 #include <cstdio>
@@ -29,7 +29,8 @@ void onError(j_common_ptr cinfo)
 void noMessage(j_common_ptr) {}
 
 // Encodes into memory; false when the encoder failed.
-bool encode(const cDIBSection &dib, int quality, unsigned char **out, unsigned long *outSize, int *initCode)
+bool encode(const cDIBSection &dib, int quality, int dpiX, int dpiY, unsigned char **out, unsigned long *outSize,
+            int *initCode)
 {
     jpeg_compress_struct cinfo{};
     ErrorManager err{};
@@ -52,6 +53,17 @@ bool encode(const cDIBSection &dib, int quality, unsigned char **out, unsigned l
     cinfo.in_color_space = JCS_EXT_BGR;
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, std::clamp(quality, 1, 100), TRUE);
+    // Colour at the full resolution of the picture (4:4:4): thin coloured
+    // lines and small coloured text keep their colour.
+    for (int c = 0; c < cinfo.num_components; ++c) {
+        cinfo.comp_info[c].h_samp_factor = 1;
+        cinfo.comp_info[c].v_samp_factor = 1;
+    }
+    // The resolution, in dots per inch, as a bitmap of the page records it.
+    cinfo.write_JFIF_header = TRUE;
+    cinfo.density_unit = 1;
+    cinfo.X_density = UINT16(std::clamp(dpiX, 1, 65535));
+    cinfo.Y_density = UINT16(std::clamp(dpiY, 1, 65535));
     jpeg_start_compress(&cinfo, TRUE);
     const std::uint8_t *bits = dib.DIBSectionBitsPtr();
     const size_t stride = size_t(dib.BytesPerScanLine());
@@ -77,25 +89,41 @@ QString JpegWriteFailedMessage()
     return QStringLiteral("Failed to save to JPG");
 }
 
-bool SaveJPG(const cDIBSection &dib, const QString &fileName, std::int32_t quality)
+bool EncodeJPG(const cDIBSection &dib, std::int32_t quality, QByteArray &out, int dpiX, int dpiY, int *initCode)
 {
+    out.clear();
+    int code = 0;
+    if (initCode)
+        *initCode = 0;
+    if (dib.isEmpty() || dib.Width() <= 0 || dib.Height() <= 0)
+        return false;
     unsigned char *data = nullptr;
     unsigned long size = 0;
-    int initCode = 0;
-    bool ok = !dib.isEmpty() && dib.Width() > 0 && dib.Height() > 0;
+    const bool ok = encode(dib, quality, dpiX, dpiY, &data, &size, &code);
     if (ok)
-        ok = encode(dib, quality, &data, &size, &initCode);
+        out = QByteArray(reinterpret_cast<const char *>(data), qsizetype(size));
+    std::free(data);
+    if (initCode)
+        *initCode = code;
+    return ok;
+}
+
+bool SaveJPG(const cDIBSection &dib, const QString &fileName, std::int32_t quality, int dpi, QString *error)
+{
+    QByteArray bytes;
+    int initCode = 0;
+    QString reason;
+    bool ok = EncodeJPG(dib, quality, bytes, dpi, dpi, &initCode);
     if (!ok && initCode != 0) {
-        std::free(data);
+        if (error)
+            *error = QString();
         prompts().msgBox(JpegInitFailedMessage(initCode), mb::Exclamation | mb::OkOnly);
         return false;
     }
-    if (ok) {
-        QSaveFile file(fileName);
-        ok = file.open(QIODevice::WriteOnly)
-             && file.write(reinterpret_cast<const char *>(data), qint64(size)) == qint64(size) && file.commit();
-    }
-    std::free(data);
+    if (ok)
+        ok = files::writeAtomic(fileName, bytes, &reason);
+    if (error)
+        *error = reason;
     if (!ok)
         prompts().msgBox(JpegWriteFailedMessage(), mb::Exclamation | mb::OkOnly);
     return ok;

@@ -108,14 +108,32 @@ void Worksheet::writeText(int row, int col, const QString &text, Style style)
 
 void Worksheet::writeNumber(int row, int col, double value, Style style)
 {
+    // The General format shows at most about eleven characters of a number.
+    writeNumberAs(row, col, value, format(style), int(QString::number(value, 'g', 10).size()));
+}
+
+void Worksheet::writeNumber(int row, int col, double value, const QString &numberFormat)
+{
+    if (numberFormat.isEmpty()) {
+        writeNumber(row, col, value);
+        return;
+    }
+    // As wide as the number with the format's decimals.
+    const int point = int(numberFormat.indexOf(u'.'));
+    const int decimals = point < 0 ? 0 : int(numberFormat.size()) - point - 1;
+    const int chars = std::isfinite(value) ? int(QString::number(value, 'f', std::clamp(decimals, 0, 30)).size()) : 0;
+    writeNumberAs(row, col, value, m_book.numberFormat(numberFormat), chars);
+}
+
+void Worksheet::writeNumberAs(int row, int col, double value, lxw_format *fmt, int shownChars)
+{
     check(row, col);
     if (!std::isfinite(value))
         throw RuntimeError(err::TypeMismatch, QStringLiteral("Valore numerico non valido."));
-    const lxw_error e = worksheet_write_number(m_sheet, lxw_row_t(row), lxw_col_t(col), value, format(style));
+    const lxw_error e = worksheet_write_number(m_sheet, lxw_row_t(row), lxw_col_t(col), value, fmt);
     if (e != LXW_NO_ERROR)
         fail(lxwText(e));
-    // The General format shows at most about eleven characters of a number.
-    note(col, int(QString::number(value, 'g', 10).size()));
+    note(col, shownChars);
 }
 
 void Worksheet::writeBoolean(int row, int col, bool value, Style style)
@@ -170,6 +188,19 @@ Workbook::~Workbook()
         lxw_workbook_free(m_book);
     if (!m_temp.isEmpty())
         QFile::remove(m_temp);
+}
+
+lxw_format *Workbook::numberFormat(const QString &code)
+{
+    checkOpen();
+    lxw_format *&f = m_numberFormats[code];
+    if (!f) {
+        f = workbook_add_format(m_book);
+        if (!f)
+            fail(QStringLiteral("Impossibile creare il formato numerico \"%1\".").arg(code));
+        format_set_num_format(f, code.toUtf8().constData());
+    }
+    return f;
 }
 
 void Workbook::checkOpen() const

@@ -41,6 +41,9 @@ public:
     // the cell blank. Numbers that are not finite raise an error.
     void writeText(int row, int col, const QString &text, Style style = Style::Normal);
     void writeNumber(int row, int col, double value, Style style = Style::Normal);
+    // A number shown in the number format `numberFormat` ("0.00": two fixed
+    // decimals); "" is the General format.
+    void writeNumber(int row, int col, double value, const QString &numberFormat);
     void writeBoolean(int row, int col, bool value, Style style = Style::Normal);
 
     // Fits the width of the columns firstCol..lastCol to the longest content
@@ -62,6 +65,7 @@ private:
     void check(int row, int col) const;
     void note(int col, int chars);
     lxw_format *format(Style style) const;
+    void writeNumberAs(int row, int col, double value, lxw_format *format, int shownChars);
 
     Workbook &m_book;
     lxw_worksheet *m_sheet;
@@ -93,9 +97,12 @@ public:
 private:
     friend class Worksheet;
     void checkOpen() const;
+    // The cell format of a number format, made once per workbook.
+    lxw_format *numberFormat(const QString &code);
 
     lxw_workbook *m_book = nullptr;
     lxw_format *m_header = nullptr;
+    std::map<QString, lxw_format *> m_numberFormats;
     QString m_target;
     QString m_temp;
     std::vector<std::unique_ptr<Worksheet>> m_sheets;
