@@ -7,6 +7,7 @@
 #include "platform/Error.h"
 #include "platform/Files.h"
 
+#include <QApplication>
 #include <QDateTime>
 #include <QFileInfo>
 #include <QImageReader>
@@ -73,7 +74,53 @@ QImage loadPicture(const QString &path)
     return img;
 }
 
+// The help pages, read as every text file of the program is (UTF-8, else the
+// Windows Western code page), whatever their markup says.
+class HelpBrowser : public QTextBrowser {
+public:
+    QVariant loadResource(int type, const QUrl &name) override
+    {
+        if (type == QTextDocument::HtmlResource && name.isLocalFile()) {
+            QString text;
+            if (platform::files::readText(name.toLocalFile(), text))
+                return text;
+        }
+        return QTextBrowser::loadResource(type, name);
+    }
+};
+
 QPointer<QTextBrowser> g_help;
+
+// A help window shown as a window of a modal dialog goes back to being a window
+// of its own when the dialog closes, so that it stays open.
+class HelpOwnerWatch : public QObject {
+public:
+    bool eventFilter(QObject *obj, QEvent *ev) override
+    {
+        if (ev->type() == QEvent::Hide && g_help && g_help->parentWidget() == obj) {
+            obj->removeEventFilter(this);
+            setHelpOwner(nullptr);
+        }
+        return false;
+    }
+    static void setHelpOwner(QWidget *owner)
+    {
+        if (!g_help || g_help->parentWidget() == owner)
+            return;
+        const QRect geometry = g_help->geometry();
+        const bool visible = g_help->isVisible();
+        g_help->setParent(owner, Qt::Window);
+        g_help->setGeometry(geometry);
+        if (visible)
+            g_help->show();
+    }
+};
+
+HelpOwnerWatch &helpOwnerWatch()
+{
+    static HelpOwnerWatch watch;
+    return watch;
+}
 
 } // namespace
 
@@ -187,13 +234,23 @@ bool ShowHelpTopic(long topic)
     if (page.isEmpty() || !QFileInfo(page).isFile())
         return false;
     if (!g_help) {
-        g_help = new QTextBrowser;
+        g_help = new HelpBrowser;
         g_help->setObjectName(QStringLiteral("frmHelp"));
         g_help->setAttribute(Qt::WA_DeleteOnClose);
         g_help->setWindowTitle(QStringLiteral("Guida di Trambelo"));
         g_help->setOpenExternalLinks(false);
         g_help->resize(760, 560);
         frame::MarkNotAForm(g_help);
+    }
+    // Opened from a modal window, the help is a window of it: it takes input at
+    // once, while the modal window still blocks the others.
+    QWidget *modal = QApplication::activeModalWidget();
+    if (modal == g_help)
+        modal = nullptr;
+    HelpOwnerWatch::setHelpOwner(modal);
+    if (modal) {
+        modal->removeEventFilter(&helpOwnerWatch());
+        modal->installEventFilter(&helpOwnerWatch());
     }
     g_help->setSearchPaths({QFileInfo(page).path()});
     g_help->setSource(QUrl::fromLocalFile(page));

@@ -5,10 +5,12 @@
 #include "frame/Layout.h"
 #include "frame/Utility.h"
 #include "frame/Utility_RQM.h"
+#include "platform/Error.h"
 
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
+#include <iterator>
 
 namespace mdlMenu {
 
@@ -34,20 +36,38 @@ void SetSlots(std::vector<MenuSlot> commandSlots)
     }
 }
 
-std::vector<MenuRow> ReadMenuRows(platform::db::Recordset &rs)
+std::vector<MenuRow> ReadMenuRows(platform::db::Recordset &rs, QStringList *rowErrors)
 {
+    // Every field is looked up once: a table without one of them cannot give a menu.
+    const char *const names[] = {"IdMenu", "IdMenuParent", "DescName", "isSeparator", "isDisable",
+                                 "isChecked", "FormToOpen", "DBname", "TipoDb"};
+    int col[std::size(names)];
+    for (size_t i = 0; i < std::size(names); ++i) {
+        col[i] = rs.fieldIndex(QString::fromLatin1(names[i]));
+        if (col[i] < 0)
+            throw platform::RuntimeError(platform::err::ItemNotFound,
+                                         QStringLiteral("Campo %1 mancante nella tabella DBMainMenu.")
+                                             .arg(QString::fromLatin1(names[i])));
+    }
     std::vector<MenuRow> rows;
     for (; !rs.eof(); rs.moveNext()) {
         MenuRow r;
-        r.idMenu = rs.field(QStringLiteral("IdMenu")).toInt();
-        r.idMenuParent = rs.field(QStringLiteral("IdMenuParent")).toInt();
-        r.descName = rs.text(QStringLiteral("DescName"));
-        r.isSeparator = rs.field(QStringLiteral("isSeparator")).toBool();
-        r.isDisable = rs.field(QStringLiteral("isDisable")).toBool();
-        r.isChecked = rs.field(QStringLiteral("isChecked")).toBool();
-        r.formToOpen = rs.text(QStringLiteral("FormToOpen"));
-        r.dbName = rs.text(QStringLiteral("DBname"));
-        r.tipoDb = rs.text(QStringLiteral("TipoDb"));
+        r.descName = rs.text(col[2]);
+        try {
+            r.idMenu = rs.field(col[0]).toInt();
+            r.idMenuParent = rs.field(col[1]).toInt();
+        } catch (const platform::RuntimeError &e) {
+            if (rowErrors)
+                rowErrors->append(QStringLiteral("La voce di menu '%1' ha un numero non valido (%2): tralasciata.")
+                                      .arg(r.descName, e.description()));
+            continue;
+        }
+        r.isSeparator = rs.field(col[3]).toBool();
+        r.isDisable = rs.field(col[4]).toBool();
+        r.isChecked = rs.field(col[5]).toBool();
+        r.formToOpen = rs.text(col[6]);
+        r.dbName = rs.text(col[7]);
+        r.tipoDb = rs.text(col[8]);
         rows.push_back(std::move(r));
     }
     return rows;
@@ -143,6 +163,15 @@ void ApplyMenuModel(const MenuModel &model, QMenuBar *bar)
     }
 }
 
+MenuModel ReadMenu(platform::db::Database &db)
+{
+    auto rs = db.query(QStringLiteral("select * from DBMainMenu order by IdMenuParent, Orderb"));
+    QStringList unreadable;
+    MenuModel model = BuildMenuModel(ReadMenuRows(rs, &unreadable));
+    model.rowErrors = unreadable + model.rowErrors;
+    return model;
+}
+
 bool BuildMainMenu(QMenuBar *bar)
 {
     bool ok = false;
@@ -150,14 +179,16 @@ bool BuildMainMenu(QMenuBar *bar)
         auto db = Utility::GetDbConnection(QStringLiteral("Metadati.mdb"), QString(), platform::db::OpenMode::ReadOnly);
         if (!db)
             return;
-        auto rs = db->query(QStringLiteral("select * from DBMainMenu order by IdMenuParent, Orderb"));
-        const MenuModel model = BuildMenuModel(ReadMenuRows(rs));
+        const MenuModel model = ReadMenu(*db);
         SetSlots(model.commandSlots);
         ApplyMenuModel(model, bar);
         ok = true;
+        Utility_RQM::ErrorBatch batch([](int n) {
+            return QStringLiteral("%1 voci del menu non sono valide e sono state tralasciate.").arg(n);
+        });
         for (const QString &err : model.rowErrors)
-            Utility_RQM::WriteErrorLog(MainLabel, QStringLiteral("BuildMainMenu"), QString::number(platform::err::SubscriptOutOfRange),
-                                       err);
+            Utility_RQM::WriteErrorLog(MainLabel, QStringLiteral("BuildMainMenu"),
+                                       QString::number(platform::err::SubscriptOutOfRange), err);
     });
     return ok;
 }

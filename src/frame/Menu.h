@@ -3,6 +3,7 @@
 // Metadati.mdb. Each command has a slot (1, 2, ... in the order read, greyed
 // commands included) that tells which window it opens, which statistical
 // database becomes the current one and which data kind goes with it.
+#include "platform/db/Database.h"
 #include "platform/db/Recordset.h"
 
 #include <QString>
@@ -48,14 +49,21 @@ struct MenuModel {
 };
 
 // The rows of "select * from DBMainMenu order by IdMenuParent, Orderb", fields by name.
-std::vector<MenuRow> ReadMenuRows(platform::db::Recordset &rs);
+// A row whose fields cannot be read (a text where a number belongs) is left
+// out and told in `rowErrors`; a missing field fails the whole table.
+std::vector<MenuRow> ReadMenuRows(platform::db::Recordset &rs, QStringList *rowErrors = nullptr);
 // The menu the rows describe. A row naming a popup number that does not exist
 // is left out (and reported in rowErrors); the others are kept.
 MenuModel BuildMenuModel(const std::vector<MenuRow> &rows);
 
+// The menu of DBMainMenu in `db` (an open Metadati.mdb), the rows left out
+// told in rowErrors. Raises when the table cannot be read.
+MenuModel ReadMenu(platform::db::Database &db);
+
 // Reads DBMainMenu, builds the menu bar on `bar` (when given) and sets the
-// command slots. Rows left out are logged. Returns false when the table could
-// not be read (logged); the menu then stays as built so far.
+// command slots. Rows left out are logged one line each, and told in one box
+// with their count. Returns false when the table could not be read (logged);
+// the menu then stays as built so far.
 bool BuildMainMenu(QMenuBar *bar);
 // Builds the widgets of `model` on `bar`; each command calls mnu_submnu_Click.
 void ApplyMenuModel(const MenuModel &model, QMenuBar *bar);

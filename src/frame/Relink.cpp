@@ -2,6 +2,7 @@
 #include "frame/Config.h"
 #include "frame/Globals.h"
 #include "frame/Guard.h"
+#include "frame/Utility_RQM.h"
 #include "platform/Error.h"
 #include "platform/Files.h"
 #include "platform/Prompts.h"
@@ -17,24 +18,72 @@ using platform::db::OpenMode;
 
 namespace frame {
 
+std::vector<TablelinkRow> ReadTablelink(Database &metadati)
+{
+    std::vector<TablelinkRow> rows;
+    auto rs = metadati.query(QStringLiteral("select * from tablelink"));
+    for (; !rs.eof(); rs.moveNext())
+        rows.push_back({rs.text(0), rs.text(1), rs.text(2)});
+    return rows;
+}
+
+std::optional<RuntimeError> LinkProblem(const TablelinkRow &row, const QString &folder, const FileLookup &lookup,
+                                        Utility_RQM::SourceTables &seen)
+{
+    // Links name files of the databases folder only: any other is refused
+    // without opening it, and its path is not repeated.
+    for (const QString &file : {row.holder, row.source})
+        if (!file.isEmpty() && !platform::files::staysInside(folder, file))
+            return RuntimeError(platform::err::PathNotFound,
+                                QStringLiteral("Il collegamento della tabella '%1' nomina un file fuori dalla "
+                                               "cartella dei Database: collegamento tralasciato.")
+                                    .arg(row.table));
+    const QString key = row.source.toUpper();
+    auto it = seen.find(key);
+    if (it == seen.end()) {
+        const QString shown = folder + row.source;
+        const QString path = row.source.isEmpty() ? QString() : lookup(row.source);
+        if (path.isEmpty() || !QFileInfo(path).isFile())
+            return RuntimeError(3024, QStringLiteral("Impossibile trovare il file '") + shown + QStringLiteral("'."));
+        QStringList names;
+        try {
+            Database src = Database::openFileOnly(path, OpenMode::ReadOnly);
+            names = src.tables() + src.views();
+        } catch (const RuntimeError &e) {
+            // The file is told by its name in the folder, wherever it is read from.
+            return RuntimeError(e.number(), QString(e.description()).replace(path, shown), e.detail());
+        }
+        for (QString &n : names)
+            n = n.toUpper();
+        it = seen.emplace(key, names).first;
+    }
+    if (row.table.isEmpty() || !it->second.contains(row.table.toUpper()))
+        return RuntimeError(3011, QStringLiteral("Impossibile trovare l'oggetto '") + row.table +
+                                      QStringLiteral("' nel database '") + row.source + QStringLiteral("'."));
+    return std::nullopt;
+}
+
 int SetLinksFromTablelink()
 {
     platform::db::Links::clear();
-    struct Row { QString table, source, holder; };
-    std::vector<Row> rows;
+    std::vector<TablelinkRow> rows;
     {
         Database meta = Database::open(gDbPath, QStringLiteral("Metadati.mdb"), OpenMode::ReadOnly);
-        auto rs = meta.query(QStringLiteral("select * from tablelink"));
-        for (; !rs.eof(); rs.moveNext())
-            rows.push_back({rs.text(0), rs.text(1), rs.text(2)});
+        rows = ReadTablelink(meta);
     }
     std::vector<Link> links;
     Utility_RQM::SourceTables seen;
     std::set<QString> holdersChecked;
     int leftOut = 0;
-    for (const Row &row : rows) {
+    // Each link left out is logged; one box tells them all.
+    Utility_RQM::ErrorBatch batch([](int n) {
+        return QStringLiteral("%1 tabelle collegate non sono disponibili e sono state tralasciate.").arg(n);
+    });
+    for (const TablelinkRow &row : rows) {
         const QString holderKey = row.holder.toUpper();
-        if (!holdersChecked.count(holderKey)) {
+        // A holder outside the folder is refused with its link, below.
+        if (!holdersChecked.count(holderKey) &&
+            (row.holder.isEmpty() || platform::files::staysInside(gDbPath, row.holder))) {
             const QString path = platform::files::resolve(gDbPath, row.holder);
             if (row.holder.isEmpty() || path.isEmpty() || !QFileInfo(path).isFile())
                 throw RuntimeError(3024, QStringLiteral("Impossibile trovare il file '") + gDbPath + row.holder +
@@ -72,22 +121,10 @@ bool RecreateRelatedTables_2(const QString &holderFile, const QString &sourceFil
                              std::vector<Link> &links, SourceTables &seen)
 {
     return frame::Guard(QStringLiteral("Utility"), QStringLiteral("RecreateRelatedTables_2"), [&] {
-        const QString key = sourceFile.toUpper();
-        auto it = seen.find(key);
-        if (it == seen.end()) {
-            const QString path = platform::files::resolve(gDbPath, sourceFile);
-            if (sourceFile.isEmpty() || path.isEmpty() || !QFileInfo(path).isFile())
-                throw RuntimeError(3024, QStringLiteral("Impossibile trovare il file '") + gDbPath + sourceFile +
-                                             QStringLiteral("'."));
-            Database src = Database::open(gDbPath, sourceFile, OpenMode::ReadOnly);
-            QStringList names = src.tables() + src.views();
-            for (QString &n : names)
-                n = n.toUpper();
-            it = seen.emplace(key, names).first;
-        }
-        if (tableName.isEmpty() || !it->second.contains(tableName.toUpper()))
-            throw RuntimeError(3011, QStringLiteral("Impossibile trovare l'oggetto '") + tableName +
-                                         QStringLiteral("' nel database '") + sourceFile + QStringLiteral("'."));
+        const frame::TablelinkRow row{tableName, sourceFile, holderFile};
+        const auto inFolder = [](const QString &name) { return platform::files::resolveInside(gDbPath, name); };
+        if (const auto problem = frame::LinkProblem(row, gDbPath, inFolder, seen))
+            throw *problem;
         links.push_back({tableName, sourceFile, holderFile});
     });
 }

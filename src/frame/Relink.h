@@ -3,19 +3,49 @@
 // Metadati.mdb is made visible in its holder database, read from its source
 // database in the current databases folder. Nothing is written into the files.
 // Also the removal of the selection window's saved queries.
+#include "platform/Error.h"
+#include "platform/db/Database.h"
 #include "platform/db/Links.h"
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <map>
+#include <optional>
 #include <vector>
 
+namespace Utility_RQM {
+// The names of the tables and views of source databases already looked at
+// during one relinking (upper-cased), by source file name.
+using SourceTables = std::map<QString, QStringList>;
+}
+
 namespace frame {
+
+// One row of tablelink: the table, the file that holds it, the file that shows it.
+struct TablelinkRow {
+    QString table, source, holder;
+};
+// The rows of tablelink in `metadati` (its first three columns, as text).
+std::vector<TablelinkRow> ReadTablelink(platform::db::Database &metadati);
+
+// The real path of a file named in the databases folder; "" when it is
+// missing or not a file of the folder.
+using FileLookup = std::function<QString(const QString &name)>;
+
+// Why the link of `row` cannot be set, or nothing when it can: a holder or
+// source that is not a file of `folder` (an absolute path, "..", a symbolic
+// link leading out), a missing source file, or a source without the table.
+// Files are found through `lookup` and named in the messages as `folder` &
+// their name. `seen` keeps the tables of the sources already read.
+std::optional<platform::RuntimeError> LinkProblem(const TablelinkRow &row, const QString &folder,
+                                                  const FileLookup &lookup, Utility_RQM::SourceTables &seen);
 
 // Reads tablelink and sets the links. A missing or unreadable holder database
 // (or tablelink itself) tells the user that databases are missing, is logged,
 // and returns false: the program must end. A link whose source file or table is
-// missing is logged and left out; the others are set.
+// missing, or that names a file outside the databases folder, is logged and
+// left out (one box tells all those left out); the others are set.
 bool RefreshLinkOnDB_2();
 
 // The work of RefreshLinkOnDB_2 without its message: raises RuntimeError when
@@ -27,13 +57,11 @@ int SetLinksFromTablelink();
 
 namespace Utility_RQM {
 
-// The names of the tables and views of source databases already looked at
-// during one relinking (upper-cased), by source file name.
-using SourceTables = std::map<QString, QStringList>;
-
 // Checks that `sourceFile` in gDbPath holds `tableName` and adds the link to
 // `links`; otherwise logs under "Utility"/"RecreateRelatedTables_2" and adds
-// nothing. Returns true when the link was added.
+// nothing. A holder or source that is not a file of gDbPath (an absolute path,
+// "..", a symbolic link leading out) is refused the same way without being
+// opened. Returns true when the link was added.
 bool RecreateRelatedTables_2(const QString &holderFile, const QString &sourceFile, const QString &tableName,
                              std::vector<platform::db::Link> &links, SourceTables &seen);
 

@@ -7,8 +7,11 @@
 #include "frame/Menu.h"
 #include "frame/Relink.h"
 #include "frame/Utility.h"
+#include "frame/Utility_RQM.h"
+#include "platform/Error.h"
 #include "platform/Files.h"
 #include "platform/Prompts.h"
+#include "platform/zip/Unzip.h"
 
 namespace frame {
 
@@ -27,6 +30,23 @@ std::function<void()> &startPage()
 void SetStartPageOpener(std::function<void()> open)
 {
     startPage() = std::move(open);
+}
+
+void RecoverStoppedUpdate()
+{
+    const auto r = platform::zip::Extraction::recover(gDbPath);
+    if (!r.ok) {
+        Utility_RQM::WriteErrorLog(MainLabel, QStringLiteral("RecoverStoppedUpdate"),
+                                   QString::number(platform::err::PathNotFound),
+                                   QStringLiteral("L'ultimo aggiornamento della banca dati non si è concluso e non è "
+                                                  "stato possibile ripristinare tutti i Database precedenti nella "
+                                                  "cartella ") +
+                                       gDbPath);
+    } else if (r.rolledBack) {
+        platform::prompts().msgBox(QStringLiteral("L'ultimo aggiornamento della banca dati non si è concluso: sono "
+                                                  "stati ripristinati i Database precedenti."),
+                                   platform::mb::Information);
+    }
 }
 
 Startup::Startup(const QString &programFolder, Options options)
@@ -69,6 +89,7 @@ bool Startup::run()
             goOn = false;
             return;
         }
+        RecoverStoppedUpdate();
 
         step("004");
         if (!RefreshLinkOnDB_2()) {

@@ -56,4 +56,9 @@ private:
 // registered here.
 void SetStartPageOpener(std::function<void()> open);
 
+// Right after the databases folder is found, before any database is opened: a
+// database update stopped among its renames is undone (the user is told) and
+// the staging folders left by updates are removed.
+void RecoverStoppedUpdate();
+
 } // namespace frame

@@ -5,7 +5,9 @@
 #include "frame/Guard.h"
 #include "frame/Layout.h"
 #include "frame/Relink.h"
+#include "frame/UpdateCheck.h"
 #include "frame/Utility.h"
+#include "frame/Utility_RQM.h"
 #include "frame/WaitCursor.h"
 #include "platform/Error.h"
 #include "platform/Prompts.h"
@@ -14,12 +16,18 @@
 #include "platform/zip/CGUnzipFiles.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMdiArea>
+#include <QProgressDialog>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QStyle>
 #include <QVBoxLayout>
+#include <climits>
+#include <functional>
+#include <memory>
 
 using frame::Named;
 
@@ -27,7 +35,6 @@ using platform::RuntimeError;
 namespace mb = platform::mb;
 
 namespace {
-
 
 // Sets the attached tables again from the databases now in the folder. Returns
 // the number of tablelink rows left out, or -1 when the links cannot be set at
@@ -44,15 +51,41 @@ int relink()
     }
 }
 
-// The tablelink rows that gave no attached table at the last relinking.
-int missingLinks()
-{
-    if (gDbPath.isEmpty())
-        return 0;
-    auto db = platform::db::Database::open(gDbPath, QStringLiteral("Metadati.mdb"), platform::db::OpenMode::ReadOnly);
-    const qint64 rows = db.query(QStringLiteral("select count(*) from tablelink")).field(0).toInt();
-    return int(rows - qint64(platform::db::Links::all().size()));
-}
+// The count of the archive's entries while they are extracted, shown once the
+// extraction lasts (not before: a question such as the password comes first).
+// The window is repainted, but takes no input until the update ends.
+class ExtractionProgress {
+public:
+    explicit ExtractionProgress(QWidget *owner) : m_owner(owner) { m_clock.start(); }
+    void operator()(qint64 done, qint64 total)
+    {
+        const qint64 now = m_clock.elapsed();
+        if (now < 500 || (done < total && now - m_last < 50))
+            return;
+        m_last = now;
+        if (!m_dialog) {
+            m_dialog = std::make_unique<QProgressDialog>(QString(), QString(), 0, 1, m_owner);
+            m_dialog->setObjectName(QStringLiteral("prgAggiornamento"));
+            m_dialog->setWindowTitle(QStringLiteral("Aggiornamento della banca dati"));
+            m_dialog->setCancelButton(nullptr);
+            m_dialog->setWindowModality(Qt::WindowModal);
+            m_dialog->setAutoClose(false);
+            m_dialog->setAutoReset(false);
+            m_dialog->setMinimumDuration(0);
+        }
+        m_dialog->setMaximum(int(std::min<qint64>(total, INT_MAX)));
+        m_dialog->setValue(int(std::min<qint64>(done, INT_MAX)));
+        m_dialog->setLabelText(QStringLiteral("Estrazione dei file dell'archivio: %1 di %2").arg(done).arg(total));
+        m_dialog->show();
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
+
+private:
+    QWidget *m_owner;
+    std::unique_ptr<QProgressDialog> m_dialog;
+    QElapsedTimer m_clock;
+    qint64 m_last = -1000;
+};
 
 } // namespace
 
@@ -143,7 +176,13 @@ void frmInfo::CaricaInfoAggiornamento()
 
 void frmInfo::cmdAggiornaBd_Click()
 {
+    if (m_updating)
+        return;
     bool updated = false;
+    // A failure is logged and told in one box, with its reason.
+    Utility_RQM::ErrorBatch batch([](int n) {
+        return QStringLiteral("%1 errori durante l'aggiornamento della banca dati.").arg(n);
+    });
     const bool ok = frame::Guard(this, QStringLiteral("cmdAggiornaBd_Click"), [&] {
         // The databases the program is using now.
         const QString target = gDbPath.isEmpty() ? gAppPath + QStringLiteral("Databases/") : gDbPath;
@@ -156,25 +195,24 @@ void frmInfo::cmdAggiornaBd_Click()
                                        mb::YesNo + mb::Question) != mb::Yes)
             return;
 
-        // Attached tables already missing before the update do not count against it.
-        const int missingBefore = missingLinks();
-
         // No other window may hold a database while the files change.
         Utility::CloseOtherForms(objectName());
+        m_updating = true;
+        const auto done = qScopeGuard([this] { m_updating = false; });
         frame::WaitCursor wait;
+        ExtractionProgress progress(this);
         CGUnzipFiles unzip;
+        unzip.setHooks({std::ref(progress), &frame::CheckUpdate});
         const long result = unzip.Unzip(archive, target);
         if (result != 0)
-            throw RuntimeError(result, QStringLiteral("Estrazione dell'archivio non riuscita (codice ") +
-                                           QString::number(result) + QStringLiteral("): ") + unzip.GetLastMessage() +
-                                           QStringLiteral("."));
+            throw RuntimeError(result, unzip.GetLastMessage(), unzip.GetLastDetail());
 
-        // The new files must make a complete set: otherwise the old ones come back.
+        // The files were checked before they replaced anything; should the
+        // links or the update information still fail, the old ones come back.
         long number = 0;
         QString description;
         try {
-            const int missingAfter = relink();
-            if (missingAfter < 0 || missingAfter > missingBefore)
+            if (relink() < 0)
                 throw RuntimeError(3024, QStringLiteral("Mancano alcuni Database dopo l'aggiornamento"));
             CaricaInfoAggiornamento();
             updated = true;
@@ -196,10 +234,23 @@ void frmInfo::cmdAggiornaBd_Click()
                                                  : QStringLiteral(". Impossibile ripristinare tutti i Database "
                                                                   "precedenti.")));
     });
-    if (!ok)
-        platform::prompts().msgBox(QStringLiteral("Aggiornamento Banca Dati FALLITO!"), mb::OkOnly);
-    else if (updated)
-        platform::prompts().msgBox(QStringLiteral("Aggiornamento Banca Dati effettuato."), mb::OkOnly);
+    if (ok) {
+        batch.finish();   // links left out of a sound update, already missing before it
+        if (updated)
+            platform::prompts().msgBox(QStringLiteral("Aggiornamento Banca Dati effettuato."), mb::OkOnly);
+        return;
+    }
+    const QString reason = batch.last();
+    batch.discard();
+    platform::prompts().msgBox(QStringLiteral("Aggiornamento Banca Dati FALLITO!") +
+                                   (reason.isEmpty() ? QString() : QStringLiteral("\r\n\r\n") + reason),
+                               mb::OkOnly);
+}
+
+void frmInfo::reject()
+{
+    if (!m_updating)   // the window stays while its databases change
+        QDialog::reject();
 }
 
 void frmInfo::cmdOK_Click()

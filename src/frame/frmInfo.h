@@ -24,12 +24,17 @@ public:
     void CaricaInfoAggiornamento();
 
     // The update: the user picks an archive, confirms, the other windows close,
-    // every entry replaces the file of the same name in the databases folder,
-    // the attached tables are set again and the labels show the new update
-    // information. Any failure leaves the databases as they were.
+    // the entries are extracted and checked (databases readable and whole, the
+    // menu and the links of the next start), then every entry replaces the file
+    // of the same name in the databases folder, the attached tables are set
+    // again and the labels show the new update information. Any failure leaves
+    // the databases as they were and is told in one box with its reason.
     void cmdAggiornaBd_Click();
     void cmdOK_Click();
     void cmdHelp_Click();
+
+    // Closing is refused while an update runs.
+    void reject() override;
 
     QLabel *picIcon = nullptr;
     QLabel *lblTitle = nullptr;
@@ -40,4 +45,7 @@ public:
     QPushButton *cmdAggiornaBd = nullptr;
     QPushButton *cmdOK = nullptr;
     QPushButton *cmdHelp = nullptr;
+
+private:
+    bool m_updating = false;
 };

@@ -113,14 +113,9 @@ QSize frmStart::PageSize(const QSize &mainSize)
 
 void frmStart::Form_Load()
 {
+    // The page takes its size, colour and picture first: a missing text is
+    // then logged over a page that already looks as it should.
     frame::Guard(this, QStringLiteral("Form_Load"), [&] {
-        const QString path = platform::files::resolve(gFilesPath, QStringLiteral("InfoQrl.txt"));
-        QString text;
-        if (path.isEmpty() || !QFileInfo(path).isFile() || !platform::files::readText(path, text))
-            throw platform::RuntimeError(platform::err::FileNotFound, QStringLiteral("Impossibile trovare il file ") +
-                                                                          gFilesPath + QStringLiteral("InfoQrl.txt"));
-        lblInfo->setText(InfoCaption(text));
-
         if (QMdiArea *area = frame::MdiArea()) {
             const QSize size = PageSize(area->window()->size());
             if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget())) {
@@ -132,5 +127,13 @@ void frmStart::Form_Load()
             }
         }
         Utility::InitFormLayout(this);
+    });
+    frame::Guard(this, QStringLiteral("Form_Load"), [&] {
+        const QString path = platform::files::resolve(gFilesPath, QStringLiteral("InfoQrl.txt"));
+        QString text;
+        if (path.isEmpty() || !QFileInfo(path).isFile() || !platform::files::readText(path, text))
+            throw platform::RuntimeError(platform::err::FileNotFound, QStringLiteral("Impossibile trovare il file ") +
+                                                                          gFilesPath + QStringLiteral("InfoQrl.txt"));
+        lblInfo->setText(InfoCaption(text));
     });
 }

@@ -22,7 +22,7 @@ public:
 
     // Fills the text from InfoQrl.txt, sizes the page against the main window
     // and lays the background. A missing text file is logged, and the page
-    // stays without text, size and background.
+    // shows its other texts with its size, colour and picture.
     void Form_Load();
 
     // The caption of lblInfo for the text of the file: each line followed by

@@ -1,6 +1,8 @@
 #pragma once
 // A run-time error as the handlers see it: a number and a description, the pair
 // that the error logger writes. Every layer of the program raises this type.
+// The description is in the user's words; `detail` keeps the library's own
+// text (often English) for the error log only.
 #include <QString>
 #include <stdexcept>
 
@@ -8,14 +10,17 @@ namespace platform {
 
 class RuntimeError : public std::runtime_error {
 public:
-    RuntimeError(long number, const QString &description)
-        : std::runtime_error(description.toStdString()), m_number(number), m_description(description) {}
+    RuntimeError(long number, const QString &description, const QString &detail = {})
+        : std::runtime_error(description.toStdString()), m_number(number), m_description(description),
+          m_detail(detail) {}
     long number() const { return m_number; }
     const QString &description() const { return m_description; }
+    const QString &detail() const { return m_detail; }
 
 private:
     long m_number;
     QString m_description;
+    QString m_detail;
 };
 
 // Error numbers used across the program (the classic run-time numbers where one exists).

@@ -74,8 +74,90 @@ bool readText(const QString &path, QString &text)
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     text = utf8(bytes);
     if (utf8.hasError())
-        text = QString::fromLatin1(bytes);
+        text = fromWindows1252(bytes);
     return true;
+}
+
+QString fromWindows1252(const QByteArray &bytes)
+{
+    // 0x80-0x9F; the five bytes the code page leaves undefined keep their control character.
+    static const char16_t high[32] = {
+        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+    QString text(bytes.size(), Qt::Uninitialized);
+    QChar *out = text.data();
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        *out++ = b >= 0x80 && b < 0xA0 ? QChar(high[b - 0x80]) : QChar(b);
+    }
+    return text;
+}
+
+// The canonical form of `path`: its longest existing part with every link
+// followed, then the parts that do not exist yet as written.
+static QString canonicalOf(const QString &path)
+{
+    QString existing = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    QStringList rest;
+    while (!existing.isEmpty()) {
+        const QFileInfo fi(existing);
+        if (fi.exists()) {
+            QString canonical = fi.canonicalFilePath();
+            if (canonical.isEmpty())
+                return {};
+            for (auto it = rest.crbegin(); it != rest.crend(); ++it)
+                canonical += Sep + *it;
+            return canonical;
+        }
+        if (fi.isSymLink())
+            return {};   // a link that leads nowhere: its target is unknown
+        const qsizetype slash = existing.lastIndexOf(Sep);
+        if (slash <= 0)
+            break;
+        rest.append(existing.mid(slash + 1));
+        existing.truncate(slash);
+    }
+    return {};
+}
+
+bool isInside(const QString &folder, const QString &path)
+{
+    const QString root = canonicalOf(folder);
+    const QString target = canonicalOf(path);
+    if (root.isEmpty() || target.isEmpty())
+        return false;
+    return target.startsWith(withSep(root)) && target.size() > withSep(root).size();
+}
+
+bool staysInside(const QString &folder, const QString &name)
+{
+    QString n = name;
+    n.replace(u'\\', Sep);
+    if (n.isEmpty() || n.startsWith(Sep) || QDir::isAbsolutePath(n) ||
+        (n.size() >= 2 && n[1] == u':' && n[0].isLetter()))
+        return false;
+    for (const QString &part : n.split(Sep, Qt::SkipEmptyParts))
+        if (part == QLatin1String(".."))
+            return false;
+    // Each existing part as the program would find it (letter case ignored),
+    // the parts that do not exist yet as written.
+    QString current = folder;
+    const QStringList parts = n.split(Sep, Qt::SkipEmptyParts);
+    for (int i = 0; i < parts.size(); ++i) {
+        const QString found = resolveOne(current, parts[i]);
+        if (found.isEmpty()) {
+            current = withSep(current) + parts.mid(i).join(Sep);
+            break;
+        }
+        current = found;
+    }
+    return isInside(folder, current);
+}
+
+QString resolveInside(const QString &folder, const QString &name)
+{
+    return staysInside(folder, name) ? resolve(folder, name) : QString();
 }
 
 QString writeErrorText(const QString &path, int errnum)

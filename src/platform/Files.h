@@ -23,9 +23,23 @@ bool existsIn(const QString &folder, const QString &name);
 // ignoring letter case, sorted by name.
 QStringList find(const QString &folder, const QString &pattern);
 
-// Reads a whole 8-bit text file: UTF-8 when it is valid UTF-8, else Latin-1.
-// Returns false when the file cannot be read.
+// Reads a whole 8-bit text file: UTF-8 when it is valid UTF-8, else the
+// Windows Western code page (1252: the euro sign, typographic quotes and dashes
+// in 0x80-0x9F, Latin-1 above). Returns false when the file cannot be read.
 bool readText(const QString &path, QString &text);
+// The text of bytes in the Windows Western code page (1252).
+QString fromWindows1252(const QByteArray &bytes);
+
+// True when the file name `name` stays inside `folder`: false for an absolute
+// name, a name climbing out with "..", or one whose existing part leads
+// outside through a symbolic link. A name that does not exist yet is judged by
+// the part of it that exists.
+bool staysInside(const QString &folder, const QString &name);
+// resolve() for a name that staysInside() the folder; "" otherwise.
+QString resolveInside(const QString &folder, const QString &name);
+// True when `path` (existing or not) lies inside `folder` once every symbolic
+// link of its existing part is followed.
+bool isInside(const QString &folder, const QString &path);
 
 // Writes `bytes` to `path` all or nothing: into a temporary file beside it,
 // every byte written, flushed to the disk and its size checked, then renamed

@@ -108,6 +108,16 @@ std::optional<QString> QtPrompts::inputBox(const QString &prompt, const QString 
     return s;
 }
 
+std::optional<QString> QtPrompts::passwordBox(const QString &prompt, const QString &title)
+{
+    bool ok = false;
+    const QString s = QInputDialog::getText(dialogParent(), title.isEmpty() ? AppTitle : title, prompt,
+                                            QLineEdit::Password, QString(), &ok);
+    if (!ok)
+        return std::nullopt;
+    return s;
+}
+
 std::optional<QColor> QtPrompts::chooseColor(const QColor &initial, const QString &title)
 {
     const QColor c = QColorDialog::getColor(initial, dialogParent(), title);
@@ -173,6 +183,16 @@ QString ScriptedPrompts::browseForFolder(const QString &prompt, const QString &)
 std::optional<QString> ScriptedPrompts::inputBox(const QString &prompt, const QString &title, const QString &)
 {
     shown.push_back({QStringLiteral("inputBox"), prompt, 0, title});
+    if (inputs.empty())
+        return std::nullopt;
+    std::optional<QString> v = std::move(inputs.front());
+    inputs.pop_front();
+    return v;
+}
+
+std::optional<QString> ScriptedPrompts::passwordBox(const QString &prompt, const QString &title)
+{
+    shown.push_back({QStringLiteral("passwordBox"), prompt, 0, title});
     if (inputs.empty())
         return std::nullopt;
     std::optional<QString> v = std::move(inputs.front());

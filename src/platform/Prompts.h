@@ -45,6 +45,8 @@ public:
     // A one-line text input; nullopt when cancelled.
     virtual std::optional<QString> inputBox(const QString &prompt, const QString &title,
                                             const QString &defaultText = {}) = 0;
+    // The same for a password: what is typed is not shown.
+    virtual std::optional<QString> passwordBox(const QString &prompt, const QString &title) = 0;
 
     // The colour chooser; nullopt when cancelled.
     virtual std::optional<QColor> chooseColor(const QColor &initial, const QString &title = {}) = 0;
@@ -68,6 +70,7 @@ public:
                      bool confirmOverwrite = true) override;
     QString browseForFolder(const QString &prompt, const QString &initialFolder) override;
     std::optional<QString> inputBox(const QString &prompt, const QString &title, const QString &defaultText) override;
+    std::optional<QString> passwordBox(const QString &prompt, const QString &title) override;
     std::optional<QColor> chooseColor(const QColor &initial, const QString &title) override;
     bool choosePrinter(void *printer) override;
 };
@@ -78,7 +81,8 @@ public:
 class ScriptedPrompts : public Prompts {
 public:
     struct Shown {
-        QString kind;   // "msgBox", "openFile", "saveFile", "browseForFolder", "inputBox", "chooseColor", "choosePrinter"
+        QString kind;   // "msgBox", "openFile", "saveFile", "browseForFolder", "inputBox", "passwordBox",
+                        // "chooseColor", "choosePrinter"
         QString text;   // message or prompt
         int style = 0;
         QString title;
@@ -87,7 +91,7 @@ public:
     std::deque<int> answers;                       // msgBox answers
     std::deque<QString> files;                     // openFile / saveFile answers ("" = cancel)
     std::deque<QString> folders;                   // browseForFolder answers ("" = cancel)
-    std::deque<std::optional<QString>> inputs;     // inputBox answers
+    std::deque<std::optional<QString>> inputs;     // inputBox and passwordBox answers
     std::deque<std::optional<QColor>> colors;      // chooseColor answers
     std::deque<bool> printers;                     // choosePrinter answers
 
@@ -97,6 +101,7 @@ public:
                      bool confirmOverwrite = true) override;
     QString browseForFolder(const QString &prompt, const QString &initialFolder) override;
     std::optional<QString> inputBox(const QString &prompt, const QString &title, const QString &defaultText) override;
+    std::optional<QString> passwordBox(const QString &prompt, const QString &title) override;
     std::optional<QColor> chooseColor(const QColor &initial, const QString &title) override;
     bool choosePrinter(void *printer) override;
 

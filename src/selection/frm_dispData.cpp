@@ -408,7 +408,7 @@ void frm_dispData::DoQuery()
         const dispData::Message m = dispData::QueryFailureMessage(failure->number(), failure->description(), gTipoDb);
         platform::prompts().msgBox(m.text, m.style, m.title);
         Utility_RQM::WriteErrorLog(this, QStringLiteral("DoQuery"), QString::number(failure->number()),
-                                   failure->description());
+                                   failure->description(), failure->detail());
     }
     enableAfterQuery(ok);
     m_descriptions.Clear();

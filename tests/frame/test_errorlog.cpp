@@ -124,3 +124,70 @@ TEST_F(ErrorLogTest, ConnectionOpener)
     auto viaString = Utility::GetDbConnection("Driver={x};Dbq= " + gDbPath + "Metadati.mdb", ignored, true);
     ASSERT_TRUE(viaString.has_value());
 }
+
+TEST_F(ErrorLogTest, TheLibrarysOwnTextGoesToTheLogOnly)
+{
+    struct Case { RuntimeError error; QString lineTail; QString message; };
+    const Case cases[] = {
+        {RuntimeError(-2147217900, "Impossibile trovare la tabella o la query 'glossario'.", "no such table: glossario"),
+         "Description:Impossibile trovare la tabella o la query 'glossario'. - Dettaglio: no such table: glossario",
+         QString::fromUtf8("Errore : Impossibile trovare la tabella o la query 'glossario'. Il File Error.log è stato "
+                           "riempito.")},
+        {RuntimeError(53, "File non trovato"), "Description:File non trovato",
+         QString::fromUtf8("Errore : File non trovato Il File Error.log è stato riempito.")},
+        {RuntimeError(13, "Tipo non corrispondente", "Tipo non corrispondente"), "Description:Tipo non corrispondente",
+         QString::fromUtf8("Errore : Tipo non corrispondente Il File Error.log è stato riempito.")},
+    };
+    int n = 0;
+    for (const Case &c : cases) {
+        EXPECT_FALSE(frame::Guard("Utility", "p", [&] { throw c.error; }));
+        const QStringList lines = logLines();
+        ASSERT_EQ(lines.size(), ++n);
+        EXPECT_TRUE(lines.last().endsWith(c.lineTail)) << lines.last().toStdString();
+        EXPECT_EQ(prompts.shown.back().text.toStdString(), c.message.toStdString());
+    }
+}
+
+TEST_F(ErrorLogTest, ABatchLogsEveryErrorAndShowsOneBox)
+{
+    struct Case { int errors; QString box; };
+    const Case cases[] = {
+        {0, ""},
+        {1, QString::fromUtf8("Errore : errore 1 Il File Error.log è stato riempito.")},
+        {3, QString::fromUtf8("Errore : 3 righe tralasciate Il File Error.log è stato riempito.")},
+    };
+    int logged = 0;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.errors);
+        prompts.clear();
+        {
+            Utility_RQM::ErrorBatch batch([](int n) { return QString("%1 righe tralasciate").arg(n); });
+            for (int i = 1; i <= c.errors; ++i) {
+                Utility_RQM::ErrorBatch inner({});   // a nested batch tells through the outer one
+                Utility_RQM::WriteErrorLog("Utility", "p", "5", QString("errore %1").arg(i));
+            }
+            EXPECT_TRUE(prompts.shown.empty());
+            EXPECT_EQ(batch.count(), c.errors);
+        }
+        logged += c.errors;
+        EXPECT_EQ(logLines().size(), logged);
+        if (c.box.isEmpty()) {
+            EXPECT_TRUE(prompts.shown.empty());
+        } else {
+            ASSERT_EQ(prompts.shown.size(), 1u);
+            EXPECT_EQ(prompts.shown[0].text.toStdString(), c.box.toStdString());
+        }
+    }
+    // Discarded: the caller tells the user itself.
+    prompts.clear();
+    {
+        Utility_RQM::ErrorBatch batch({});
+        Utility_RQM::WriteErrorLog("Utility", "p", "5", "primo");
+        Utility_RQM::WriteErrorLog("Utility", "p", "5", "ultimo");
+        EXPECT_EQ(batch.last(), "ultimo");
+        batch.discard();
+    }
+    EXPECT_TRUE(prompts.shown.empty());
+    Utility_RQM::WriteErrorLog("Utility", "p", "5", "dopo");   // boxes again once the batch ended
+    EXPECT_EQ(prompts.shown.size(), 1u);
+}

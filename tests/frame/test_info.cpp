@@ -12,6 +12,7 @@
 #include "support/TestEnv.h"
 
 #include <QApplication>
+#include <functional>
 #include <QLabel>
 #include <QMainWindow>
 #include <QPointer>
@@ -33,6 +34,31 @@ QByteArray changedMetadati(testenv::ProgramFolder &app, const QString &sql)
     QFile::copy(app.databases() + "Metadati.mdb", work + "Metadati.mdb");
     frametest::exec(work, "Metadati.mdb", sql);
     return frametest::readAll(work + "Metadati.mdb");
+}
+
+// A new database made by `sql`, as archive content.
+QByteArray newDatabase(testenv::ProgramFolder &app, const QString &sql)
+{
+    const QString work = app.path() + "work/";
+    QDir().mkpath(work);
+    QFile::remove(work + "Nuovo.mdb");
+    {
+        auto db = platform::db::Database::create(work, "Nuovo.mdb");
+        db.execute(sql);
+    }
+    return frametest::readAll(work + "Nuovo.mdb");
+}
+
+// A copy of a database of the program folder whose pages are damaged past its
+// first one: it opens, and fails the integrity check.
+QByteArray damagedCopy(testenv::ProgramFolder &app, const QString &file)
+{
+    QByteArray bytes = frametest::readAll(app.databases() + file);
+    const int page = (quint8(bytes[16]) << 8) | quint8(bytes[17]);
+    for (int p = 2; p * page < bytes.size() && p < 12; ++p)
+        for (int i = 0; i < 16; ++i)
+            bytes[(p - 1) * page + i] = char(0xee);
+    return bytes;
 }
 
 QString writeZip(testenv::ProgramFolder &app, const std::vector<Entry> &entries)
@@ -108,7 +134,9 @@ TEST(frmInfo, UpdateReplacesTheDatabasesAndRelinks)
     const QByteArray meta = changedMetadati(
         app, "update InfoAggiornamento set DataAggiornamento = '31/12/2010', Note = 'Dati 2009 aggiunti';"
              "delete from tablelink where NomeTabella = 'land_Ind' and DbDestinazione = 'Indicatori.mdb'");
-    const QString zip = writeZip(app, {{"metadati.mdb", meta}, {"Nuovo.mdb", "added"}});
+    const QByteArray added = newDatabase(app, "create table Nuova (a integer)");
+    const QString zip = writeZip(app, {{"metadati.mdb", meta}, {"Nuovo.mdb", added}, {"Leggimi/", {}, Entry::Dir},
+                                       {"Leggimi/note.txt", "note"}});
     auto *other = new QWidget;
     other->setObjectName("frmMetadati");
     frame::ShowChild(other);
@@ -121,13 +149,15 @@ TEST(frmInfo, UpdateReplacesTheDatabasesAndRelinks)
     w.cmdAggiornaBd_Click();
     frametest::processDeletes();
 
-    EXPECT_EQ(app.prompts.messages().last(), "Aggiornamento Banca Dati effettuato.");
+    EXPECT_EQ(app.prompts.messages().last().toStdString(), "Aggiornamento Banca Dati effettuato.");
+    EXPECT_EQ(app.prompts.messages().size(), 2);                                // the question, the outcome
     EXPECT_EQ(app.prompts.shown.back().style, 0);
-    EXPECT_EQ(label(w, "lblVersioneBd"), "Ultimo aggiornamento banca dati: 31/12/2010");
-    EXPECT_EQ(label(w, "lblNote"), "Note: Dati 2009 aggiunti");
+    EXPECT_EQ(label(w, "lblVersioneBd").toStdString(), "Ultimo aggiornamento banca dati: 31/12/2010");
+    EXPECT_EQ(label(w, "lblNote").toStdString(), "Note: Dati 2009 aggiunti");
     EXPECT_EQ(frametest::readAll(app.databases() + "Metadati.mdb"), meta);   // replaced under its own name
     EXPECT_FALSE(QFileInfo::exists(app.databases() + "metadati.mdb"));
-    EXPECT_EQ(frametest::readAll(app.databases() + "Nuovo.mdb"), "added");
+    EXPECT_EQ(frametest::readAll(app.databases() + "Nuovo.mdb"), added);
+    EXPECT_EQ(frametest::readAll(app.databases() + "Leggimi/note.txt"), "note");
     EXPECT_EQ(Links::all().size(), 9u);                                        // relinked from the new tablelink
     EXPECT_TRUE(otherAlive.isNull());                                          // other windows closed first
     EXPECT_FALSE(QFileInfo::exists(app.files() + "DBPath.rqm"));
@@ -136,59 +166,128 @@ TEST(frmInfo, UpdateReplacesTheDatabasesAndRelinks)
         EXPECT_EQ(name.find(".aggiornamento-"), std::string::npos) << name;   // staging removed
 }
 
-TEST(frmInfo, FailedUpdateLeavesTheDatabasesAsTheyWere)
+TEST(frmInfo, RefusedUpdateLeavesEverythingAsItWasAndSaysWhyInOneBox)
 {
-    struct Case { const char *what; int kind; };
-    enum { UnsafeName, MissingSource, NotADatabase, Damaged };
+    struct Case {
+        const char *what;
+        std::function<QString(testenv::ProgramFolder &)> archive;   // the archive's path
+        const char *reason;                                         // in the box, after the failure message
+    };
+    auto zipOf = [](std::vector<Entry> entries) {
+        return [entries](testenv::ProgramFolder &app) { return writeZip(app, entries); };
+    };
+    auto withMetadati = [](const char *sql, std::vector<Entry> more = {}) {
+        return [sql, more](testenv::ProgramFolder &app) {
+            std::vector<Entry> entries{{"Metadati.mdb", changedMetadati(app, sql)}};
+            entries.insert(entries.end(), more.begin(), more.end());
+            return writeZip(app, entries);
+        };
+    };
     const Case cases[] = {
-        {"entry climbing out of the folder", UnsafeName},
-        {"tablelink names a missing database", MissingSource},
-        {"Metadati.mdb is not a database", NotADatabase},
-        {"not a zip archive", Damaged},
+        {"entry climbing out of the folder", zipOf({{"Variabili.mdb", "x"}, {"../fuori.mdb", "x"}}),
+         "Nome non consentito nell'archivio: ../fuori.mdb"},
+        {"not a zip archive",
+         [](testenv::ProgramFolder &app) {
+             const QString zip = app.path() + "aggiornamento.zip";
+             QFile f(zip);
+             f.open(QIODevice::WriteOnly);
+             f.write("PK garbage");
+             return zip;
+         },
+         "Il file non è un archivio zip."},
+        {"archive of folders only", zipOf({{"Nuovi/", {}, Entry::Dir}, {"Nuovi/2009/", {}, Entry::Dir}}),
+         "L'archivio non contiene file"},
+        {"empty archive", zipOf({}), "L'archivio non contiene file"},
+        {"Metadati.mdb is not a database", zipOf({{"Metadati.mdb", "not a database"}}),
+         "Il file Metadati.mdb dell'archivio non è un database riconosciuto."},
+        {"Indicatori.mdb fails the integrity check",
+         [](testenv::ProgramFolder &app) { return writeZip(app, {{"Indicatori.mdb", damagedCopy(app, "Indicatori.mdb")}}); },
+         "Il file Indicatori.mdb dell'archivio è danneggiato."},
+        {"a garbage database that no link names", zipOf({{"Extra.mdb", "garbage"}}),
+         "Il file Extra.mdb dell'archivio non è un database riconosciuto."},
+        {"Metadati.mdb without the menu table", withMetadati("drop table DBMainMenu"),
+         "Il file Metadati.mdb dell'archivio non contiene la tabella DBMainMenu."},
+        {"a menu table without a field", withMetadati("alter table DBMainMenu drop column FormToOpen"),
+         "Nel file Metadati.mdb dell'archivio la tabella DBMainMenu non ha il campo FormToOpen."},
+        {"a menu without the way to the next update", withMetadati("delete from DBMainMenu where FormToOpen = 'FRMINFO'"),
+         "non contiene il comando che apre le informazioni e l'aggiornamento"},
+        {"Metadati.mdb without its update information", withMetadati("drop table InfoAggiornamento"),
+         "non contiene la tabella InfoAggiornamento"},
+        {"Territorio.mdb without its territories",
+         [](testenv::ProgramFolder &app) { return writeZip(app, {{"Territorio.mdb", newDatabase(app, "create table x (a)")}}); },
+         "Il file Territorio.mdb dell'archivio non contiene la tabella land_Ind."},
+        {"tablelink names a missing database",
+         withMetadati("insert into tablelink values ('Extra', 'Mancante.mdb', 'Variabili.mdb')"),
+         "La tabella collegata Extra non sarebbe più disponibile: Impossibile trovare il file '<db>Mancante.mdb'."},
+        {"tablelink names a missing holder", withMetadati("insert into tablelink values ('Settore', 'Metadati.mdb', 'Manca.mdb')"),
+         "Manca il file Manca.mdb, che contiene tabelle collegate."},
+        {"a link leading out of the folder",
+         withMetadati("insert into tablelink values ('Extra', '../../../etc/passwd', 'Variabili.mdb')"),
+         "Il collegamento della tabella 'Extra' nomina un file fuori dalla cartella dei Database"},
+        {"a database listed but not brought", withMetadati("insert into DbConfigs (DbFile, dbdesc, dbnames) values ('Nuovo.mdb', 'n', 'n')"),
+         "Manca il file Nuovo.mdb, elencato fra le banche dati."},
+        {"a folder link leading out of the folder",
+         [](testenv::ProgramFolder &app) {
+             QDir().mkpath(app.path() + "altrove");
+             QFile::link(app.path() + "altrove", app.databases() + "sub");
+             return writeZip(app, {{"sub/leggimi.txt", "x"}});
+         },
+         "La cartella sub dell'archivio porta fuori dalla cartella dei Database."},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         testenv::ProgramFolder app;
-        QString zip;
-        switch (c.kind) {
-        case UnsafeName:
-            zip = writeZip(app, {{"Variabili.mdb", "x"}, {"../fuori.mdb", "x"}});
-            break;
-        case MissingSource:
-            zip = writeZip(app, {{"Metadati.mdb", changedMetadati(app, "update InfoAggiornamento set Note = 'nuova';"
-                                                                        "insert into tablelink values "
-                                                                        "('Extra', 'Mancante.mdb', 'Variabili.mdb')")},
-                                 {"Territorio.mdb", "nuovo"}});
-            break;
-        case NotADatabase:
-            zip = writeZip(app, {{"Metadati.mdb", "not a database"}});
-            break;
-        case Damaged:
-            zip = app.path() + "aggiornamento.zip";
-            QFile f(zip);
-            f.open(QIODevice::WriteOnly);
-            f.write("PK garbage");
-            break;
-        }
+        const QString zip = c.archive(app);
         QFile::remove(app.path() + "fuori.mdb");
+        QDir(app.path() + "work").removeRecursively();
         const auto before = ziptest::snapshot(app.databases());
+        const auto outside = ziptest::snapshot(app.path());
+        app.prompts.clear();
         app.prompts.files = {zip};
         app.prompts.answers = {platform::mb::Yes};
         frmInfo w;
         w.Form_Load();
         w.cmdAggiornaBd_Click();
 
+        // The question, then one box: the failure and its reason.
         const QStringList messages = app.prompts.messages();
-        EXPECT_EQ(messages.last(), "Aggiornamento Banca Dati FALLITO!");
-        EXPECT_FALSE(messages.join("\n").contains("chiusa"));
-        EXPECT_FALSE(messages.join("\n").contains("effettuato"));
-        EXPECT_TRUE(frametest::logLines(app.files()).join("\n").contains("Function: cmdAggiornaBd_Click"));
+        ASSERT_EQ(messages.size(), 2) << messages.join(" | ").toStdString();
+        const QString reason = QString::fromUtf8(c.reason).replace("<db>", app.databases());
+        EXPECT_TRUE(messages[1].startsWith("Aggiornamento Banca Dati FALLITO!\r\n\r\n")) << messages[1].toStdString();
+        EXPECT_TRUE(messages[1].contains(reason)) << messages[1].toStdString();
+        EXPECT_EQ(app.prompts.shown.back().style, platform::mb::OkOnly);
+        const QStringList log = frametest::logLines(app.files());
+        ASSERT_EQ(log.size(), 1);
+        EXPECT_TRUE(log[0].contains("Module:frmInfo Function: cmdAggiornaBd_Click")) << log[0].toStdString();
+        EXPECT_TRUE(log[0].contains(reason)) << log[0].toStdString();
+
         EXPECT_EQ(ziptest::snapshot(app.databases()), before);
-        EXPECT_FALSE(QFileInfo::exists(app.path() + "fuori.mdb"));
-        EXPECT_EQ(label(w, "lblVersioneBd"), "Ultimo aggiornamento banca dati: 30/06/2009");
+        auto after = ziptest::snapshot(app.path());
+        after.erase("Files/Error.log");
+        EXPECT_EQ(after, outside);   // nothing written anywhere else
+        EXPECT_EQ(label(w, "lblVersioneBd").toStdString(), "Ultimo aggiornamento banca dati: 30/06/2009");
         EXPECT_EQ(Links::all().size(), 10u);
         EXPECT_EQ(Links::folder(), app.databases());
     }
+}
+
+TEST(frmInfo, UpdateToleratesWhatWasMissingAlreadyBeforeIt)
+{
+    // A link and a listed database missing before the update are not held against it.
+    testenv::ProgramFolder app;
+    frametest::exec(app.databases(), "Metadati.mdb",
+                    "insert into tablelink values ('Extra', 'Mancante.mdb', 'Variabili.mdb');"
+                    "insert into DbConfigs (DbFile, dbdesc, dbnames) values ('Vecchio.mdb', 'v', 'v')");
+    const QByteArray meta = changedMetadati(app, "update InfoAggiornamento set Note = 'nuova'");
+    app.prompts.files = {writeZip(app, {{"Metadati.mdb", meta}})};
+    app.prompts.answers = {platform::mb::Yes};
+    frmInfo w;
+    w.cmdAggiornaBd_Click();
+    const QStringList messages = app.prompts.messages();
+    ASSERT_EQ(messages.size(), 3) << messages.join(" | ").toStdString();
+    EXPECT_TRUE(messages[1].startsWith("Errore : Impossibile trovare il file")) << messages[1].toStdString();   // the link, once
+    EXPECT_EQ(messages[2].toStdString(), "Aggiornamento Banca Dati effettuato.");
+    EXPECT_EQ(frametest::readAll(app.databases() + "Metadati.mdb"), meta);
 }
 
 TEST(frmInfo, MenuOpensItModallyAndHelpShowsItsTopic)

@@ -5,7 +5,10 @@
 #include "frame/Layout.h"
 #include "support/TestEnv.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QDialog>
+#include <QTimer>
 #include <QLabel>
 #include <QMdiSubWindow>
 #include <QPointer>
@@ -152,6 +155,82 @@ TEST(ShowHelpTopic, OpensThePageOfTheTopic)
     QDir(app.files() + "Help").removeRecursively();
     EXPECT_FALSE(Utility::ShowHelpTopic(1000));
     EXPECT_TRUE(app.prompts.shown.empty());
+}
+
+namespace {
+// Whether a window is blocked by a modal window, as the toolkit tells it.
+struct BlockWatch : QObject {
+    bool blocked = false;
+    bool eventFilter(QObject *, QEvent *ev) override
+    {
+        if (ev->type() == QEvent::WindowBlocked)
+            blocked = true;
+        else if (ev->type() == QEvent::WindowUnblocked)
+            blocked = false;
+        return false;
+    }
+};
+} // namespace
+
+TEST(ShowHelpTopic, HelpFromAModalWindowTakesInputAtOnceAndOutlivesIt)
+{
+    testenv::ProgramFolder app;
+    gHelpFile = app.files() + "Help/index.html";
+    struct Case { const char *what; bool helpOpenBefore; };
+    for (const Case &c : {Case{"help opened from the modal window", false},
+                          Case{"help already open when the modal window opens", true}}) {
+        SCOPED_TRACE(c.what);
+        if (c.helpOpenBefore)
+            ASSERT_TRUE(Utility::ShowHelpTopic(0));
+        BlockWatch watch;
+        if (QWidget *help = Utility::HelpWindow())
+            help->installEventFilter(&watch);
+        QDialog dialog;
+        dialog.setObjectName("frmInfo");
+        bool blockedInside = true;
+        bool shownInside = false;
+        QTimer::singleShot(0, [&] {
+            EXPECT_EQ(QApplication::activeModalWidget(), &dialog);
+            EXPECT_EQ(watch.blocked, c.helpOpenBefore);   // the open help is blocked by the new modal window
+            ASSERT_TRUE(Utility::ShowHelpTopic(5000));
+            QWidget *help = Utility::HelpWindow();
+            help->removeEventFilter(&watch);
+            help->installEventFilter(&watch);
+            QCoreApplication::processEvents();
+            blockedInside = watch.blocked;
+            shownInside = help->isVisible() && help->isWindow();
+            dialog.accept();
+        });
+        dialog.exec();
+        EXPECT_FALSE(blockedInside);
+        EXPECT_TRUE(shownInside);
+        frametest::processDeletes();
+        // The help stays open once the modal window is closed and destroyed.
+        auto *help = qobject_cast<QTextBrowser *>(Utility::HelpWindow());
+        ASSERT_NE(help, nullptr);
+        EXPECT_TRUE(help->isVisible());
+        EXPECT_EQ(help->parentWidget(), nullptr);
+        EXPECT_TRUE(help->source().toLocalFile().endsWith("informazioni.html"));
+        help->removeEventFilter(&watch);
+        help->close();
+        frametest::processDeletes();
+    }
+}
+
+TEST(ShowHelpTopic, PagesWrittenOnTheOriginalPlatformReadRight)
+{
+    testenv::ProgramFolder app;
+    gHelpFile = app.files() + "Help/index.html";
+    QFile page(app.files() + "Help/formula.html");
+    ASSERT_TRUE(page.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    page.write("<html><body><p>Il costo in \x80 \x96 \x93" "formula\x94</p></body></html>");   // Windows-1252
+    page.close();
+    ASSERT_TRUE(Utility::ShowHelpTopic(4000));
+    auto *help = qobject_cast<QTextBrowser *>(Utility::HelpWindow());
+    ASSERT_NE(help, nullptr);
+    EXPECT_EQ(help->toPlainText().trimmed().toStdString(), QString::fromUtf8("Il costo in € – “formula”").toStdString());
+    help->close();
+    frametest::processDeletes();
 }
 
 TEST(OnFormActivate, OnlyARealChangeOfTheActiveChildCounts)

@@ -279,3 +279,57 @@ TEST(MenuBar, CheckedCommandStaysCheckedAndBadRowsAreLogged)
     EXPECT_TRUE(lines[0].contains("Function: BuildMainMenu")) << lines[0].toStdString();
     EXPECT_TRUE(lines[0].contains("Orfano"));
 }
+
+TEST(MenuBar, BadRowsAreSkippedLoggedOneByOneAndToldInOneBox)
+{
+    struct Case {
+        const char *name;
+        QString sql;        // run on Metadati.mdb
+        int skipped;        // rows logged
+        QString box;        // "" = none
+    };
+    QString orphans;
+    for (int i = 0; i < 12; ++i)
+        orphans += QString("insert into DBMainMenu (IdMenu, IdMenuParent, DescName, Orderb) values (0, %1, 'Orfano %1', 1);")
+                       .arg(40 + i);
+    const Case cases[] = {
+        {"a text in IdMenu", "update DBMainMenu set IdMenu = 'uno' where DescName = 'Glossario'", 1,
+         QString::fromUtf8("Errore : La voce di menu 'Glossario' ha un numero non valido (Tipo non corrispondente): "
+                           "tralasciata. Il File Error.log è stato riempito.")},
+        {"a text in IdMenuParent", "update DBMainMenu set IdMenuParent = 'x' where DescName = 'Glossario'", 1,
+         QString::fromUtf8("Errore : La voce di menu 'Glossario' ha un numero non valido (Tipo non corrispondente): "
+                           "tralasciata. Il File Error.log è stato riempito.")},
+        {"twelve orphan rows", orphans, 12,
+         QString::fromUtf8("Errore : 12 voci del menu non sono valide e sono state tralasciate. Il File Error.log è "
+                           "stato riempito.")},
+        {"texts and orphans together",
+         orphans + "update DBMainMenu set IdMenu = 'uno' where DescName = 'Glossario'", 13,
+         QString::fromUtf8("Errore : 13 voci del menu non sono valide e sono state tralasciate. Il File Error.log è "
+                           "stato riempito.")},
+        {"a good table", "", 0, ""},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        testenv::ProgramFolder app;
+        FakeForms forms;
+        frametest::exec(app.databases(), "Metadati.mdb", c.sql);
+        QMenuBar bar;
+        ASSERT_TRUE(mdlMenu::BuildMainMenu(&bar));
+        QStringList titles;
+        for (QAction *a : bar.actions())
+            titles << a->text();
+        EXPECT_EQ(titles, QStringList({"File", "Banche dati", "Metadati", "?"}));   // every good row is built
+        EXPECT_EQ(gArrFormToOpen[1], "FRMINFO");
+        const QStringList lines = frametest::logLines(app.files());
+        EXPECT_EQ(lines.size(), c.skipped);
+        for (const QString &l : lines)
+            EXPECT_TRUE(l.contains("Module:frmMainMDI Function: BuildMainMenu")) << l.toStdString();
+        const QStringList messages = app.prompts.messages();
+        if (c.box.isEmpty()) {
+            EXPECT_TRUE(messages.isEmpty());
+        } else {
+            ASSERT_EQ(messages.size(), 1);
+            EXPECT_EQ(messages[0].toStdString(), c.box.toStdString());
+        }
+    }
+}

@@ -124,6 +124,65 @@ TEST(RefreshLinkOnDB_2, Failures)
     }
 }
 
+TEST(RefreshLinkOnDB_2, LinksNameFilesOfTheDatabasesFolderOnly)
+{
+    struct Case {
+        const char *name;
+        QString row;   // values of the tablelink row added
+    };
+    const Case cases[] = {
+        {"source climbing out", "'Settore', '../Fuori/Metadati.mdb', 'Variabili.mdb'"},
+        {"source far up", "'Settore', '../../../../../../../../etc/passwd', 'Variabili.mdb'"},
+        {"absolute source", "'Settore', '<app>Fuori/Metadati.mdb', 'Variabili.mdb'"},
+        {"holder climbing out", "'Settore', 'Metadati.mdb', '../Fuori/Metadati.mdb'"},
+        {"source through a link leading out", "'Settore', 'Collegato.mdb', 'Variabili.mdb'"},
+        {"holder through a folder link leading out", "'Settore', 'Metadati.mdb', 'sub/Metadati.mdb'"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        testenv::ProgramFolder app;
+        // A real database outside the folder, holding the table: it must not be used.
+        QDir().mkpath(app.path() + "Fuori");
+        QFile::copy(app.databases() + "Metadati.mdb", app.path() + "Fuori/Metadati.mdb");
+        QFile::link(app.path() + "Fuori/Metadati.mdb", app.databases() + "Collegato.mdb");
+        QFile::link(app.path() + "Fuori", app.databases() + "sub");
+        frametest::exec(app.databases(), "Metadati.mdb",
+                        "insert into tablelink values (" + QString(c.row).replace("<app>", app.path()) + ")");
+        Links::clear();
+
+        EXPECT_TRUE(frame::RefreshLinkOnDB_2());   // refused and left out, as a failed link
+        EXPECT_EQ(Links::all().size(), 10u);
+        const QStringList lines = frametest::logLines(app.files());
+        ASSERT_EQ(lines.size(), 1);
+        EXPECT_TRUE(lines[0].contains("Module:Utility Function: RecreateRelatedTables_2")) << lines[0].toStdString();
+        EXPECT_TRUE(lines[0].contains("fuori dalla cartella dei Database")) << lines[0].toStdString();
+        const QStringList messages = app.prompts.messages();
+        ASSERT_EQ(messages.size(), 1);
+        for (const QString &text : {messages[0], lines[0]}) {
+            EXPECT_FALSE(text.contains("Fuori")) << text.toStdString();   // no path outside repeated
+            EXPECT_FALSE(text.contains("passwd")) << text.toStdString();
+            EXPECT_FALSE(text.contains("Collegato")) << text.toStdString();
+        }
+    }
+}
+
+TEST(RefreshLinkOnDB_2, LinksLeftOutAreLoggedOneByOneAndToldInOneBox)
+{
+    testenv::ProgramFolder app;
+    frametest::exec(app.databases(), "Metadati.mdb",
+                    "insert into tablelink values ('A', 'Manca.mdb', 'Variabili.mdb');"
+                    "insert into tablelink values ('B', 'Metadati.mdb', 'Variabili.mdb');"
+                    "insert into tablelink values ('C', '../x.mdb', 'Indicatori.mdb')");
+    ASSERT_TRUE(frame::RefreshLinkOnDB_2());
+    EXPECT_EQ(Links::all().size(), 10u);
+    EXPECT_EQ(frametest::logLines(app.files()).size(), 3);
+    ASSERT_EQ(app.prompts.messages().size(), 1);
+    EXPECT_EQ(app.prompts.messages()[0].toStdString(),
+              QString::fromUtf8("Errore : 3 tabelle collegate non sono disponibili e sono state tralasciate. Il File "
+                                "Error.log è stato riempito.")
+                  .toStdString());
+}
+
 namespace {
 struct FakeAreaConfig : AreaConfig {
     std::vector<QStringList> queries;

@@ -81,16 +81,32 @@ TEST(frmStart, FillsTheMainWindowAndLendsItsPicture)
     EXPECT_TRUE(app.prompts.shown.empty());
 }
 
-TEST(frmStart, MissingTextIsLoggedAndThePageStaysBare)
+TEST(frmStart, MissingTextIsLoggedAndThePageKeepsItsLook)
 {
     testenv::ProgramFolder app;
     QFile::remove(app.files() + "InfoQrl.txt");
     Main main;
     frmStart *page = frmStart::ShowForm();
     EXPECT_TRUE(page->findChild<QLabel *>("lblInfo")->text().isEmpty());
-    EXPECT_TRUE(Utility::BackgroundOf(page).isNull());
+    EXPECT_EQ(page->findChild<QLabel *>("Label3")->text(), "Progetto operativo");
+    auto *sub = qobject_cast<QMdiSubWindow *>(page->parentWidget());
+    ASSERT_NE(sub, nullptr);
+    EXPECT_EQ(sub->size(), frmStart::PageSize(main.window.size()));
+    EXPECT_EQ(page->palette().color(QPalette::Window), Utility::BackColor);
+    EXPECT_FALSE(Utility::BackgroundOf(page).isNull());
+    EXPECT_FALSE(main.area->picture().isNull());
     const QStringList log = frametest::logLines(app.files());
     ASSERT_EQ(log.size(), 1);
     EXPECT_TRUE(log[0].contains("Module:frmStart Function: Form_Load Error N.53"));
     EXPECT_EQ(app.prompts.messages().size(), 1);
+}
+
+TEST(frmStart, TextWrittenOnTheOriginalPlatformReadsRight)
+{
+    testenv::ProgramFolder app;
+    writeInfo(app.files(), "Costi in \x80 \x96 \x93" "banca dati\x94\r\n");   // Windows-1252
+    Main main;
+    frmStart *page = frmStart::ShowForm();
+    EXPECT_EQ(page->findChild<QLabel *>("lblInfo")->text().toStdString(),
+              QString::fromUtf8("Costi in € – “banca dati”\r\n").toStdString());
 }

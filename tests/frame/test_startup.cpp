@@ -7,6 +7,7 @@
 #include "frame/Menu.h"
 #include "frame/SingleInstance.h"
 #include "platform/db/Links.h"
+#include "platform/test_zip_support.h"
 #include "support/TestEnv.h"
 
 #include <QDir>
@@ -167,6 +168,61 @@ TEST(Startup, Outcomes)
         for (int i = 0; i < lines.size(); ++i) {
             EXPECT_TRUE(lines[i].contains("Module:frmMainMDI Function: " + c.logFunctions[i] + " ")) << lines[i].toStdString();
         }
+    }
+}
+
+TEST(Startup, AnUpdateStoppedAmongItsRenamesIsUndoneBeforeAnyDatabaseIsOpened)
+{
+    struct Case { const char *what; int stop; bool told; };
+    const Case cases[] = {
+        {"stopped after the new Metadati.mdb, before the others", 1, true},
+        {"stopped after every rename, before the update was final", 3, true},
+        {"stopped while extracting: a staging folder without journal", -1, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        testenv::ProgramFolder app(false);
+        // The new set: a menu without one of its entries, the other databases copied as they are.
+        const QString work = app.path() + "work/";
+        QDir().mkpath(work);
+        for (const char *f : {"Metadati.mdb", "Territorio.mdb", "Variabili.mdb"})
+            QFile::copy(app.databases() + f, work + f);
+        frametest::exec(work, "Metadati.mdb",
+                        "update InfoAggiornamento set DataAggiornamento = '31/12/2010';"
+                        "delete from DBMainMenu where IdMenuParent < 0 and DescName = 'Metadati'");
+        const QString archive = app.path() + "aggiornamento.zip";
+        const auto before = ziptest::snapshot(app.databases());
+        if (c.stop >= 0) {
+            ASSERT_TRUE(ziptest::write(archive, {{"Metadati.mdb", frametest::readAll(work + "Metadati.mdb")},
+                                                 {"Territorio.mdb", frametest::readAll(work + "Territorio.mdb")},
+                                                 {"Variabili.mdb", frametest::readAll(work + "Variabili.mdb")}}));
+            QProcess child;
+            child.start(TRAMBELO_UPDATE_KILL, {archive, app.databases(), QString::number(c.stop)});
+            ASSERT_TRUE(child.waitForFinished(60000));
+            ASSERT_EQ(child.exitStatus(), QProcess::CrashExit);
+            // The mixed set the next start finds: the new Metadati.mdb in place.
+            ASSERT_EQ(frametest::readAll(app.databases() + "Metadati.mdb"), frametest::readAll(work + "Metadati.mdb"));
+        } else {
+            QDir().mkpath(app.databases() + ".aggiornamento-Qw3rTy");
+            QFile::copy(work + "Metadati.mdb", app.databases() + ".aggiornamento-Qw3rTy/n0");
+        }
+        QTemporaryDir lockDir;
+        const StartRun r = start(app, lockDir.path() + "/trambelo.lock");
+        EXPECT_TRUE(r.ok);
+        EXPECT_EQ(r.menu, QStringList({"File", "Banche dati", "Metadati", "?"}));   // the old menu, whole
+        EXPECT_EQ(ziptest::snapshot(app.databases()), before);                     // the old set, whole
+        const QStringList messages = app.prompts.messages();
+        if (c.told) {
+            ASSERT_EQ(messages.size(), 1);
+            EXPECT_EQ(messages[0].toStdString(), QString::fromUtf8("L'ultimo aggiornamento della banca dati non si è "
+                                                                   "concluso: sono stati ripristinati i Database "
+                                                                   "precedenti.")
+                                                     .toStdString());
+            EXPECT_EQ(app.prompts.shown[0].style, platform::mb::Information);
+        } else {
+            EXPECT_TRUE(messages.isEmpty());
+        }
+        EXPECT_FALSE(QFileInfo::exists(app.files() + "Error.log"));
     }
 }
 

@@ -93,3 +93,67 @@ TEST(WriteAtomic, RemovesOnlyItsOwnStaleTemporaries)
 }
 
 } // namespace
+
+TEST(ReadText, Utf8ElseTheWindowsWesternCodePage)
+{
+    struct Case { const char *what; QByteArray bytes; QString text; };
+    const Case cases[] = {
+        {"plain ASCII", "Banca dati\r\n", "Banca dati\r\n"},
+        {"UTF-8", "citt\xc3\xa0 \xe2\x82\xac", QString::fromUtf8("città €")},
+        {"euro sign", "Costo 5 \x80", QString::fromUtf8("Costo 5 €")},
+        {"typographic quotes and dashes", "\x91uno\x92 \x93" "due\x94 \x96 \x97 \x85",
+         QString::fromUtf8("‘uno’ “due” – — …")},
+        {"accented letters", "citt\xe0 perch\xe9", QString::fromUtf8("città perché")},
+        {"bytes the code page leaves undefined", "\x81\x8d\x8f\x90\x9d", QString::fromUtf8("\u0081\u008d\u008f\u0090\u009d")},
+        {"other signs of the range", "\x8a\x8c\x8e\x99\x9f", QString::fromUtf8("ŠŒŽ™Ÿ")},
+    };
+    QTemporaryDir dir;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString path = dir.path() + "/InfoQrl.txt";
+        writeRaw(path, c.bytes);
+        QString text;
+        ASSERT_TRUE(platform::files::readText(path, text));
+        EXPECT_EQ(text.toStdString(), c.text.toStdString());
+    }
+    QString text;
+    EXPECT_FALSE(platform::files::readText(dir.path() + "/manca.txt", text));
+}
+
+TEST(StaysInside, NamesOfFilesOfTheFolderOnly)
+{
+    QTemporaryDir root;
+    const QString folder = root.path() + "/Databases/";
+    QDir().mkpath(folder + "Storico");
+    QDir().mkpath(root.path() + "/altrove");
+    writeRaw(folder + "Metadati.mdb", "m");
+    writeRaw(root.path() + "/altrove/segreto.mdb", "s");
+    QFile::link(root.path() + "/altrove", folder + "sub");
+    QFile::link(root.path() + "/altrove/segreto.mdb", folder + "Collegato.mdb");
+    QFile::link(folder + "Metadati.mdb", folder + "Alias.mdb");
+    QFile::link(folder + "nessuno.mdb", folder + "Rotto.mdb");
+    struct Case { QString name; bool inside; QString resolved; };
+    const Case cases[] = {
+        {"Metadati.mdb", true, folder + "Metadati.mdb"},
+        {"metadati.MDB", true, folder + "Metadati.mdb"},
+        {"Storico/Nuovo.mdb", true, ""},             // not there yet, but inside
+        {"Manca.mdb", true, ""},
+        {"Alias.mdb", true, folder + "Alias.mdb"},   // a link that stays inside
+        {"../altrove/segreto.mdb", false, ""},
+        {"Storico/../../altrove/segreto.mdb", false, ""},
+        {"..\\altrove\\segreto.mdb", false, ""},
+        {root.path() + "/altrove/segreto.mdb", false, ""},
+        {"/etc/passwd", false, ""},
+        {"C:\\Windows\\win.ini", false, ""},
+        {"sub/segreto.mdb", false, ""},              // through a folder link leading out
+        {"SUB/nuovo.mdb", false, ""},
+        {"Collegato.mdb", false, ""},                 // a file link leading out
+        {"Rotto.mdb", false, ""},                     // a link leading nowhere
+        {"", false, ""},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name.toStdString());
+        EXPECT_EQ(platform::files::staysInside(folder, c.name), c.inside);
+        EXPECT_EQ(platform::files::resolveInside(folder, c.name).toStdString(), c.resolved.toStdString());
+    }
+}

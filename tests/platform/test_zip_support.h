@@ -71,6 +71,49 @@ inline bool write(const QString &path, const std::vector<Entry> &entries)
     return ok;
 }
 
+// Changes the uncompressed size that the archive at `path` declares for every
+// entry (in its local header and in the central directory), leaving the data
+// as it is: an archive that lies about the room its files take. Returns the
+// number of entries changed.
+inline int declareSizes(const QString &path, quint32 size)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadWrite))
+        return 0;
+    QByteArray bytes = f.readAll();
+    auto put32 = [&](qsizetype at, quint32 v) {
+        for (int i = 0; i < 4; ++i)
+            bytes[at + i] = char((v >> (8 * i)) & 0xff);
+    };
+    int local = 0, central = 0;
+    for (qsizetype at = bytes.indexOf("PK"); at >= 0 && at + 30 <= bytes.size(); at = bytes.indexOf("PK", at + 2)) {
+        if (bytes[at + 2] == '\x03' && bytes[at + 3] == '\x04') {
+            put32(at + 22, size);
+            ++local;
+        } else if (bytes[at + 2] == '\x01' && bytes[at + 3] == '\x02') {
+            put32(at + 24, size);
+            ++central;
+        }
+    }
+    f.seek(0);
+    return local == central && f.write(bytes) == bytes.size() ? central : 0;
+}
+
+// Gives the entries named `from` the name `to` (of the same length) in the
+// archive's bytes: names that the archive library would not write.
+inline bool renameEntries(const QString &path, const QByteArray &from, const QByteArray &to)
+{
+    QFile f(path);
+    if (from.size() != to.size() || !f.open(QIODevice::ReadWrite))
+        return false;
+    QByteArray bytes = f.readAll();
+    if (!bytes.contains(from))
+        return false;
+    bytes.replace(from, to);
+    f.seek(0);
+    return f.write(bytes) == bytes.size();
+}
+
 // Every file under `folder` (hidden ones included) with its content, by relative path.
 inline std::map<std::string, std::string> snapshot(const QString &folder)
 {

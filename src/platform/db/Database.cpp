@@ -1,5 +1,6 @@
 #include "platform/db/Database.h"
 #include "platform/Error.h"
+#include "platform/ErrorText.h"
 #include "platform/Files.h"
 #include "platform/NumText.h"
 #include "platform/db/JetSql.h"
@@ -66,12 +67,12 @@ void fnFormat(sqlite3_context *ctx, int, sqlite3_value **argv)
 void fnCDbl(sqlite3_context *ctx, int, sqlite3_value **argv)
 {
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
-        sqlite3_result_error(ctx, "Uso non valido di Null", -1);
+        sqlite3_result_error(ctx, errtext::InvalidNull.toUtf8().constData(), -1);
         return;
     }
     const auto v = argNumber(argv[0]);
     if (!v) {
-        sqlite3_result_error(ctx, "Tipo non corrispondente", -1);
+        sqlite3_result_error(ctx, errtext::TypeMismatch.toUtf8().constData(), -1);
         return;
     }
     sqlite3_result_double(ctx, *v);
@@ -81,7 +82,7 @@ void fnLeft(sqlite3_context *ctx, int, sqlite3_value **argv)
 {
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL) { sqlite3_result_null(ctx); return; }
     const qint64 n = sqlite3_value_int64(argv[1]);
-    if (n < 0) { sqlite3_result_error(ctx, "Chiamata di routine o argomento non validi", -1); return; }
+    if (n < 0) { sqlite3_result_error(ctx, errtext::InvalidArgument.toUtf8().constData(), -1); return; }
     resultText(ctx, argText(argv[0]).left(n));
 }
 
@@ -89,7 +90,7 @@ void fnRight(sqlite3_context *ctx, int, sqlite3_value **argv)
 {
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL) { sqlite3_result_null(ctx); return; }
     const qint64 n = sqlite3_value_int64(argv[1]);
-    if (n < 0) { sqlite3_result_error(ctx, "Chiamata di routine o argomento non validi", -1); return; }
+    if (n < 0) { sqlite3_result_error(ctx, errtext::InvalidArgument.toUtf8().constData(), -1); return; }
     resultText(ctx, argText(argv[0]).right(n));
 }
 
@@ -102,7 +103,7 @@ void fnInStr(sqlite3_context *ctx, int argc, sqlite3_value **argv)
         if (sqlite3_value_type(argv[0]) == SQLITE_NULL) { sqlite3_result_null(ctx); return; }
         start = int(sqlite3_value_int64(argv[0]));
         a = 1;
-        if (start < 1) { sqlite3_result_error(ctx, "Chiamata di routine o argomento non validi", -1); return; }
+        if (start < 1) { sqlite3_result_error(ctx, errtext::InvalidArgument.toUtf8().constData(), -1); return; }
     }
     if (sqlite3_value_type(argv[a]) == SQLITE_NULL || sqlite3_value_type(argv[a + 1]) == SQLITE_NULL) {
         sqlite3_result_null(ctx);
@@ -179,15 +180,16 @@ QString fileFailure(int rc, const QString &file)
 
 [[noreturn]] void raise(sqlite3 *db, int rc)
 {
+    // The engine's own message stays with the error for the log; the user reads ours.
     const QString msg = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
     if (isLimitError(rc, msg))
-        throw RuntimeError(err::RequestTooComplex, msg);
+        throw RuntimeError(err::RequestTooComplex, errtext::database(msg), msg);
     // A file that cannot be opened here is an attached or temporary one, not
-    // the connection's own: the engine's message is kept for it.
+    // the connection's own: the engine's message is told for it.
     const char *file = db ? sqlite3_db_filename(db, "main") : nullptr;
     const QString own =
         (rc & 0xff) == SQLITE_CANTOPEN ? QString() : fileFailure(rc, file ? QString::fromUtf8(file) : QString());
-    throw RuntimeError(err::DatabaseError, own.isEmpty() ? msg : own);
+    throw RuntimeError(err::DatabaseError, own.isEmpty() ? errtext::database(msg) : own, msg);
 }
 
 QString quoteIdent(const QString &name)
@@ -296,7 +298,10 @@ Database openResolvedFile(const QString &path, OpenMode mode, bool create)
         sqlite3_close_v2(db);
         const QString own = fileFailure(code, path);
         throw RuntimeError(err::DatabaseError,
-                           own.isEmpty() ? QStringLiteral("Impossibile aprire il database '%1': %2").arg(path, msg) : own);
+                           own.isEmpty() ? QStringLiteral("Impossibile aprire il database '%1': %2")
+                                               .arg(path, errtext::database(msg))
+                                         : own,
+                           msg);
     }
     sqlite3_extended_result_codes(db, 0);
     sqlite3_busy_timeout(db, 2000);
@@ -305,6 +310,7 @@ Database openResolvedFile(const QString &path, OpenMode mode, bool create)
     const int check = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master; PRAGMA temp_store=MEMORY;", nullptr,
                                    nullptr, &errmsg);
     if (check != SQLITE_OK) {
+        const QString engine = errmsg ? QString::fromUtf8(errmsg) : QString::fromUtf8(sqlite3_errstr(check));
         sqlite3_free(errmsg);
         sqlite3_close_v2(db);
         // A file locked or unreadable right now is not called a foreign file.
@@ -312,7 +318,8 @@ Database openResolvedFile(const QString &path, OpenMode mode, bool create)
                                 ? QString()
                                 : fileFailure(check, path);
         throw RuntimeError(err::DatabaseError,
-                           own.isEmpty() ? QStringLiteral("Il file '%1' non è un database riconosciuto.").arg(path) : own);
+                           own.isEmpty() ? QStringLiteral("Il file '%1' non è un database riconosciuto.").arg(path) : own,
+                           engine);
     }
     registerFunctions(db);
     out.d_ptr_init(db, path);
@@ -336,6 +343,11 @@ void Database::attachLinks()
     for (const Link &l : links) {
         const QString key = l.sourceFile.toLower();
         if (!schemaOf.count(key)) {
+            if (!files::staysInside(Links::folder(), l.sourceFile))
+                throw RuntimeError(err::PathNotFound,
+                                   QStringLiteral("Il collegamento della tabella '%1' nomina un file fuori dalla "
+                                                  "cartella dei Database.")
+                                       .arg(l.table));
             const QString src = files::resolve(Links::folder(), l.sourceFile);
             if (src.isEmpty())
                 throw RuntimeError(err::FileNotFound,
@@ -400,6 +412,31 @@ Database Database::create(const QString &folder, const QString &fileName)
     Database db = openResolvedFile(real, OpenMode::ReadWrite, true);
     db.attachLinks();
     return db;
+}
+
+Database Database::openFileOnly(const QString &path, OpenMode mode)
+{
+    if (!QFileInfo(path).isFile())
+        throw RuntimeError(err::FileNotFound, QStringLiteral("Impossibile trovare il file '%1'.").arg(path));
+    return openResolvedFile(path, mode, false);
+}
+
+QString Database::checkFile(const QString &path)
+{
+    Database db;
+    try {
+        db = openFileOnly(path, OpenMode::ReadOnly);
+    } catch (const RuntimeError &) {
+        return QStringLiteral("non è un database riconosciuto");
+    }
+    try {
+        Recordset rs = db.query(QStringLiteral("PRAGMA quick_check"));
+        if (rs.eof() || rs.text(0) != QLatin1String("ok"))
+            return QStringLiteral("è danneggiato");
+    } catch (const RuntimeError &) {
+        return QStringLiteral("è danneggiato");
+    }
+    return {};
 }
 
 bool Database::isOpen() const { return d && d->db; }

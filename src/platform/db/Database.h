@@ -44,6 +44,13 @@ public:
     // Opens the file, creating an empty database when it is missing: for the
     // user's own work database only.
     static Database create(const QString &folder, const QString &fileName);
+    // Opens the file at `path` alone, without the tables linked into it: for
+    // looking at a file before it is put in use.
+    static Database openFileOnly(const QString &path, OpenMode mode = OpenMode::ReadOnly);
+    // "" when `path` is a database file the engine reads whole (every page
+    // passes the engine's quick check); else the reason, in the user's words
+    // and without the path ("non è un database riconosciuto", "è danneggiato").
+    static QString checkFile(const QString &path);
 
     bool isOpen() const;
     void close();

@@ -1,5 +1,7 @@
 #include "platform/xlsx/Workbook.h"
 #include "platform/Error.h"
+#include "platform/ErrorText.h"
+#include "platform/Files.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,12 +21,18 @@ namespace platform::xlsx {
 
 namespace {
 
-[[noreturn]] void fail(const QString &what)
+[[noreturn]] void fail(const QString &what, const QString &detail = {})
 {
-    throw RuntimeError(FileAccessError, what);
+    throw RuntimeError(FileAccessError, what, detail);
 }
 
+// The writer's own text of an error, kept for the error log.
 QString lxwText(lxw_error e) { return QString::fromUtf8(lxw_strerror(e)); }
+
+[[noreturn]] void fail(lxw_error e)
+{
+    fail(errtext::workbook(e), lxwText(e));
+}
 
 // A name beside the target that no file has yet: ".~<name>.<random>.tmp",
 // with the target's name shortened so that a target whose name is as long as
@@ -102,7 +110,7 @@ void Worksheet::writeText(int row, int col, const QString &text, Style style)
     const lxw_error e = worksheet_write_string(m_sheet, lxw_row_t(row), lxw_col_t(col), t.toUtf8().constData(),
                                                format(style));
     if (e != LXW_NO_ERROR)
-        fail(lxwText(e));
+        fail(e);
     note(col, longestLine(t) + (style == Style::Header ? 1 : 0));
 }
 
@@ -132,7 +140,7 @@ void Worksheet::writeNumberAs(int row, int col, double value, lxw_format *fmt, i
         throw RuntimeError(err::TypeMismatch, QStringLiteral("Valore numerico non valido."));
     const lxw_error e = worksheet_write_number(m_sheet, lxw_row_t(row), lxw_col_t(col), value, fmt);
     if (e != LXW_NO_ERROR)
-        fail(lxwText(e));
+        fail(e);
     note(col, shownChars);
 }
 
@@ -142,7 +150,7 @@ void Worksheet::writeBoolean(int row, int col, bool value, Style style)
     const lxw_error e = worksheet_write_boolean(m_sheet, lxw_row_t(row), lxw_col_t(col), value ? 1 : 0,
                                                 format(style));
     if (e != LXW_NO_ERROR)
-        fail(lxwText(e));
+        fail(e);
     note(col, 5);
 }
 
@@ -152,7 +160,7 @@ void Worksheet::setColumnWidth(int col, double width)
     const lxw_error e = worksheet_set_column(m_sheet, lxw_col_t(col), lxw_col_t(col),
                                              std::clamp(width, 0.0, MaxColumnWidth), nullptr);
     if (e != LXW_NO_ERROR)
-        fail(lxwText(e));
+        fail(e);
 }
 
 void Worksheet::autoFitColumns(int firstCol, int lastCol)
@@ -216,7 +224,7 @@ Worksheet &Workbook::addSheet(const QString &name)
     const lxw_error e = name.isEmpty() ? LXW_ERROR_NULL_PARAMETER_IGNORED
                                        : workbook_validate_sheet_name(m_book, utf8.constData());
     if (e != LXW_NO_ERROR)
-        fail(QStringLiteral("Nome di foglio non valido: \"%1\" (%2).").arg(name, lxwText(e)));
+        fail(QStringLiteral("Nome di foglio non valido: \"%1\" (%2).").arg(name, errtext::workbook(e)), lxwText(e));
     lxw_worksheet *ws = workbook_add_worksheet(m_book, utf8.constData());
     if (!ws)
         fail(QStringLiteral("Impossibile aggiungere il foglio \"%1\".").arg(name));
@@ -242,14 +250,15 @@ void Workbook::save()
     const lxw_error e = workbook_close(book);
     if (e != LXW_NO_ERROR) {
         QFile::remove(m_temp);
-        fail(QStringLiteral("Impossibile scrivere il file \"%1\": %2").arg(QDir::toNativeSeparators(m_target), lxwText(e)));
+        fail(QStringLiteral("Impossibile scrivere il file \"%1\": %2")
+                 .arg(QDir::toNativeSeparators(m_target), errtext::workbook(e)),
+             lxwText(e));
     }
     // rename() replaces an existing file in one step.
     if (std::rename(QFile::encodeName(m_temp).constData(), QFile::encodeName(m_target).constData()) != 0) {
         const int code = errno;
         QFile::remove(m_temp);
-        fail(QStringLiteral("Impossibile scrivere il file \"%1\": %2")
-                 .arg(QDir::toNativeSeparators(m_target), QString::fromLocal8Bit(std::strerror(code))));
+        fail(files::writeErrorText(m_target, code), QString::fromLocal8Bit(std::strerror(code)));
     }
     m_temp.clear();
 }
