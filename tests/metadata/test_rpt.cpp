@@ -136,6 +136,37 @@ TEST_F(Reports, GlossaryTerm)
     EXPECT_NE(pages[0].find("Label1"), nullptr);
 }
 
+TEST_F(Reports, LongDefinitionPrintedWholeOverSeveralPages)
+{
+    // 10,000 characters of words, and a last word to find on the last page.
+    QString definition;
+    for (int i = 0; definition.size() < 9992; ++i)
+        definition += QStringLiteral("infrastruttura%1 ").arg(i % 10);
+    definition = definition.left(9992) + QStringLiteral(" ULTIMA.");
+    ASSERT_EQ(definition.size(), 10000);
+    sql("update Glossario set Definizione = '" + definition + "' where Nome = 'Accosto'");
+    rptGlossario &r = rptGlossario::Default();
+    ASSERT_TRUE(r.InitReport("Accosto"));
+    const auto pages = r.pages();
+    ASSERT_GE(pages.size(), 2u);
+    const Design &d = r.design();
+    const double bodyBottom = DefaultPaperTwips().height() - d.margins.bottom() - d.pageFooter.height;
+    QString printed;
+    for (size_t p = 0; p < pages.size(); ++p) {
+        const Item *desc = pages[p].find("txtDesc");
+        const Item *frame = pages[p].find("Shape1");
+        ASSERT_TRUE(desc && frame) << "page " << p;
+        printed += desc->text;
+        EXPECT_TRUE(frame->rect.contains(desc->rect)) << "page " << p;
+        // The page ends on a whole line.
+        ASSERT_FALSE(desc->lines.empty());
+        EXPECT_LE(desc->rect.top() + desc->lines.back().top + desc->lineHeight, bodyBottom + 1) << "page " << p;
+    }
+    EXPECT_EQ(printed, definition);
+    EXPECT_TRUE(pages.back().find("txtDesc")->lines.back().text.endsWith("ULTIMA."));
+    EXPECT_EQ(at(pages, 0, "txtNome"), "Accosto");
+}
+
 TEST_F(Reports, GlossaryShowTermOpensThePreview)
 {
     QString caption;

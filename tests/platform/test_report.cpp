@@ -161,6 +161,80 @@ TEST(ReportLayout, SectionThatFitsAPageIsKeptTogether)
     EXPECT_EQ(pages[1].find("fondo")->rect.top(), pages[1].find("lblNome")->rect.top() + 8500);
 }
 
+// The pieces of the item `name`, page by page.
+std::vector<std::pair<int, const Item *>> piecesOf(const std::vector<Page> &pages, const QString &name)
+{
+    std::vector<std::pair<int, const Item *>> out;
+    for (size_t p = 0; p < pages.size(); ++p)
+        for (const Item &it : pages[p].items)
+            if (it.name == name)
+                out.emplace_back(int(p), &it);
+    return out;
+}
+
+TEST(ReportLayout, LongTextsGrowAndGoOnOverPagesBetweenWholeLines)
+{
+    // A framed box with a caption under it, then a second record.
+    Design d = smallDesign();
+    d.detail.controls = {Rectangle("cornice", QRect(0, 0, 6000, 1200)),
+                         TextBox("txtNome", "nome", QRect(100, 100, 5800, 600)),
+                         Label("dopo", "dopo il testo", QRect(100, 800, 3000, 300)),
+                         Label("accanto", "accanto", QRect(6100, 100, 1000, 300))};
+    d.detail.height = 1300;
+    QString words;
+    for (int i = 0; words.size() < 10000; ++i)
+        words += QStringLiteral("parola%1 ").arg(i);
+    words += "\r\nfine.";
+    const QSizeF paper = DefaultPaperTwips();
+    const double bodyTop = 1000 + 500, bodyBottom = paper.height() - 1000 - 200;
+    struct Case {
+        QString text;
+        int pages;           // at least
+        bool grows;
+    } cases[] = {{"breve", 1, false}, {words, 2, true}, {QString(4000, u'x'), 1, true}};   // one unbroken word
+    for (const Case &c : cases) {
+        const auto pages = Paginate(d, rows({"nome", "flag"}, {{Value::text(c.text), Value()}, {Value::text("b"), Value()}}),
+                                    paper);
+        ASSERT_GE(int(pages.size()), c.pages) << c.text.size();
+        const auto pieces = piecesOf(pages, "txtNome");
+        ASSERT_GE(pieces.size(), 2u);
+        // The first record's text, whole, in order, over its pieces.
+        const auto frames = piecesOf(pages, "cornice");
+        QString joined;
+        double lastBottom = 0;
+        int lastPage = 0;
+        for (const auto &[page, it] : pieces) {
+            if (it->text == "b")
+                break;
+            joined += it->text;
+            // The frame around the box grows and goes on with it.
+            EXPECT_TRUE(std::any_of(frames.begin(), frames.end(), [&, page = page, it = it](const auto &f) {
+                return f.first == page && f.second->rect.contains(it->rect);
+            })) << page;
+            ASSERT_FALSE(it->lines.empty());
+            for (const TextLine &line : it->lines) {
+                // Whole lines only, each inside its box and inside the page's body.
+                EXPECT_LE(it->rect.top() + line.top + it->lineHeight, it->rect.bottom() + 1) << page;
+                EXPECT_LE(it->rect.top() + line.top + it->lineHeight, bodyBottom + 1) << page;
+                EXPECT_GE(it->rect.top() + line.top, bodyTop - 1) << page;
+            }
+            lastBottom = it->rect.bottom();
+            lastPage = page;
+        }
+        EXPECT_EQ(joined, QString(c.text).replace("\r\n", "\n")) << c.text.size();
+        // What lies below the box follows its last line.
+        const auto after = piecesOf(pages, "dopo");
+        ASSERT_FALSE(after.empty());
+        EXPECT_EQ(after[0].first, lastPage);
+        EXPECT_GE(after[0].second->rect.top(), lastBottom - 1);
+        EXPECT_EQ(pieces.front().second->rect.height() > 600, c.grows) << c.text.size();
+        // The second record starts after the first one's end.
+        const auto second = std::find_if(pieces.begin(), pieces.end(), [](const auto &p) { return p.second->text == "b"; });
+        ASSERT_NE(second, pieces.end());
+        EXPECT_GE(second->first, lastPage);
+    }
+}
+
 TEST(ReportRender, TextLandsInsideItsBox)
 {
     const Recordset rs = rows({"nome", "flag"}, {{Value::text("Perché è così"), Value::boolean(true)}});
