@@ -79,7 +79,7 @@ class ScriptedPrompts : public Prompts {
 public:
     struct Shown {
         QString kind;   // "msgBox", "openFile", "saveFile", "browseForFolder", "inputBox", "chooseColor", "choosePrinter"
-        QString text;   // message or prompt
+        QString text;   // message or prompt; for "choosePrinter" the PDF file offered ("" for a printer)
         int style = 0;
         QString title;
     };
@@ -90,6 +90,7 @@ public:
     std::deque<std::optional<QString>> inputs;     // inputBox answers
     std::deque<std::optional<QColor>> colors;      // chooseColor answers
     std::deque<bool> printers;                     // choosePrinter answers
+    std::deque<QString> printFiles;                // choosePrinter: a PDF file typed in the dialog ("" keeps the offered one)
 
     int msgBox(const QString &text, int style, const QString &title) override;
     QString openFile(const QString &title, const QString &filter, const QString &initialFolder) override;

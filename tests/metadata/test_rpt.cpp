@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <functional>
 #include <QPushButton>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -199,24 +200,40 @@ TEST_F(Reports, InitReportFailures)
     EXPECT_EQ(rptVariabili::Default().dataSource(), nullptr);
 }
 
-TEST_F(Reports, NoPrinterMessages)
+TEST_F(Reports, WithoutAPrinterEachReportIsWrittenToAPdfFile)
 {
     SetPrinterProbe([] { return false; });
     struct Case {
         DataReport *report;
-        QString message;
-        int style;
+        std::function<bool()> init;
+        int style;   // of the message when nothing can be produced
     } cases[] = {
-        {&rptVariabili::Default(), "Stampante non installata!", 0},
-        {&rptIndicatori::Default(), "Nessuna stampante installata: impossibile stampare.", 48},
-        {&rptGlossario::Default(), "Nessuna stampante installata: impossibile stampare.", 48},
+        {&rptVariabili::Default(), [] { return rptVariabili::Default().InitReport("A0101"); }, 0},
+        {&rptIndicatori::Default(), [] { return rptIndicatori::Default().InitReport("B01002"); }, 48},
+        {&rptGlossario::Default(), [] { return rptGlossario::Default().InitReport("Accosto"); }, 48},
     };
     for (const Case &c : cases) {
+        const std::string name = c.report->name().toStdString();
+        ASSERT_TRUE(c.init()) << name;
+        const QString pdf = pf.path() + c.report->name() + ".pdf";
         pf.prompts.clear();
+        pf.prompts.printers = {true};
+        pf.prompts.printFiles = {pdf};
         c.report->PrintReport();
-        ASSERT_EQ(pf.prompts.shown.size(), 1u) << c.report->name().toStdString();
-        EXPECT_EQ(pf.prompts.shown[0].text, c.message);
-        EXPECT_EQ(pf.prompts.shown[0].style, c.style);
+        EXPECT_TRUE(pf.prompts.messages().isEmpty()) << name;
+        QFile f(pdf);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << name;
+        const QByteArray data = f.readAll();
+        EXPECT_TRUE(data.startsWith("%PDF")) << name;
+        EXPECT_EQ(data.count("/Type /Page\n") + data.count("/Type /Page "), qsizetype(c.report->pages().size())) << name;
+
+        // Nothing at all can be produced: the one message of the three reports.
+        pf.prompts.clear();
+        pf.prompts.printers = {true};
+        pf.prompts.printFiles = {pf.path() + "manca/" + c.report->name() + ".pdf"};
+        c.report->PrintReport();
+        ASSERT_EQ(pf.prompts.messages(), QStringList("Stampante non installata!")) << name;
+        EXPECT_EQ(pf.prompts.shown.back().style, c.style) << name;
     }
 }
 

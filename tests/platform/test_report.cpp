@@ -7,7 +7,9 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
@@ -302,34 +304,89 @@ struct PromptsScope {
     }
 };
 
+int pdfPages(const QString &file)
+{
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray pdf = f.readAll();
+    if (!pdf.startsWith("%PDF"))
+        return -1;
+    return int(pdf.count("/Type /Page\n") + pdf.count("/Type /Page\r") + pdf.count("/Type /Page "));
+}
+
 TEST(ReportPrint, PrinterPaths)
 {
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath("rapporto.pdf");
+    const QString unwritable = dir.filePath("manca/rapporto.pdf");
     struct Case {
         bool installed;
         bool chosen;
+        QString file;        // typed in the printer dialog
         bool handlerShows;
         std::vector<long> errors;
         QStringList messages;
-        int choosers;
+        bool written;
     } cases[] = {
-        {false, false, true, {rpterr::NoPrinter}, {"Nessuna stampante installata: impossibile stampare."}, 0},
-        {false, false, false, {rpterr::NoPrinter}, {}, 0},
-        {true, false, true, {}, {}, 1},   // the user cancels the printer chooser
+        // No printer: the dialog offers a PDF file, and the pages are written there.
+        {false, true, pdf, true, {}, {}, true},
+        {false, false, pdf, true, {}, {}, false},   // the user cancels
+        // Nothing at all can be produced.
+        {false, true, unwritable, true, {rpterr::NoPrinter}, {"Stampante non installata!"}, false},
+        {false, true, unwritable, false, {rpterr::NoPrinter}, {}, false},
+        // A printer is installed but the user chose a file that cannot be written.
+        {true, true, unwritable, true, {rpterr::PrintFailed},
+         {"Impossibile scrivere il file '" + QDir::toNativeSeparators(unwritable) + "'."}, false},
+        {true, false, QString(), true, {}, {}, false},
     };
     for (const Case &c : cases) {
+        QFile::remove(pdf);
         PromptsScope ps;
         SetPrinterProbe([&] { return c.installed; });
         ps.p.printers.push_back(c.chosen);
-        Probe r("rptProva", smallDesign());
+        ps.p.printFiles.push_back(c.file);
+        Probe r("rptProva", tallDesign());
         r.show = c.handlerShows;
         r.setDataSource(rows({"nome", "flag"}, {{Value::text("x"), Value()}}));
         r.PrintReport();
-        EXPECT_EQ(r.errors, c.errors);
-        EXPECT_EQ(ps.p.messages(), c.messages);
-        int choosers = 0;
-        for (const auto &s : ps.p.shown)
-            choosers += s.kind == "choosePrinter";
-        EXPECT_EQ(choosers, c.choosers);
+        EXPECT_EQ(r.errors, c.errors) << c.file.toStdString();
+        EXPECT_EQ(ps.p.messages(), c.messages) << c.file.toStdString();
+        ASSERT_EQ(ps.p.shown.at(0).kind, "choosePrinter");
+        // Without a printer a PDF file is offered, never one that exists.
+        const QString offered = ps.p.shown.at(0).text;
+        EXPECT_EQ(!offered.isEmpty(), !c.installed) << offered.toStdString();
+        if (!offered.isEmpty()) {
+            EXPECT_TRUE(QFileInfo(offered).fileName().startsWith("Prova")) << offered.toStdString();
+            EXPECT_TRUE(offered.endsWith(".pdf")) << offered.toStdString();
+            EXPECT_FALSE(QFile::exists(offered)) << offered.toStdString();
+        }
+        EXPECT_EQ(pdfPages(pdf), c.written ? int(r.pages().size()) : -1) << c.file.toStdString();
+    }
+    EXPECT_GE(Paginate(tallDesign(), rows({"nome", "flag"}, {{Value::text("x"), Value()}}), DefaultPaperTwips()).size(), 2u);
+}
+
+TEST(ReportPrint, FreePdfFileNames)
+{
+    QTemporaryDir dir;
+    const QString folder = dir.path();
+    struct Case {
+        const char *docName;
+        const char *existing;   // a file already there
+        const char *expected;
+    } cases[] = {
+        {"Stampa Glossario", nullptr, "Stampa Glossario.pdf"},
+        {"Stampa Glossario", "Stampa Glossario.pdf", "Stampa Glossario (2).pdf"},
+        {"Stampa Glossario", "Stampa Glossario (2).pdf", "Stampa Glossario (3).pdf"},
+        {"a/b:c*?", nullptr, "a_b_c__.pdf"},
+        {"  ", nullptr, "Stampa.pdf"},
+    };
+    for (const Case &c : cases) {
+        if (c.existing) {
+            QFile f(QDir(folder).filePath(c.existing));
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        }
+        EXPECT_EQ(platform::print::FreePdfPath(c.docName, folder), QDir(folder).filePath(c.expected)) << c.docName;
     }
 }
 

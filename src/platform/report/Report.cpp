@@ -5,6 +5,7 @@
 #include <QAbstractScrollArea>
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
 #include <QFontMetricsF>
 #include <QHBoxLayout>
 #include <QImage>
@@ -12,7 +13,6 @@
 #include <QPainter>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
-#include <QPrinterInfo>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTextLayout>
@@ -513,8 +513,6 @@ void setUpPrinter(QPrinter &printer, const QString &docName)
     printer.setDocName(docName);
 }
 
-std::function<bool()> g_probe;
-
 } // namespace
 
 TextLayout LayOutText(const QString &text, const FontDef &font, double widthTwips)
@@ -617,18 +615,6 @@ QImage RenderPageImage(const Page &page, const QSizeF &paperTwips, double dpi)
     QPainter p(&img);
     RenderPage(p, page, ppt);
     return img;
-}
-
-bool PrinterInstalled()
-{
-    if (g_probe)
-        return g_probe();
-    return !QPrinterInfo::availablePrinterNames().isEmpty();
-}
-
-void SetPrinterProbe(std::function<bool()> probe)
-{
-    g_probe = std::move(probe);
 }
 
 // ---- the report -------------------------------------------------------------------
@@ -772,13 +758,9 @@ void DataReport::Show(QWidget *parent)
 
 void DataReport::PrintReport(QWidget *)
 {
-    if (!PrinterInstalled()) {
-        raiseError(rpterr::NoPrinter, QStringLiteral("Nessuna stampante installata: impossibile stampare."));
-        return;
-    }
     QPrinter printer(QPrinter::HighResolution);
     setUpPrinter(printer, m_design.caption);
-    if (!prompts().choosePrinter(&printer))
+    if (!print::ChooseOutput(printer, m_design.caption))
         return;
     std::vector<Page> laidOut;
     try {
@@ -787,7 +769,14 @@ void DataReport::PrintReport(QWidget *)
         raiseError(e.number(), e.description());
         return;
     }
-    if (!RenderPages(printer, laidOut))
+    if (RenderPages(printer, laidOut))
+        return;
+    if (!PrinterInstalled())
+        raiseError(rpterr::NoPrinter, QStringLiteral("Stampante non installata!"));
+    else if (print::ToFile(printer))
+        raiseError(rpterr::PrintFailed, QStringLiteral("Impossibile scrivere il file '%1'.")
+                                            .arg(QDir::toNativeSeparators(printer.outputFileName())));
+    else
         raiseError(rpterr::PrintFailed, QStringLiteral("Impossibile stampare sulla stampante scelta."));
 }
 

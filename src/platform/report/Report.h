@@ -10,6 +10,7 @@
 // drawn with a QPainter on any device (printer, PDF, image) and shown in a
 // modal print preview.
 #include "platform/db/Recordset.h"
+#include "platform/print/Print.h"
 
 #include <QColor>
 #include <QFont>
@@ -140,9 +141,9 @@ bool RenderPages(QPrinter &printer, const std::vector<Page> &pages);
 // One page as an image at `dpi`, on white.
 QImage RenderPageImage(const Page &page, const QSizeF &paperTwips, double dpi);
 
-// Whether a printer is installed; tests may replace the probe (nullptr restores it).
-bool PrinterInstalled();
-void SetPrinterProbe(std::function<bool()> probe);
+// Whether a printer is installed (see platform/print/Print.h).
+using print::PrinterInstalled;
+using print::SetPrinterProbe;
 
 // A report: a design bound to the rows of one recordset, shown in a modal
 // preview from which the user prints.
@@ -168,8 +169,10 @@ public:
     // raised through the error event instead. When the preview closes, the
     // report ends (DataReport_Terminate).
     void Show(QWidget *parent = nullptr);
-    // Prints every page: the printer chooser, then the job. No printer
-    // installed, or a failing job, raise the error event.
+    // Prints every page: the printer chooser (on a PDF file when no printer is
+    // installed), then the job. A job that cannot be produced raises the error
+    // event: NoPrinter when no printer is installed and the file could not be
+    // written either, PrintFailed otherwise.
     void PrintReport(QWidget *parent = nullptr);
 
 protected:
