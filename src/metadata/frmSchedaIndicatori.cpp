@@ -128,6 +128,8 @@ void frmSchedaIndicatori::buildUi()
 
 void frmSchedaIndicatori::Form_Load()
 {
+    // "Stampa" acts only on a record shown.
+    cmdStampa->setEnabled(false);
     frame::Guard(this, QStringLiteral("Form_Load"), [&] {
         Utility::InitFormLayout(this);
         auto conn = Utility::GetDbConnection(QStringLiteral("metadati.mdb"), QString(), platform::db::OpenMode::ReadOnly);
@@ -139,6 +141,7 @@ void frmSchedaIndicatori::Form_Load()
                                        platform::mb::Information);
             return;
         }
+        cmdStampa->setEnabled(true);
         fill(rs);
     });
 }

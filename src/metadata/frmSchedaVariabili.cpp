@@ -120,6 +120,8 @@ void frmSchedaVariabili::buildUi()
 
 void frmSchedaVariabili::Form_Load()
 {
+    // "Stampa" acts only on a record shown.
+    cmdStampa->setEnabled(false);
     frame::Guard(this, QStringLiteral("Form_Load"), [&] {
         Utility::InitFormLayout(this);
         auto conn = Utility::GetDbConnection(QStringLiteral("metadati.mdb"), QString(), platform::db::OpenMode::ReadOnly);
@@ -131,6 +133,7 @@ void frmSchedaVariabili::Form_Load()
                                        platform::mb::Information);
             return;
         }
+        cmdStampa->setEnabled(true);
         fill(rs);
     });
 }
