@@ -251,18 +251,39 @@ TEST_F(Glossary, DefinitionOfTheClickedTerm)
 
 TEST_F(Glossary, PrintsTheSelectedTerm)
 {
-    choose("cmb_alfabeto", "B");
-    select("Bacino d'utenza");
-    QStringList printed;
-    QTimer::singleShot(0, [&] {
-        if (const auto *rows = rptGlossario::Default().dataSource())
-            for (int r = 0; r < rows->recordCount(); ++r)
-                printed << rows->at(r, 0).toString();
-        if (QWidget *preview = QApplication::activeModalWidget())
-            preview->close();
-    });
-    ctl<QPushButton>("Cmd_print")->click();
-    EXPECT_EQ(printed, QStringList("Bacino d'utenza"));
+    {
+        auto db = platform::db::Database::open(pf.databases(), "Metadati.mdb");
+        db.execute("insert into Glossario (Nome, Definizione, idsettore) values "
+                   "('Banchina ', 'Con uno spazio in fondo.', 'B'), (' Binario', 'Con uno spazio in testa.', 'B')");
+    }
+    const struct {
+        int mode;   // 1 letter, 3 all terms
+        const char *letter, *term, *definition;
+    } cases[] = {
+        {1, "B", "Bacino d'utenza", "Territorio e popolazione serviti"},
+        {1, "B", "Banchina ", "Con uno spazio in fondo."},
+        {3, "", " Binario", "Con uno spazio in testa."},
+    };
+    for (const auto &c : cases) {
+        option(c.mode)->click();
+        if (c.mode == 1)
+            choose("cmb_alfabeto", c.letter);
+        select(c.term);
+        // The definition shown and the one printed are the same term's.
+        EXPECT_TRUE(definition().startsWith(c.definition)) << c.term;
+        QStringList printed;
+        QTimer::singleShot(0, [&] {
+            if (const auto *rows = rptGlossario::Default().dataSource())
+                for (int r = 0; r < rows->recordCount(); ++r)
+                    printed << rows->at(r, 0).toString() << rows->at(r, 1).toString();
+            if (QWidget *preview = QApplication::activeModalWidget())
+                preview->close();
+        });
+        ctl<QPushButton>("Cmd_print")->click();
+        ASSERT_EQ(printed.size(), 2) << c.term;
+        EXPECT_EQ(printed[0], c.term);
+        EXPECT_TRUE(printed[1].startsWith(c.definition)) << c.term;
+    }
     EXPECT_TRUE(pf.prompts.messages().isEmpty()) << pf.prompts.messages().join("\n").toStdString();
 }
 
