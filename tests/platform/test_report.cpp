@@ -237,6 +237,25 @@ TEST(ReportLayout, LongTextsGrowAndGoOnOverPagesBetweenWholeLines)
     }
 }
 
+TEST(ReportLayout, LinesTallerThanAPageStillEndTheReport)
+{
+    // A sheet whose body is 400 twips high, and lines of a 36-point font.
+    Design d = smallDesign();
+    d.reportHeader.controls.clear();
+    d.reportHeader.height = 0;
+    d.detail.controls = {TextBox("txtNome", "nome", QRect(0, 0, 300, 300), FontDef{"Arial", 36, false}),
+                         Label("dopo", "dopo", QRect(0, 350, 1000, 50))};
+    d.detail.height = 400;
+    const auto pages = Paginate(d, rows({"nome", "flag"}, {{Value::text("a b c"), Value()}}), QSizeF(12000, 3100));
+    const auto pieces = piecesOf(pages, "txtNome");
+    ASSERT_EQ(pieces.size(), 3u);   // one huge line a page
+    QString joined;
+    for (const auto &[page, it] : pieces)
+        joined += it->text;
+    EXPECT_EQ(joined, "a b c");
+    EXPECT_EQ(piecesOf(pages, "dopo").size(), 1u);
+}
+
 TEST(ReportRender, TextLandsInsideItsBox)
 {
     const Recordset rs = rows({"nome", "flag"}, {{Value::text("Perché è così"), Value::boolean(true)}});

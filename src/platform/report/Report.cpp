@@ -183,6 +183,7 @@ struct GrownBand {
 };
 
 constexpr double Slack = 0.5;   // twips: rounding of the measures
+constexpr double Resume = 60;   // twips: a text resumes this far below the top of its next page (clear of a frame's edge)
 
 class Paginator {
 public:
@@ -384,12 +385,12 @@ private:
                 size_t k = p.firstLine;
                 while (k < p.endLine && p.top + (l.lines[k].top - base) + l.lineHeight <= cut + Slack)
                     ++k;
-                if (k == p.firstLine && p.top <= pageStart + Slack)
+                if (k == p.firstLine && p.top <= pageStart + Resume + Slack)
                     k = p.firstLine + 1;   // a line taller than the page: drawn all the same
                 p.splitAt = k;
                 const double restTop = k == p.firstLine ? p.top : p.top + (l.lines[k].top - base);
-                if (k < p.endLine && cut > restTop)
-                    pushes.emplace_back(p.c, cut - restTop);
+                if (k < p.endLine && cut + Resume > restTop)
+                    pushes.emplace_back(p.c, cut + Resume - restTop);
             }
             for (Piece &p : rest) {
                 double down = 0, stretch = 0;
@@ -414,11 +415,11 @@ private:
                     next.push_back(std::move(p));
                     continue;
                 }
-                const bool atPageTop = p.top <= pageStart + Slack;
+                const bool atPageTop = p.top <= pageStart + Resume + Slack;
                 if (p.c->kind == Kind::TextBox && p.endLine > p.firstLine) {
                     const size_t k = p.splitAt;
                     if (k == p.firstLine) {
-                        p.top = cut;   // not one line fits: the box starts on the next page
+                        p.top = cut + Resume;   // not one line fits: the box starts on the next page
                         next.push_back(std::move(p));
                         continue;
                     }
@@ -432,7 +433,7 @@ private:
                     const double remaining = cont.layout.lineHeight * double(cont.endLine - k);
                     cont.height = std::max(remaining, cont.bottom() - cut);
                     cont.firstLine = k;
-                    cont.top = cut;
+                    cont.top = cut + Resume;
                     next.push_back(std::move(cont));
                     continue;
                 }
@@ -521,7 +522,8 @@ TextLayout LayOutText(const QString &text, const FontDef &font, double widthTwip
     out.text = displayText(text);
     const QFont f = font.toQFont();
     const QFontMetricsF metrics(f, twipDevice());
-    out.lineHeight = metrics.lineSpacing();
+    // (the leading may be negative; a line is never lower than its glyphs)
+    out.lineHeight = std::max({metrics.lineSpacing(), metrics.height(), 1.0});
     out.ascent = metrics.ascent();
     if (out.text.isEmpty())
         return out;
