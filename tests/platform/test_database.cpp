@@ -247,6 +247,7 @@ TEST_F(DbTest, TranslatesOnlyWhatTheEngineRefuses)
         {"CREATE TABLE t (k TEXT CHECK (k <> 'x'))", nullptr},
         {"create view v as select left(a, 1) from t where a = 'x' order by a",
          "create view v as select \"left\"(a, 1) COLLATE NOCASE from t where a = 'x' order by a"},
+        {"(select a from t where a = 'x')", "(select a from t where a = 'x' COLLATE NOCASE)"},
         {"select 1 from t where a = 'x'; create index i on t (a) where a = 'y'",
          "select 1 from t where a = 'x' COLLATE NOCASE; create index i on t (a) where a = 'y'"},
     };

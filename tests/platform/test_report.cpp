@@ -209,6 +209,7 @@ TEST(ReportLayout, LongTextsGrowAndGoOnOverPagesBetweenWholeLines)
             if (it->text == "b")
                 break;
             joined += it->text;
+            EXPECT_EQ(it->section, "Section1") << page;
             // The frame around the box grows and goes on with it.
             EXPECT_TRUE(std::any_of(frames.begin(), frames.end(), [&, page = page, it = it](const auto &f) {
                 return f.first == page && f.second->rect.contains(it->rect);

@@ -3,7 +3,6 @@
 
 #include <QByteArray>
 #include <algorithm>
-
 #include <vector>
 
 namespace platform::db::jet {
@@ -81,10 +80,6 @@ int matching(const std::vector<Token> &t, int open)
     return -1;
 }
 
-} // namespace
-
-namespace {
-
 bool isOperatorChar(const QString &s, const Token &t, const char *chars)
 {
     return t.kind == Kind::Other && QByteArray(chars).contains(char(s[t.begin].unicode()));
@@ -151,7 +146,7 @@ QString translate(const QString &sql)
             if (atStart && t[i].kind != Kind::Open)
                 inQuery = isWord(sql, t[i], "select") || isWord(sql, t[i], "update") ||
                           isWord(sql, t[i], "delete") || isWord(sql, t[i], "insert") || isWord(sql, t[i], "with");
-            atStart = t[i].kind == Kind::Other && sql[t[i].begin] == u';';
+            atStart = (t[i].kind == Kind::Other && sql[t[i].begin] == u';') || (atStart && t[i].kind == Kind::Open);
             query[size_t(i)] = inQuery;
         }
     }

@@ -18,6 +18,7 @@
 #include <QTextLayout>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <utility>
 
 namespace platform::report {
 
@@ -297,9 +298,10 @@ private:
     // Places the controls of `s` for the row `row` with the section's top at `origin`, as designed.
     void placeAt(const Section &s, double origin, int row)
     {
-        m_sectionName = s.name;
+        const QString flowing = std::exchange(m_sectionName, s.name);   // a page header placed amid a section
         for (const Control &c : s.controls)
             put(measure(c, row, false), origin);
+        m_sectionName = flowing;
     }
 
     // The bands of `s` for the record `row`, each text box grown to its text and
@@ -472,7 +474,6 @@ private:
         const double fullRoom = m_bodyBottom - m_bodyTop;
         if (height > room && height <= fullRoom && m_y > m_bodyTop)
             newPage();
-        m_sectionName = s.name;
         double origin = m_y;
         double extra = 0;   // how much lower than measured the bands above ended
         for (GrownBand &b : bands) {
@@ -484,7 +485,6 @@ private:
             }
             double grownBy = 0;
             origin = flow(b, origin, grownBy);
-            m_sectionName = s.name;
             extra += grownBy;
         }
         m_y = origin + height + extra;
