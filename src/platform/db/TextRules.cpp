@@ -143,7 +143,7 @@ void fnLike(sqlite3_context *ctx, int argc, sqlite3_value **argv)
     if (argc == 3) {
         const QString e = argText(argv[2]);
         if (e.size() != 1) {
-            sqlite3_result_error(ctx, "ESCAPE expression must be a single character", -1);
+            sqlite3_result_error(ctx, "Il carattere di escape di LIKE deve essere uno solo.", -1);
             return;
         }
         escape = e[0];
