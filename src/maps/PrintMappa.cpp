@@ -10,6 +10,7 @@
 #include "platform/Prompts.h"
 #include "platform/grid/TextGrid.h"
 #include "platform/map/MapWidget.h"
+#include "platform/print/Print.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -667,7 +668,7 @@ void PrintMappa::Picture1_MouseUp()
 
 void PrintMappa::cmdStampa_Click()
 {
-    if (!prompts().choosePrinter(m_printer.get()))
+    if (!platform::print::ChooseOutput(*m_printer, QStringLiteral("Mappa")))
         return; // the printer dialog was cancelled: nothing is printed
     m_printer->setFullPage(true);
     m_page.printFactor = PrintFactor;

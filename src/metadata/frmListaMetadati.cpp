@@ -177,12 +177,19 @@ void frmListaMetadati::lst_CodVar_Click()
     frame::Guard(this, QStringLiteral("lst_CodVar_Click"), [&] { MostraMetadato(); });
 }
 
-void frmListaMetadati::CaricaListaCodici()
+void frmListaMetadati::PulisciMetadato()
 {
-    lst_CodVar->clear();
     txtDescrizione->clear();
     txtArgomento->clear();
     txtSettore->clear();
+    for (QCheckBox *c : Check)
+        c->setChecked(false);
+}
+
+void frmListaMetadati::CaricaListaCodici()
+{
+    lst_CodVar->clear();
+    PulisciMetadato();
     const QString kind = cmbVarInd->currentText();
     // Without a connection the opener has already reported why.
     if (kind.isEmpty() || !m_conn)
@@ -195,15 +202,13 @@ void frmListaMetadati::CaricaListaCodici()
 
 void frmListaMetadati::MostraMetadato()
 {
-    txtDescrizione->clear();
-    txtArgomento->clear();
-    txtSettore->clear();
+    PulisciMetadato();
     QListWidgetItem *item = lst_CodVar->currentItem();
     if (!item || !m_conn)
         return;
     const auto m = metadata::LeggiMetadato(*m_conn, cmbVarInd->currentText(), item->text());
     if (!m)
-        return;   // no row: the year boxes keep their states
+        return;   // no row: nothing is shown for the code
     txtDescrizione->setText(m->descrizione);
     txtDescrizione->setCursorPosition(0);
     txtArgomento->setText(m->argomento);

@@ -39,6 +39,8 @@ public:
     void CaricaListaCodici();
     // Shows the code selected in the list.
     void MostraMetadato();
+    // Empties the texts and unticks the years: nothing shown.
+    void PulisciMetadato();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -132,6 +132,8 @@ void frmSchedaIndicatori::buildUi()
 void frmSchedaIndicatori::Form_Load()
 {
     m_sql = gSqlScheda;
+    // "Stampa" acts only on a record shown.
+    cmdStampa->setEnabled(false);
     frame::Guard(this, QStringLiteral("Form_Load"), [&] {
         Utility::InitFormLayout(this);
         auto conn = Utility::GetDbConnection(QStringLiteral("metadati.mdb"), QString(), platform::db::OpenMode::ReadOnly);
@@ -143,6 +145,7 @@ void frmSchedaIndicatori::Form_Load()
                                        platform::mb::Information);
             return;
         }
+        cmdStampa->setEnabled(true);
         fill(rs);
     });
 }

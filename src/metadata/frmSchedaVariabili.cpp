@@ -124,6 +124,8 @@ void frmSchedaVariabili::buildUi()
 void frmSchedaVariabili::Form_Load()
 {
     m_sql = gSqlScheda;
+    // "Stampa" acts only on a record shown.
+    cmdStampa->setEnabled(false);
     frame::Guard(this, QStringLiteral("Form_Load"), [&] {
         Utility::InitFormLayout(this);
         auto conn = Utility::GetDbConnection(QStringLiteral("metadati.mdb"), QString(), platform::db::OpenMode::ReadOnly);
@@ -135,6 +137,7 @@ void frmSchedaVariabili::Form_Load()
                                        platform::mb::Information);
             return;
         }
+        cmdStampa->setEnabled(true);
         fill(rs);
     });
 }

@@ -291,7 +291,8 @@ void frm_Glossario::Cmd_print_Click()
                              QStringLiteral("Attenzione"));
             return;
         }
-        const QString key = item->text().trimmed();
+        // The term as listed, blanks included: the same key that found its definition.
+        const QString key = item->text();
         rptGlossario &report = rptGlossario::Default();
         if (report.InitReport(key))
             report.Show(this);

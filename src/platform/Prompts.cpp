@@ -206,10 +206,18 @@ std::optional<QColor> ScriptedPrompts::chooseColor(const QColor &, const QString
     return take(colors, std::optional<QColor>());
 }
 
-bool ScriptedPrompts::choosePrinter(void *)
+bool ScriptedPrompts::choosePrinter(void *printer)
 {
-    shown.push_back({QStringLiteral("choosePrinter"), {}, 0, {}});
-    return take(printers, false);
+    auto *p = static_cast<QPrinter *>(printer);
+    const bool toFile = p && p->outputFormat() == QPrinter::PdfFormat;
+    shown.push_back({QStringLiteral("choosePrinter"), toFile ? p->outputFileName() : QString(), 0, {}});
+    const bool ok = take(printers, false);
+    const QString file = take(printFiles, QString());
+    if (ok && p && !file.isEmpty()) {
+        p->setOutputFormat(QPrinter::PdfFormat);
+        p->setOutputFileName(file);
+    }
+    return ok;
 }
 
 QStringList ScriptedPrompts::messages() const

@@ -83,7 +83,7 @@ public:
     struct Shown {
         QString kind;   // "msgBox", "openFile", "saveFile", "browseForFolder", "inputBox", "passwordBox",
                         // "chooseColor", "choosePrinter"
-        QString text;   // message or prompt
+        QString text;   // message or prompt; for "choosePrinter" the PDF file offered ("" for a printer)
         int style = 0;
         QString title;
     };
@@ -94,6 +94,7 @@ public:
     std::deque<std::optional<QString>> inputs;     // inputBox and passwordBox answers
     std::deque<std::optional<QColor>> colors;      // chooseColor answers
     std::deque<bool> printers;                     // choosePrinter answers
+    std::deque<QString> printFiles;                // choosePrinter: a PDF file typed in the dialog ("" keeps the offered one)
 
     int msgBox(const QString &text, int style, const QString &title) override;
     QString openFile(const QString &title, const QString &filter, const QString &initialFolder) override;

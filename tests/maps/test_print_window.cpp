@@ -9,6 +9,7 @@
 #include "platform/Files.h"
 #include "platform/grid/TextGrid.h"
 #include "platform/map/MapWidget.h"
+#include "platform/print/Print.h"
 #include "support/FileSizeLimit.h"
 #include "support/JpegHeader.h"
 #include "support/TestEnv.h"
@@ -456,6 +457,34 @@ TEST(PrintMappaWindow, PrintsOnePageAndCancelPrintsNothing)
     ctl<QPushButton>(l.w, "cmdStampa")->click();
     EXPECT_EQ(l.pf.prompts.messages(), QStringList{"Impossibile eseguire la stampa"});
     EXPECT_DOUBLE_EQ(l.page().printFactor, 1.0);
+}
+
+TEST(PrintMappaWindow, WithoutAPrinterThePageIsWrittenToAPdfFile)
+{
+    OpenLayout l;
+    ASSERT_NE(l.w, nullptr);
+    platform::print::SetPrinterProbe([] { return false; });
+    struct ResetProbe {
+        ~ResetProbe() { platform::print::SetPrinterProbe(nullptr); }
+    } reset;
+    const QString pdf = l.pf.path() + "mappa.pdf";
+    l.pf.prompts.printers = {true};
+    l.pf.prompts.printFiles = {pdf};
+    ctl<QPushButton>(l.w, "cmdStampa")->click();
+    // The dialog offered a PDF file of its own, and the page went to the file chosen.
+    ASSERT_FALSE(l.pf.prompts.shown.empty());
+    EXPECT_TRUE(l.pf.prompts.shown[0].text.endsWith(".pdf")) << l.pf.prompts.shown[0].text.toStdString();
+    QFile f(pdf);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray data = f.readAll();
+    EXPECT_TRUE(data.startsWith("%PDF"));
+    EXPECT_EQ(data.count("/Type /Page\n") + data.count("/Type /Page "), 1);
+    EXPECT_TRUE(l.pf.prompts.messages().isEmpty());
+    // The next print offers the same file again.
+    l.pf.prompts.clear();
+    l.pf.prompts.printers = {false};
+    ctl<QPushButton>(l.w, "cmdStampa")->click();
+    EXPECT_EQ(l.pf.prompts.shown.at(0).text, pdf);
 }
 
 TEST(PrintMappaWindow, ReopeningRestoresTheDefaults)

@@ -3,6 +3,7 @@
 #include "metadata/Glossario.h"
 #include "metadata/rptGlossario.h"
 #include "platform/db/Database.h"
+#include "platform/db/TextRules.h"
 #include "support/TestEnv.h"
 
 #include <QApplication>
@@ -159,6 +160,51 @@ TEST_F(Glossary, TextSearches)
     EXPECT_EQ(terms().size(), allTerms());
 }
 
+TEST_F(Glossary, AccentedLettersAreFoundAndSortedAsInItalian)
+{
+    {
+        auto db = platform::db::Database::open(pf.databases(), "Metadati.mdb");
+        db.execute("insert into Glossario (Nome, Definizione, idsettore) values ('Èlite', 'x', 'B'), "
+                   "('àmbito', 'x', 'B'), ('Zeta nulla', 'x', 'B')");
+    }
+    const struct {
+        int mode;   // 0 contains, 2 begins with, 1 letter
+        const char *text;
+        QStringList found;
+    } cases[] = {
+        {0, "DENSITÀ", {"Densità di popolazione"}},
+        {0, "densita", {"Densità di popolazione"}},
+        {2, "À", {"Accosto", "Aeroporto", "àmbito", "Autostrada"}},
+        {2, "è", {"Èlite"}},
+        {2, "elite", {"Èlite"}},
+        {0, "ÈLITE", {"Èlite"}},
+        {1, "E", {"Èlite"}},
+        {1, "A", {"Accosto", "Aeroporto", "àmbito", "Autostrada"}},
+    };
+    for (const auto &c : cases) {
+        if (c.mode == 1) {
+            option(1)->click();
+            choose("cmb_alfabeto", c.text);
+        } else {
+            search(c.mode, QString::fromUtf8(c.text));
+        }
+        QStringList found = terms();
+        std::sort(found.begin(), found.end(), [](const QString &a, const QString &b) {
+            return platform::db::text::compare(a, b) < 0;
+        });
+        EXPECT_EQ(found, c.found) << c.text;
+    }
+    // Every term: "Èlite" among the E's, after the D's and before the G's.
+    option(3)->click();
+    const QStringList all = terms();
+    const qsizetype at = all.indexOf(QString::fromUtf8("Èlite"));
+    ASSERT_GT(at, 0);
+    EXPECT_EQ(all.at(at - 1), "Dotazione infrastrutturale");
+    EXPECT_EQ(all.at(at + 1), "Grado d'utilizzo");
+    EXPECT_EQ(all.indexOf(QString::fromUtf8("àmbito")), 2);
+    EXPECT_EQ(all.last(), "Zeta nulla");
+}
+
 TEST_F(Glossary, SearchWithoutTextChangesNothing)
 {
     const QStringList before = terms();
@@ -205,18 +251,39 @@ TEST_F(Glossary, DefinitionOfTheClickedTerm)
 
 TEST_F(Glossary, PrintsTheSelectedTerm)
 {
-    choose("cmb_alfabeto", "B");
-    select("Bacino d'utenza");
-    QStringList printed;
-    QTimer::singleShot(0, [&] {
-        if (const auto *rows = rptGlossario::Default().dataSource())
-            for (int r = 0; r < rows->recordCount(); ++r)
-                printed << rows->at(r, 0).toString();
-        if (QWidget *preview = QApplication::activeModalWidget())
-            preview->close();
-    });
-    ctl<QPushButton>("Cmd_print")->click();
-    EXPECT_EQ(printed, QStringList("Bacino d'utenza"));
+    {
+        auto db = platform::db::Database::open(pf.databases(), "Metadati.mdb");
+        db.execute("insert into Glossario (Nome, Definizione, idsettore) values "
+                   "('Banchina ', 'Con uno spazio in fondo.', 'B'), (' Binario', 'Con uno spazio in testa.', 'B')");
+    }
+    const struct {
+        int mode;   // 1 letter, 3 all terms
+        const char *letter, *term, *definition;
+    } cases[] = {
+        {1, "B", "Bacino d'utenza", "Territorio e popolazione serviti"},
+        {1, "B", "Banchina ", "Con uno spazio in fondo."},
+        {3, "", " Binario", "Con uno spazio in testa."},
+    };
+    for (const auto &c : cases) {
+        option(c.mode)->click();
+        if (c.mode == 1)
+            choose("cmb_alfabeto", c.letter);
+        select(c.term);
+        // The definition shown and the one printed are the same term's.
+        EXPECT_TRUE(definition().startsWith(c.definition)) << c.term;
+        QStringList printed;
+        QTimer::singleShot(0, [&] {
+            if (const auto *rows = rptGlossario::Default().dataSource())
+                for (int r = 0; r < rows->recordCount(); ++r)
+                    printed << rows->at(r, 0).toString() << rows->at(r, 1).toString();
+            if (QWidget *preview = QApplication::activeModalWidget())
+                preview->close();
+        });
+        ctl<QPushButton>("Cmd_print")->click();
+        ASSERT_EQ(printed.size(), 2) << c.term;
+        EXPECT_EQ(printed[0], c.term);
+        EXPECT_TRUE(printed[1].startsWith(c.definition)) << c.term;
+    }
     EXPECT_TRUE(pf.prompts.messages().isEmpty()) << pf.prompts.messages().join("\n").toStdString();
 }
 

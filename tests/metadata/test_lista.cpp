@@ -110,6 +110,11 @@ TEST_F(CodeList, ACodeShowsItsDescriptionSubAreaAreaAndYears)
 {
     sql("update MetadatiVariabili set [1997]=0, [1998]=0, [1999]=0, [2000]=0, [2001]=0, [2002]=0, [2003]=0, "
         "[2004]=0, [2005]=0, [2006]=0, [2007]=0 where IdVariabile = 'A0102'");
+    // No year at all: false or unknown.
+    sql("update MetadatiVariabili set [1996]=0, [1997]=null, [1998]=0, [1999]=0, [2000]=0, [2001]=0, [2002]=0, "
+        "[2003]=0, [2004]=0, [2005]=0, [2006]=0, [2007]=0, [2008]=null where IdVariabile = 'B0201'");
+    // A sub-area missing from Argomento: no row in the join.
+    sql("update MetadatiVariabili set CodiceArgomento = 'Z99' where IdVariabile = 'B0101'");
     open();
     struct Case {
         int kind;
@@ -120,7 +125,10 @@ TEST_F(CodeList, ACodeShowsItsDescriptionSubAreaAreaAndYears)
         {0, "A0101", {"Popolazione residente al 31 dicembre", "A01 - Popolazione e territorio", "A - Contesto territoriale"},
          "1111111111111"},
         {0, "A0102", {}, "1000000000001"},   // 1996 and 2008 only
-        {0, "A0101", {}, "1111111111111"},   // back to a code with every year
+        {0, "A0101", {}, "1111111111111"},
+        {0, "B0201", {}, "0000000000000"},   // after a code with every year: no tick left behind
+        {0, "A0101", {}, "1111111111111"},
+        {0, "B0101", {"", "", ""}, "0000000000000"},   // no row: nothing shown, the years included
         {1, "A01001", {}, "1111111111111"},
     };
     for (const Case &c : cases) {
@@ -129,22 +137,24 @@ TEST_F(CodeList, ACodeShowsItsDescriptionSubAreaAreaAndYears)
         show(c.code);
         if (!c.texts.isEmpty()) {
             EXPECT_EQ(texts(), c.texts) << c.code;
+        } else {
+            EXPECT_FALSE(text("txtDescrizione").isEmpty()) << c.code;
         }
-        EXPECT_FALSE(text("txtDescrizione").isEmpty()) << c.code;
         EXPECT_EQ(years(), c.years) << c.code;
     }
     EXPECT_TRUE(text("txtSettore").startsWith("A - ")) << text("txtSettore").toStdString();
 }
 
-TEST_F(CodeList, ChangingTheKindEmptiesTheTextsButKeepsTheYears)
+TEST_F(CodeList, ChangingTheKindEmptiesTheTextsAndTheYears)
 {
     sql("update MetadatiVariabili set [1996]=0 where IdVariabile = 'A0101'");
     open();
     show("A0101");
     ASSERT_EQ(years(), "0111111111111");
     chooseKind(1);
+    EXPECT_EQ(list()->currentRow(), -1);
     EXPECT_EQ(texts(), QStringList({"", "", ""}));
-    EXPECT_EQ(years(), "0111111111111");
+    EXPECT_EQ(years(), "0000000000000");
     EXPECT_EQ(codes(), column("select IdIndicatore from MetadatiIndicatori order by IdIndicatore"));
 }
 
@@ -159,9 +169,9 @@ TEST_F(CodeList, IncompleteRowsAndUnusualCodes)
     show("A0101");
     ASSERT_EQ(years(), "1111111111111");
 
-    show("B0101");   // no row in the join: empty texts, the year boxes unchanged
+    show("B0101");   // no row in the join: empty texts and years
     EXPECT_EQ(texts(), QStringList({"", "", ""}));
-    EXPECT_EQ(years(), "1111111111111");
+    EXPECT_EQ(years(), "0000000000000");
 
     show("B0201");
     EXPECT_EQ(text("txtArgomento"), "B02 - ");

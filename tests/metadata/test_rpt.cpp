@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <functional>
 #include <QPushButton>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -136,6 +137,37 @@ TEST_F(Reports, GlossaryTerm)
     EXPECT_NE(pages[0].find("Label1"), nullptr);
 }
 
+TEST_F(Reports, LongDefinitionPrintedWholeOverSeveralPages)
+{
+    // 10,000 characters of words, and a last word to find on the last page.
+    QString definition;
+    for (int i = 0; definition.size() < 9992; ++i)
+        definition += QStringLiteral("infrastruttura%1 ").arg(i % 10);
+    definition = definition.left(9992) + QStringLiteral(" ULTIMA.");
+    ASSERT_EQ(definition.size(), 10000);
+    sql("update Glossario set Definizione = '" + definition + "' where Nome = 'Accosto'");
+    rptGlossario &r = rptGlossario::Default();
+    ASSERT_TRUE(r.InitReport("Accosto"));
+    const auto pages = r.pages();
+    ASSERT_GE(pages.size(), 2u);
+    const Design &d = r.design();
+    const double bodyBottom = DefaultPaperTwips().height() - d.margins.bottom() - d.pageFooter.height;
+    QString printed;
+    for (size_t p = 0; p < pages.size(); ++p) {
+        const Item *desc = pages[p].find("txtDesc");
+        const Item *frame = pages[p].find("Shape1");
+        ASSERT_TRUE(desc && frame) << "page " << p;
+        printed += desc->text;
+        EXPECT_TRUE(frame->rect.contains(desc->rect)) << "page " << p;
+        // The page ends on a whole line.
+        ASSERT_FALSE(desc->lines.empty());
+        EXPECT_LE(desc->rect.top() + desc->lines.back().top + desc->lineHeight, bodyBottom + 1) << "page " << p;
+    }
+    EXPECT_EQ(printed, definition);
+    EXPECT_TRUE(pages.back().find("txtDesc")->lines.back().text.endsWith("ULTIMA."));
+    EXPECT_EQ(at(pages, 0, "txtNome"), "Accosto");
+}
+
 TEST_F(Reports, GlossaryShowTermOpensThePreview)
 {
     QString caption;
@@ -168,24 +200,40 @@ TEST_F(Reports, InitReportFailures)
     EXPECT_EQ(rptVariabili::Default().dataSource(), nullptr);
 }
 
-TEST_F(Reports, NoPrinterMessages)
+TEST_F(Reports, WithoutAPrinterEachReportIsWrittenToAPdfFile)
 {
     SetPrinterProbe([] { return false; });
     struct Case {
         DataReport *report;
-        QString message;
-        int style;
+        std::function<bool()> init;
+        int style;   // of the message when nothing can be produced
     } cases[] = {
-        {&rptVariabili::Default(), "Stampante non installata!", 0},
-        {&rptIndicatori::Default(), "Nessuna stampante installata: impossibile stampare.", 48},
-        {&rptGlossario::Default(), "Nessuna stampante installata: impossibile stampare.", 48},
+        {&rptVariabili::Default(), [] { return rptVariabili::Default().InitReport("A0101"); }, 0},
+        {&rptIndicatori::Default(), [] { return rptIndicatori::Default().InitReport("B01002"); }, 48},
+        {&rptGlossario::Default(), [] { return rptGlossario::Default().InitReport("Accosto"); }, 48},
     };
     for (const Case &c : cases) {
+        const std::string name = c.report->name().toStdString();
+        ASSERT_TRUE(c.init()) << name;
+        const QString pdf = pf.path() + c.report->name() + ".pdf";
         pf.prompts.clear();
+        pf.prompts.printers = {true};
+        pf.prompts.printFiles = {pdf};
         c.report->PrintReport();
-        ASSERT_EQ(pf.prompts.shown.size(), 1u) << c.report->name().toStdString();
-        EXPECT_EQ(pf.prompts.shown[0].text, c.message);
-        EXPECT_EQ(pf.prompts.shown[0].style, c.style);
+        EXPECT_TRUE(pf.prompts.messages().isEmpty()) << name;
+        QFile f(pdf);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << name;
+        const QByteArray data = f.readAll();
+        EXPECT_TRUE(data.startsWith("%PDF")) << name;
+        EXPECT_EQ(data.count("/Type /Page\n") + data.count("/Type /Page "), qsizetype(c.report->pages().size())) << name;
+
+        // Nothing at all can be produced: the one message of the three reports.
+        pf.prompts.clear();
+        pf.prompts.printers = {true};
+        pf.prompts.printFiles = {pf.path() + "manca/" + c.report->name() + ".pdf"};
+        c.report->PrintReport();
+        ASSERT_EQ(pf.prompts.messages(), QStringList("Stampante non installata!")) << name;
+        EXPECT_EQ(pf.prompts.shown.back().style, c.style) << name;
     }
 }
 

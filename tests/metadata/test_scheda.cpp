@@ -127,7 +127,17 @@ TEST_F(Sheets, NoRecordLeavesTheSheetEmpty)
         EXPECT_EQ(pf.prompts.shown[0].style, 64);
         EXPECT_EQ(text(w, c.box), "");
         EXPECT_TRUE(w->isVisible());
+        // Nothing to print: "Stampa" is off and prints no empty report.
+        auto *stampa = ctl<QPushButton>(w, "cmdStampa");
+        EXPECT_FALSE(stampa->isEnabled()) << c.kind.toStdString();
+        stampa->click();
+        EXPECT_EQ(pf.prompts.shown.size(), 1u);
+        frame::UnloadForm(w);
+        QApplication::processEvents();
     }
+    // With a record shown it is on.
+    EXPECT_TRUE(ctl<QPushButton>(open<frmSchedaVariabili>("Variabili", "A0101"), "cmdStampa")->isEnabled());
+    EXPECT_TRUE(ctl<QPushButton>(open<frmSchedaIndicatori>("Indicatori", "A01001"), "cmdStampa")->isEnabled());
 }
 
 TEST_F(Sheets, ErrorPartWayIsLoggedAndKeepsWhatWasFilled)

@@ -216,8 +216,9 @@ TEST_F(DbTest, TranslatesOnlyWhatTheEngineRefuses)
     struct Case { const char *in; const char *out; };
     const Case cases[] = {
         {"select nome from glossario where left(nome,1) ='A'",
-         "select nome from glossario where \"left\"(nome,1) COLLATE NOCASE ='A'"},
-        {"select right(left(s, 3), 1)", "select \"right\"(\"left\"(s, 3) COLLATE NOCASE, 1) COLLATE NOCASE"},
+         "select nome from glossario where \"left\"(nome,1) COLLATE ITALIANO_BASE ='A' COLLATE NOCASE"},
+        {"select right(left(s, 3), 1)",
+         "select \"right\"(\"left\"(s, 3) COLLATE ITALIANO_BASE, 1) COLLATE ITALIANO_BASE"},
         {"select a from t LEFT JOIN u ON t.k = u.k", nullptr},
         {"select 'left(' from t", nullptr},
         {"select [left] from t", nullptr},
@@ -226,10 +227,32 @@ TEST_F(DbTest, TranslatesOnlyWhatTheEngineRefuses)
         {"SELECT * FROM Settore INNER JOIN (Argomento INNER JOIN M ON x = y) ON a = b", nullptr},
         {"SELECT * FROM (SELECT k FROM A) INNER JOIN B ON 1", nullptr},
         {"SELECT * FROM (A) INNER JOIN B ON 1", nullptr},
-        {"select * from t where (((t.TipoVar) = 'I'))", nullptr},
+        {"select * from t where (((t.TipoVar) = 'I'))", "select * from t where (((t.TipoVar) = 'I' COLLATE NOCASE))"},
+        // Text literals in comparisons.
+        {"select a from t where k <>'x' and 'y'= k", "select a from t where k <>'x' COLLATE NOCASE and 'y' COLLATE NOCASE= k"},
+        {"select a from t where nome = 'Èlite'", "select a from t where nome = 'Èlite' COLLATE ITALIANO"},
+        {"select a from t where nome >= 'E' and nome<'F'",
+         "select a from t where nome >= 'E' COLLATE ITALIANO and nome<'F' COLLATE ITALIANO"},
+        {"select a from t where k = 'x' collate binary", nullptr},
+        {"select a from t where nome like 'a%' and k in ('x', 'y') and n = 3", nullptr},
+        {"update t set k = 'x' where k != 'y'", "update t set k = 'x' COLLATE NOCASE where k != 'y' COLLATE NOCASE"},
+        // Sort keys.
+        {"select nome from glossario order by 1;", "select nome from glossario order by 1 COLLATE ITALIANO;"},
+        {"select a, b from t ORDER BY a DESC, left(b, 2), t.[c d] asc LIMIT 3",
+         "select a, b from t ORDER BY a COLLATE ITALIANO DESC, \"left\"(b, 2) COLLATE ITALIANO_BASE COLLATE ITALIANO, "
+         "t.[c d] COLLATE ITALIANO asc LIMIT 3"},
+        {"select * from (select a from t order by a) x order by b collate binary",
+         "select * from (select a from t order by a COLLATE ITALIANO) x order by b collate binary"},
+        // Schema statements keep the engine's own collations.
+        {"CREATE TABLE t (k TEXT CHECK (k <> 'x'))", nullptr},
+        {"create view v as select left(a, 1) from t where a = 'x' order by a",
+         "create view v as select \"left\"(a, 1) COLLATE NOCASE from t where a = 'x' order by a"},
+        {"(select a from t where a = 'x')", "(select a from t where a = 'x' COLLATE NOCASE)"},
+        {"select 1 from t where a = 'x'; create index i on t (a) where a = 'y'",
+         "select 1 from t where a = 'x' COLLATE NOCASE; create index i on t (a) where a = 'y'"},
     };
     for (const Case &c : cases)
-        EXPECT_EQ(Database::translate(c.in), QString::fromUtf8(c.out ? c.out : c.in)) << c.in;
+        EXPECT_EQ(Database::translate(QString::fromUtf8(c.in)).toStdString(), std::string(c.out ? c.out : c.in));
 }
 
 TEST_F(DbTest, TextComparisonsIgnoreCaseOnNocaseColumns)

@@ -7,7 +7,9 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
@@ -161,6 +163,100 @@ TEST(ReportLayout, SectionThatFitsAPageIsKeptTogether)
     EXPECT_EQ(pages[1].find("fondo")->rect.top(), pages[1].find("lblNome")->rect.top() + 8500);
 }
 
+// The pieces of the item `name`, page by page.
+std::vector<std::pair<int, const Item *>> piecesOf(const std::vector<Page> &pages, const QString &name)
+{
+    std::vector<std::pair<int, const Item *>> out;
+    for (size_t p = 0; p < pages.size(); ++p)
+        for (const Item &it : pages[p].items)
+            if (it.name == name)
+                out.emplace_back(int(p), &it);
+    return out;
+}
+
+TEST(ReportLayout, LongTextsGrowAndGoOnOverPagesBetweenWholeLines)
+{
+    // A framed box with a caption under it, then a second record.
+    Design d = smallDesign();
+    d.detail.controls = {Rectangle("cornice", QRect(0, 0, 6000, 1200)),
+                         TextBox("txtNome", "nome", QRect(100, 100, 5800, 600)),
+                         Label("dopo", "dopo il testo", QRect(100, 800, 3000, 300)),
+                         Label("accanto", "accanto", QRect(6100, 100, 1000, 300))};
+    d.detail.height = 1300;
+    QString words;
+    for (int i = 0; words.size() < 10000; ++i)
+        words += QStringLiteral("parola%1 ").arg(i);
+    words += "\r\nfine.";
+    const QSizeF paper = DefaultPaperTwips();
+    const double bodyTop = 1000 + 500, bodyBottom = paper.height() - 1000 - 200;
+    struct Case {
+        QString text;
+        int pages;           // at least
+        bool grows;
+    } cases[] = {{"breve", 1, false}, {words, 2, true}, {QString(4000, u'x'), 1, true}};   // one unbroken word
+    for (const Case &c : cases) {
+        const auto pages = Paginate(d, rows({"nome", "flag"}, {{Value::text(c.text), Value()}, {Value::text("b"), Value()}}),
+                                    paper);
+        ASSERT_GE(int(pages.size()), c.pages) << c.text.size();
+        const auto pieces = piecesOf(pages, "txtNome");
+        ASSERT_GE(pieces.size(), 2u);
+        // The first record's text, whole, in order, over its pieces.
+        const auto frames = piecesOf(pages, "cornice");
+        QString joined;
+        double lastBottom = 0;
+        int lastPage = 0;
+        for (const auto &[page, it] : pieces) {
+            if (it->text == "b")
+                break;
+            joined += it->text;
+            EXPECT_EQ(it->section, "Section1") << page;
+            // The frame around the box grows and goes on with it.
+            EXPECT_TRUE(std::any_of(frames.begin(), frames.end(), [&, page = page, it = it](const auto &f) {
+                return f.first == page && f.second->rect.contains(it->rect);
+            })) << page;
+            ASSERT_FALSE(it->lines.empty());
+            for (const TextLine &line : it->lines) {
+                // Whole lines only, each inside its box and inside the page's body.
+                EXPECT_LE(it->rect.top() + line.top + it->lineHeight, it->rect.bottom() + 1) << page;
+                EXPECT_LE(it->rect.top() + line.top + it->lineHeight, bodyBottom + 1) << page;
+                EXPECT_GE(it->rect.top() + line.top, bodyTop - 1) << page;
+            }
+            lastBottom = it->rect.bottom();
+            lastPage = page;
+        }
+        EXPECT_EQ(joined, QString(c.text).replace("\r\n", "\n")) << c.text.size();
+        // What lies below the box follows its last line.
+        const auto after = piecesOf(pages, "dopo");
+        ASSERT_FALSE(after.empty());
+        EXPECT_EQ(after[0].first, lastPage);
+        EXPECT_GE(after[0].second->rect.top(), lastBottom - 1);
+        EXPECT_EQ(pieces.front().second->rect.height() > 600, c.grows) << c.text.size();
+        // The second record starts after the first one's end.
+        const auto second = std::find_if(pieces.begin(), pieces.end(), [](const auto &p) { return p.second->text == "b"; });
+        ASSERT_NE(second, pieces.end());
+        EXPECT_GE(second->first, lastPage);
+    }
+}
+
+TEST(ReportLayout, LinesTallerThanAPageStillEndTheReport)
+{
+    // A sheet whose body is 400 twips high, and lines of a 36-point font.
+    Design d = smallDesign();
+    d.reportHeader.controls.clear();
+    d.reportHeader.height = 0;
+    d.detail.controls = {TextBox("txtNome", "nome", QRect(0, 0, 300, 300), FontDef{"Arial", 36, false}),
+                         Label("dopo", "dopo", QRect(0, 350, 1000, 50))};
+    d.detail.height = 400;
+    const auto pages = Paginate(d, rows({"nome", "flag"}, {{Value::text("a b c"), Value()}}), QSizeF(12000, 3100));
+    const auto pieces = piecesOf(pages, "txtNome");
+    ASSERT_EQ(pieces.size(), 3u);   // one huge line a page
+    QString joined;
+    for (const auto &[page, it] : pieces)
+        joined += it->text;
+    EXPECT_EQ(joined, "a b c");
+    EXPECT_EQ(piecesOf(pages, "dopo").size(), 1u);
+}
+
 TEST(ReportRender, TextLandsInsideItsBox)
 {
     const Recordset rs = rows({"nome", "flag"}, {{Value::text("Perché è così"), Value::boolean(true)}});
@@ -228,34 +324,89 @@ struct PromptsScope {
     }
 };
 
+int pdfPages(const QString &file)
+{
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray pdf = f.readAll();
+    if (!pdf.startsWith("%PDF"))
+        return -1;
+    return int(pdf.count("/Type /Page\n") + pdf.count("/Type /Page\r") + pdf.count("/Type /Page "));
+}
+
 TEST(ReportPrint, PrinterPaths)
 {
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath("rapporto.pdf");
+    const QString unwritable = dir.filePath("manca/rapporto.pdf");
     struct Case {
         bool installed;
         bool chosen;
+        QString file;        // typed in the printer dialog
         bool handlerShows;
         std::vector<long> errors;
         QStringList messages;
-        int choosers;
+        bool written;
     } cases[] = {
-        {false, false, true, {rpterr::NoPrinter}, {"Nessuna stampante installata: impossibile stampare."}, 0},
-        {false, false, false, {rpterr::NoPrinter}, {}, 0},
-        {true, false, true, {}, {}, 1},   // the user cancels the printer chooser
+        // No printer: the dialog offers a PDF file, and the pages are written there.
+        {false, true, pdf, true, {}, {}, true},
+        {false, false, pdf, true, {}, {}, false},   // the user cancels
+        // Nothing at all can be produced.
+        {false, true, unwritable, true, {rpterr::NoPrinter}, {"Stampante non installata!"}, false},
+        {false, true, unwritable, false, {rpterr::NoPrinter}, {}, false},
+        // A printer is installed but the user chose a file that cannot be written.
+        {true, true, unwritable, true, {rpterr::PrintFailed},
+         {"Impossibile scrivere il file '" + QDir::toNativeSeparators(unwritable) + "'."}, false},
+        {true, false, QString(), true, {}, {}, false},
     };
     for (const Case &c : cases) {
+        QFile::remove(pdf);
         PromptsScope ps;
         SetPrinterProbe([&] { return c.installed; });
         ps.p.printers.push_back(c.chosen);
-        Probe r("rptProva", smallDesign());
+        ps.p.printFiles.push_back(c.file);
+        Probe r("rptProva", tallDesign());
         r.show = c.handlerShows;
         r.setDataSource(rows({"nome", "flag"}, {{Value::text("x"), Value()}}));
         r.PrintReport();
-        EXPECT_EQ(r.errors, c.errors);
-        EXPECT_EQ(ps.p.messages(), c.messages);
-        int choosers = 0;
-        for (const auto &s : ps.p.shown)
-            choosers += s.kind == "choosePrinter";
-        EXPECT_EQ(choosers, c.choosers);
+        EXPECT_EQ(r.errors, c.errors) << c.file.toStdString();
+        EXPECT_EQ(ps.p.messages(), c.messages) << c.file.toStdString();
+        ASSERT_EQ(ps.p.shown.at(0).kind, "choosePrinter");
+        // Without a printer a PDF file is offered, never one that exists.
+        const QString offered = ps.p.shown.at(0).text;
+        EXPECT_EQ(!offered.isEmpty(), !c.installed) << offered.toStdString();
+        if (!offered.isEmpty()) {
+            EXPECT_TRUE(QFileInfo(offered).fileName().startsWith("Prova")) << offered.toStdString();
+            EXPECT_TRUE(offered.endsWith(".pdf")) << offered.toStdString();
+            EXPECT_FALSE(QFile::exists(offered)) << offered.toStdString();
+        }
+        EXPECT_EQ(pdfPages(pdf), c.written ? int(r.pages().size()) : -1) << c.file.toStdString();
+    }
+    EXPECT_GE(Paginate(tallDesign(), rows({"nome", "flag"}, {{Value::text("x"), Value()}}), DefaultPaperTwips()).size(), 2u);
+}
+
+TEST(ReportPrint, FreePdfFileNames)
+{
+    QTemporaryDir dir;
+    const QString folder = dir.path();
+    struct Case {
+        const char *docName;
+        const char *existing;   // a file already there
+        const char *expected;
+    } cases[] = {
+        {"Stampa Glossario", nullptr, "Stampa Glossario.pdf"},
+        {"Stampa Glossario", "Stampa Glossario.pdf", "Stampa Glossario (2).pdf"},
+        {"Stampa Glossario", "Stampa Glossario (2).pdf", "Stampa Glossario (3).pdf"},
+        {"a/b:c*?", nullptr, "a_b_c__.pdf"},
+        {"  ", nullptr, "Stampa.pdf"},
+    };
+    for (const Case &c : cases) {
+        if (c.existing) {
+            QFile f(QDir(folder).filePath(c.existing));
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        }
+        EXPECT_EQ(platform::print::FreePdfPath(c.docName, folder), QDir(folder).filePath(c.expected)) << c.docName;
     }
 }
 

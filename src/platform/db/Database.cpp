@@ -5,6 +5,7 @@
 #include "platform/NumText.h"
 #include "platform/db/JetSql.h"
 #include "platform/db/Links.h"
+#include "platform/db/TextRules.h"
 
 #include <QFileInfo>
 #include <QUrl>
@@ -94,7 +95,8 @@ void fnRight(sqlite3_context *ctx, int, sqlite3_value **argv)
     resultText(ctx, argText(argv[0]).right(n));
 }
 
-// InStr([start,] text, sought): 1-based position ignoring letter case, 0 when absent.
+// InStr([start,] text, sought): 1-based position ignoring letter case and
+// accents, 0 when absent.
 void fnInStr(sqlite3_context *ctx, int argc, sqlite3_value **argv)
 {
     int start = 1;
@@ -109,10 +111,10 @@ void fnInStr(sqlite3_context *ctx, int argc, sqlite3_value **argv)
         sqlite3_result_null(ctx);
         return;
     }
-    const QString text = argText(argv[a]);
-    const QString sought = argText(argv[a + 1]);
-    if (start > text.size() + 1) { sqlite3_result_int(ctx, 0); return; }
-    const qsizetype pos = text.indexOf(sought, start - 1, Qt::CaseInsensitive);
+    const QString hay = text::foldUnits(argText(argv[a]));
+    const QString sought = text::foldUnits(argText(argv[a + 1]));
+    if (start > hay.size() + 1) { sqlite3_result_int(ctx, 0); return; }
+    const qsizetype pos = hay.indexOf(sought, start - 1, Qt::CaseSensitive);
     sqlite3_result_int64(ctx, pos < 0 ? 0 : pos + 1);
 }
 
@@ -125,6 +127,7 @@ void registerFunctions(sqlite3 *db)
     sqlite3_create_function_v2(db, "right", 2, flags, nullptr, fnRight, nullptr, nullptr, nullptr);
     sqlite3_create_function_v2(db, "InStr", 2, flags, nullptr, fnInStr, nullptr, nullptr, nullptr);
     sqlite3_create_function_v2(db, "InStr", 3, flags, nullptr, fnInStr, nullptr, nullptr, nullptr);
+    text::registerOn(db);
 }
 
 // ---- errors ---------------------------------------------------------------

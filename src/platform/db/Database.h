@@ -3,8 +3,9 @@
 // ".mdb" name). It accepts the SQL the program writes in the Jet dialect:
 // bracketed names, parenthesised INNER JOIN chains (flattened here, so that
 // requests up to the engine's limit of 64 tables run), Format(), CDbl(),
-// left()/right(), a case-insensitive InStr(). Attached tables (see Links.h)
-// appear in their holder file as temporary views over the source file.
+// left()/right(), a case-insensitive InStr(). Texts compare, match and sort
+// ignoring letter case, in Italian order (see TextRules.h). Attached tables
+// (see Links.h) appear in their holder file as temporary views over the source file.
 //
 // Errors are RuntimeError: the engine's message with err::DatabaseError, or
 // err::RequestTooComplex when a request exceeds an engine limit (tables in a

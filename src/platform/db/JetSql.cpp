@@ -1,5 +1,8 @@
 #include "platform/db/JetSql.h"
+#include "platform/db/TextRules.h"
 
+#include <QByteArray>
+#include <algorithm>
 #include <vector>
 
 namespace platform::db::jet {
@@ -77,35 +80,151 @@ int matching(const std::vector<Token> &t, int open)
     return -1;
 }
 
+bool isOperatorChar(const QString &s, const Token &t, const char *chars)
+{
+    return t.kind == Kind::Other && QByteArray(chars).contains(char(s[t.begin].unicode()));
+}
+
+// The comparison operator that ends just before token `i` ("=", "<>", ">=", ...), or "".
+QString operatorBefore(const QString &s, const std::vector<Token> &t, int i)
+{
+    if (i < 1 || !isOperatorChar(s, t[i - 1], "=<>"))
+        return {};
+    QString op(s[t[i - 1].begin]);
+    if (i >= 2 && t[i - 2].end == t[i - 1].begin && isOperatorChar(s, t[i - 2], "=<>!"))
+        op.prepend(s[t[i - 2].begin]);
+    return op;
+}
+
+// The comparison operator that starts just after token `i`, or "".
+QString operatorAfter(const QString &s, const std::vector<Token> &t, int i)
+{
+    const int n = int(t.size());
+    if (i + 1 >= n || !isOperatorChar(s, t[i + 1], "=<>!"))
+        return {};
+    QString op(s[t[i + 1].begin]);
+    if (i + 2 < n && t[i + 2].begin == t[i + 1].end && isOperatorChar(s, t[i + 2], "=<>"))
+        op += s[t[i + 2].begin];
+    return op == QLatin1String("!") ? QString() : op;
+}
+
+bool isAscii(QStringView s)
+{
+    for (QChar c : s)
+        if (c.unicode() >= 0x80)
+            return false;
+    return true;
+}
+
+struct Insertion {
+    int at;        // before the character at this position
+    QString text;
+    int rank = 1;  // at one position, lower ranks first (the collation of a call binds to it)
+};
+
 } // namespace
 
 QString translate(const QString &sql)
 {
     const std::vector<Token> t = tokenize(sql);
-    // Characters to drop (parentheses) and insertions (quotes around left/right).
+    const int n = int(t.size());
+    // Characters to drop (parentheses), words to quote (left/right) and texts to insert.
     std::vector<int> drop;
     std::vector<Token> quoteWords;
-    std::vector<int> nocaseAfter; // positions just past a call whose text result compares ignoring case
+    std::vector<Insertion> inserts;
+    const QString collation = QString::fromLatin1(text::Collation);
+    const QString baseCollation = QString::fromLatin1(text::BaseCollation);
 
-    for (int i = 0; i < int(t.size()); ++i) {
-        if ((isWord(sql, t[i], "left") || isWord(sql, t[i], "right")) && i + 1 < int(t.size()) &&
-            t[i + 1].kind == Kind::Open) {
-            // A function call, not "LEFT JOIN". Its text compares ignoring case, as every text does here.
+    // Whether the statement holding token i reads or changes rows (SELECT,
+    // UPDATE, ...): only there do texts get a collation of their own. Schema
+    // statements keep the engine's built-in collations, which any reader of
+    // the file knows.
+    std::vector<bool> query(size_t(n), false);
+    {
+        bool inQuery = false, atStart = true;
+        for (int i = 0; i < n; ++i) {
+            if (atStart && t[i].kind != Kind::Open)
+                inQuery = isWord(sql, t[i], "select") || isWord(sql, t[i], "update") ||
+                          isWord(sql, t[i], "delete") || isWord(sql, t[i], "insert") || isWord(sql, t[i], "with");
+            atStart = (t[i].kind == Kind::Other && sql[t[i].begin] == u';') || (atStart && t[i].kind == Kind::Open);
+            query[size_t(i)] = inQuery;
+        }
+    }
+
+    for (int i = 0; i < n; ++i) {
+        if ((isWord(sql, t[i], "left") || isWord(sql, t[i], "right")) && i + 1 < n && t[i + 1].kind == Kind::Open) {
+            // A function call, not "LEFT JOIN". The initial it cuts compares ignoring case and accents.
             quoteWords.push_back(t[i]);
             const int close = matching(t, i + 1);
             if (close > 0)
-                nocaseAfter.push_back(t[close].end);
+                inserts.push_back({t[close].end,
+                                   QStringLiteral(" COLLATE ") + (query[size_t(i)] ? baseCollation : QStringLiteral("NOCASE")),
+                                   0});
+        }
+        if (query[size_t(i)] && t[i].kind == Kind::Quoted && sql[t[i].begin] == u'\'' &&
+            !(i + 1 < n && isWord(sql, t[i + 1], "collate"))) {
+            // A text literal compared with = or <> ignores case: a plain ASCII one through the
+            // engine's NOCASE (the same result, and the indexes stay usable), any other through
+            // the Italian collation; an ordering comparison always through the Italian collation.
+            QString op = operatorBefore(sql, t, i);
+            if (op.isEmpty())
+                op = operatorAfter(sql, t, i);
+            if (!op.isEmpty()) {
+                const bool equality = op == QLatin1String("=") || op == QLatin1String("==") ||
+                                      op == QLatin1String("<>") || op == QLatin1String("!=");
+                const bool plain = isAscii(QStringView(sql).mid(t[i].begin, t[i].end - t[i].begin));
+                inserts.push_back({t[i].end, QStringLiteral(" COLLATE ") +
+                                                 (equality && plain ? QStringLiteral("NOCASE") : collation)});
+            }
+        }
+        if (query[size_t(i)] && isWord(sql, t[i], "order") && i + 1 < n && isWord(sql, t[i + 1], "by")) {
+            // Every sort key orders texts in the Italian way.
+            int depth = 0;
+            int termStart = i + 2;
+            bool hasCollate = false;
+            for (int k = i + 2; k <= n; ++k) {
+                bool endTerm = k == n, endClause = k == n;
+                if (k < n) {
+                    if (t[k].kind == Kind::Open) {
+                        ++depth;
+                    } else if (t[k].kind == Kind::Close) {
+                        endTerm = endClause = --depth < 0;
+                    } else if (depth == 0) {
+                        if (t[k].kind == Kind::Other && sql[t[k].begin] == u',')
+                            endTerm = true;
+                        else if (t[k].kind == Kind::Other && sql[t[k].begin] == u';')
+                            endTerm = endClause = true;
+                        else if (isWord(sql, t[k], "limit") || isWord(sql, t[k], "offset") ||
+                                 isWord(sql, t[k], "union") || isWord(sql, t[k], "except") ||
+                                 isWord(sql, t[k], "intersect"))
+                            endTerm = endClause = true;
+                        else if (isWord(sql, t[k], "collate"))
+                            hasCollate = true;
+                    }
+                }
+                if (!endTerm)
+                    continue;
+                int last = k - 1;
+                if (last >= termStart && (isWord(sql, t[last], "asc") || isWord(sql, t[last], "desc")))
+                    --last;
+                if (last >= termStart && !hasCollate)
+                    inserts.push_back({t[last].end, QStringLiteral(" COLLATE ") + collation});
+                termStart = k + 1;
+                hasCollate = false;
+                if (endClause)
+                    break;
+            }
         }
         if (isWord(sql, t[i], "from")) {
             int k = i + 1;
             // Peel "(" groups that open the join list: each is the left operand of the next join.
-            while (k < int(t.size()) && t[k].kind == Kind::Open) {
-                if (k + 1 < int(t.size()) && isWord(sql, t[k + 1], "select"))
+            while (k < n && t[k].kind == Kind::Open) {
+                if (k + 1 < n && isWord(sql, t[k + 1], "select"))
                     break; // a subquery
                 const int close = matching(t, k);
                 if (close < 0)
                     break;
-                const bool nextIsJoin = close + 1 < int(t.size()) &&
+                const bool nextIsJoin = close + 1 < n &&
                                         (isWord(sql, t[close + 1], "inner") || isWord(sql, t[close + 1], "join") ||
                                          isWord(sql, t[close + 1], "left") || isWord(sql, t[close + 1], "cross"));
                 // The group must itself hold a join (not a lone parenthesised table).
@@ -120,19 +239,18 @@ QString translate(const QString &sql)
             }
         }
     }
-    if (drop.empty() && quoteWords.empty())
+    if (drop.empty() && quoteWords.empty() && inserts.empty())
         return sql;
 
     QString out;
-    out.reserve(sql.size() + 8 * int(quoteWords.size()));
+    out.reserve(sql.size() + 24 * int(quoteWords.size() + inserts.size()));
     std::sort(drop.begin(), drop.end());
-    std::sort(nocaseAfter.begin(), nocaseAfter.end());
-    size_t d = 0, q = 0, n = 0;
+    std::stable_sort(inserts.begin(), inserts.end(),
+                     [](const Insertion &a, const Insertion &b) { return a.at != b.at ? a.at < b.at : a.rank < b.rank; });
+    size_t d = 0, q = 0, m = 0;
     for (int i = 0; i < int(sql.size()); ++i) {
-        while (n < nocaseAfter.size() && i == nocaseAfter[n]) {
-            out += QLatin1String(" COLLATE NOCASE");
-            ++n;
-        }
+        while (m < inserts.size() && i == inserts[m].at)
+            out += inserts[m++].text;
         if (q < quoteWords.size() && i == quoteWords[q].begin) {
             out += u'"';
             out += QStringView(sql).mid(i, quoteWords[q].end - i);
@@ -148,8 +266,8 @@ QString translate(const QString &sql)
         }
         out += sql[i];
     }
-    for (; n < nocaseAfter.size(); ++n)
-        out += QLatin1String(" COLLATE NOCASE");
+    for (; m < inserts.size(); ++m)
+        out += inserts[m].text;
     return out;
 }
 

@@ -5,8 +5,14 @@
 namespace platform::db::jet {
 
 // left( / right( as function calls become "left"( / "right"( (LEFT and RIGHT
-// are join keywords for the engine), with COLLATE NOCASE after the call so that
-// their text compares ignoring case like every other text.
+// are join keywords for the engine), with COLLATE ITALIANO_BASE after the call
+// so that the initial they cut compares ignoring case and accents.
+// In statements that read or change rows (not schema statements), texts follow
+// the rules of TextRules.h: a text literal compared with = or <> gets COLLATE
+// NOCASE when it is plain ASCII (same result as the Italian collation, indexes
+// still usable) and COLLATE ITALIANO otherwise; one compared with <, >, <= or >=
+// always gets COLLATE ITALIANO; every ORDER BY key gets COLLATE ITALIANO unless
+// it names a collation of its own.
 // A left-deep chain of parenthesised joins, "FROM ((A JOIN B ON ..) JOIN C ON ..)
 // JOIN D ON ..", loses its parentheses: the engine parses joins left to right,
 // so the result is the same, and long chains no longer exhaust its parser.

@@ -4,9 +4,13 @@
 // to recordset fields by name (letter case ignored) and rectangles, measured in
 // twips (1440 per inch). The detail is repeated for every record; a section
 // taller than the room left on a page continues on the next one, the controls
-// that sit side by side moving together. Pages are drawn with a QPainter on any
-// device (printer, PDF, image) and shown in a modal print preview.
+// that sit side by side moving together. A text box grows to hold its whole
+// text, pushing down what lies below it, and a text longer than the room left
+// on a page goes on over the next pages, broken between whole lines. Pages are
+// drawn with a QPainter on any device (printer, PDF, image) and shown in a
+// modal print preview.
 #include "platform/db/Recordset.h"
+#include "platform/print/Print.h"
 
 #include <QColor>
 #include <QFont>
@@ -81,16 +85,37 @@ Control Rectangle(const QString &name, const QRect &rect);
 // The text of a field value in a given format.
 QString FormatValue(const platform::db::Value &value, Format format);
 
+// One line of a text as drawn: its characters and its top, in twips below the
+// top of its item.
+struct TextLine {
+    QString text;
+    double top = 0;
+};
+
 // One control as laid out on a page.
 struct Item {
     QString section;
     QString name;
     Kind kind = Kind::Label;
-    QString text;
+    QString text;        // the whole text, or the part on this page of a text continued over pages
     QRectF rect;         // twips from the top-left corner of the paper
     FontDef font;
     QColor backColor;
+    std::vector<TextLine> lines;   // `text` broken into the lines of the box's width
+    double lineHeight = 0;         // twips
+    double ascent = 0;             // twips from a line's top to its baseline
 };
+
+// A text broken into lines `widthTwips` wide in the font given, as the pages draw it.
+struct TextLayout {
+    std::vector<TextLine> lines;
+    std::vector<qsizetype> starts;   // where each line starts in `text`
+    QString text;                    // the text as drawn (line ends made uniform)
+    double lineHeight = 0;
+    double ascent = 0;
+    double height() const { return lineHeight * double(lines.size()); }
+};
+TextLayout LayOutText(const QString &text, const FontDef &font, double widthTwips);
 
 struct Page {
     std::vector<Item> items;
@@ -116,9 +141,9 @@ bool RenderPages(QPrinter &printer, const std::vector<Page> &pages);
 // One page as an image at `dpi`, on white.
 QImage RenderPageImage(const Page &page, const QSizeF &paperTwips, double dpi);
 
-// Whether a printer is installed; tests may replace the probe (nullptr restores it).
-bool PrinterInstalled();
-void SetPrinterProbe(std::function<bool()> probe);
+// Whether a printer is installed (see platform/print/Print.h).
+using print::PrinterInstalled;
+using print::SetPrinterProbe;
 
 // A report: a design bound to the rows of one recordset, shown in a modal
 // preview from which the user prints.
@@ -144,8 +169,10 @@ public:
     // raised through the error event instead. When the preview closes, the
     // report ends (DataReport_Terminate).
     void Show(QWidget *parent = nullptr);
-    // Prints every page: the printer chooser, then the job. No printer
-    // installed, or a failing job, raise the error event.
+    // Prints every page: the printer chooser (on a PDF file when no printer is
+    // installed), then the job. A job that cannot be produced raises the error
+    // event: NoPrinter when no printer is installed and the file could not be
+    // written either, PrintFailed otherwise.
     void PrintReport(QWidget *parent = nullptr);
 
 protected:
