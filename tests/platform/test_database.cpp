@@ -301,6 +301,20 @@ TEST_F(DbTest, LinksShowSourceTablesAndFollowTheFolder)
     // A source without the table is an error too.
     Links::set(folder(), {{"Settore", "Territorio.mdb", "Dati.mdb"}});
     EXPECT_EQ(errorOf([&] { Database::open(folder(), "Dati.mdb"); }), err::DatabaseError);
+    // A damaged source is told by its own name, not by the holder's.
+    {
+        QFile junk(folder() + "Rotto.mdb");
+        ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+        junk.write(QByteArray(4096, 'x'));
+    }
+    Links::set(folder(), {{"land_Ind", "Rotto.mdb", "Dati.mdb"}});
+    try {
+        Database::open(folder(), "Dati.mdb");
+        ADD_FAILURE() << "a damaged source opened";
+    } catch (const platform::RuntimeError &e) {
+        EXPECT_TRUE(e.description().contains("Rotto.mdb")) << e.description().toStdString();
+        EXPECT_FALSE(e.description().contains("Dati.mdb")) << e.description().toStdString();
+    }
 }
 
 // The data query nests one parenthesised join per group of the selection.

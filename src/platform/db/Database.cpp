@@ -342,7 +342,21 @@ void Database::attachLinks()
     const std::vector<Link> links = Links::forHolder(fileName);
     if (links.empty())
         return;
-    std::map<QString, QString> schemaOf; // source file (lower case) -> schema name
+    std::map<QString, QString> schemaOf;   // source file (lower case) -> schema name
+    std::map<QString, QString> sourceFile; // schema name -> source file
+    // A failure of the source file itself (damaged, locked, unreadable) is
+    // told by the source's name: it happens on the holder's connection, whose
+    // own name the engine would otherwise give.
+    const auto inSource = [&](const QString &src, const auto &step) {
+        try {
+            step();
+        } catch (const RuntimeError &e) {
+            const QString own = fileFailure(sqlite3_errcode(d->db), src);
+            if (own.isEmpty())
+                throw;
+            throw RuntimeError(err::DatabaseError, own, e.detail());
+        }
+    };
     for (const Link &l : links) {
         const QString key = l.sourceFile.toLower();
         if (!schemaOf.count(key)) {
@@ -356,13 +370,19 @@ void Database::attachLinks()
                 throw RuntimeError(err::FileNotFound,
                                    QStringLiteral("Impossibile trovare il file '%1'.").arg(Links::folder() + l.sourceFile));
             const QString schema = QStringLiteral("lnk%1").arg(schemaOf.size());
-            execute(QStringLiteral("ATTACH DATABASE %1 AS %2").arg(quoteLiteral(fileUri(src, true)), schema));
+            sourceFile[schema] = src;
+            inSource(src, [&] {
+                execute(QStringLiteral("ATTACH DATABASE %1 AS %2").arg(quoteLiteral(fileUri(src, true)), schema));
+            });
             schemaOf[key] = schema;
         }
         const QString schema = schemaOf[key];
-        Recordset rs = query(QStringLiteral("SELECT name FROM %1.sqlite_master WHERE type IN ('table','view') AND "
-                                            "name = %2 COLLATE NOCASE")
-                                 .arg(schema, quoteLiteral(l.table)));
+        Recordset rs;
+        inSource(sourceFile[schema], [&] {
+            rs = query(QStringLiteral("SELECT name FROM %1.sqlite_master WHERE type IN ('table','view') AND "
+                                      "name = %2 COLLATE NOCASE")
+                           .arg(schema, quoteLiteral(l.table)));
+        });
         if (rs.eof())
             throw RuntimeError(err::DatabaseError, QStringLiteral("La tabella '%1' non esiste nel database '%2'.")
                                                        .arg(l.table, l.sourceFile));
