@@ -495,8 +495,7 @@ void Database::executeMany(const QString &sql, const std::vector<std::vector<Val
 {
     requireOpen(*this);
     const QByteArray text = translate(sql).toUtf8();
-    execute(QStringLiteral("BEGIN"));
-    try {
+    auto run = [&] {
         Statement s;
         int rc = sqlite3_prepare_v2(d->db, text.constData(), int(text.size()), &s.st, nullptr);
         if (rc != SQLITE_OK)
@@ -510,6 +509,19 @@ void Database::executeMany(const QString &sql, const std::vector<std::vector<Val
             if (rc != SQLITE_DONE)
                 raise(d->db, rc);
         }
+    };
+    if (sqlite3_get_autocommit(d->db))
+        transaction(run);
+    else
+        run(); // inside the caller's transaction, which commits or rolls back
+}
+
+void Database::transaction(const std::function<void()> &work)
+{
+    requireOpen(*this);
+    execute(QStringLiteral("BEGIN"));
+    try {
+        work();
         execute(QStringLiteral("COMMIT"));
     } catch (...) {
         sqlite3_exec(d->db, "ROLLBACK", nullptr, nullptr, nullptr);
