@@ -1,0 +1,34 @@
+#pragma once
+// Widths of texts in a font, in pixels, exactly as QFontMetrics::
+// horizontalAdvance gives them. Each distinct text is measured once per font
+// and its width kept for the life of the program, so sizing the columns of a
+// table shapes each text once however often it appears, in the table or in
+// the next table of the same data. The widths kept are bounded (MaxKept,
+// every font together); past the bound texts are still measured, not kept.
+// For the user-interface thread.
+#include <QFont>
+#include <QFontMetrics>
+#include <QHash>
+#include <QString>
+
+namespace platform::grid {
+
+class TextWidths {
+public:
+    static constexpr int MaxKept = 100000;
+
+    explicit TextWidths(const QFont &font);
+
+    int width(const QString &text);
+    const QFontMetrics &metrics() const { return m_metrics; }
+
+    // Widths kept for every font; forgets them all (for tests).
+    static int kept();
+    static void forget();
+
+private:
+    QFontMetrics m_metrics;
+    QHash<QString, int> *m_known;
+};
+
+} // namespace platform::grid
