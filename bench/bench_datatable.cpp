@@ -7,6 +7,7 @@
 #include "frame/Globals.h"
 #include "platform/db/Database.h"
 #include "platform/grid/TextGrid.h"
+#include "platform/grid/TextWidths.h"
 #include "selection/FormdatiTabLogic.h"
 #include "selection/dispData_Logic.h"
 #include "selection/frm_dispData.h"
@@ -65,7 +66,8 @@ void setRequest()
 
 // In turns: the data query alone, read whole, and the table window opened on
 // it and shown. The counter "ratio" is table / query; "table_ms" is the time
-// to the table shown. Goals: the sample within 40 ms, the synthetic table
+// to the table shown, "first_ms" that of the first opening, when no width of
+// its texts is known yet. Goals: the sample within 40 ms, the synthetic table
 // within 4 times its query.
 void BM_TableShownVsQuery(benchmark::State &state)
 {
@@ -75,8 +77,9 @@ void BM_TableShownVsQuery(benchmark::State &state)
     const QString sql = synthetic ? bench::SyntheticRequest(int(state.range(0))).sql : largestRequest();
     if (synthetic)
         gDbName = QStringLiteral("Sintetico.mdb");
+    platform::grid::TextWidths::forget(); // the first opening measures every text
     using Clock = std::chrono::steady_clock;
-    Clock::duration query{}, table{};
+    Clock::duration query{}, table{}, first{};
     int rows = 0, cols = 0;
     for (auto _ : state) {
         const auto t0 = Clock::now();
@@ -98,11 +101,14 @@ void BM_TableShownVsQuery(benchmark::State &state)
         state.ResumeTiming();
         query += t1 - t0;
         table += t2 - t1;
+        if (first == Clock::duration{})
+            first = t2 - t1;
     }
     using ms = std::chrono::duration<double, std::milli>;
     const double n = double(state.iterations());
     state.counters["query_ms"] = ms(query).count() / n;
     state.counters["table_ms"] = ms(table).count() / n;
+    state.counters["first_ms"] = ms(first).count();
     state.counters["ratio"] = ms(table).count() / ms(query).count();
     state.counters["rows"] = rows;
     state.counters["cols"] = cols;
