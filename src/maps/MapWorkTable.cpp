@@ -66,8 +66,9 @@ Database &MapWorkTable::connection()
 {
     if (!m_db.isOpen()) {
         Database db = Utility::OpenUserDatabase();
-        // For this connection only: a lost work table is rebuilt by the next
-        // drawing, so its writes need neither a flush nor a journal on disk.
+        // For this connection only: the table is scratch data that every
+        // drawing rebuilds, so its writes are not flushed to disk and its
+        // rollback journal stays in memory.
         db.execute(QStringLiteral("PRAGMA synchronous = OFF"));
         db.execute(QStringLiteral("PRAGMA journal_mode = MEMORY"));
         m_db = std::move(db);

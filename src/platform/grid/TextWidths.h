@@ -15,7 +15,7 @@ namespace platform::grid {
 
 class TextWidths {
 public:
-    static constexpr int MaxKept = 100000;
+    static constexpr int MaxKept = 32768; // a few megabytes at most
 
     explicit TextWidths(const QFont &font);
 

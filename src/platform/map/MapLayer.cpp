@@ -140,7 +140,7 @@ struct ReadShapes {
     ShapeBytes bytes;
     std::shared_ptr<const MapLayer> layer;
 };
-constexpr size_t KeptShapeFiles = 8;
+constexpr size_t KeptShapeFiles = 4;
 
 std::vector<ReadShapes> &readShapes()
 {
