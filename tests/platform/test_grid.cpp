@@ -290,7 +290,8 @@ TEST(TextWidths, EachFontKeepsItsOwnWidths)
     EXPECT_NE(TextWidths(plain).width("WWWW"), TextWidths(large).width("WWWW"));
     EXPECT_EQ(TextWidths::kept(), 3 * 5); // five distinct texts that have a width, per font
 
-    // The widths kept are bounded; past the bound texts are still measured right.
+    // The widths kept for the program are bounded; past the bound texts are
+    // still measured right, and kept only for the object's life.
     TextWidths w(plain);
     const QFontMetrics fm(plain);
     for (int i = 0; i < TextWidths::MaxKept + 50; ++i)
@@ -299,6 +300,7 @@ TEST(TextWidths, EachFontKeepsItsOwnWidths)
     const QString late = QString::number(TextWidths::MaxKept + 49);
     EXPECT_EQ(w.width(late), fm.horizontalAdvance(late));
     EXPECT_EQ(w.width(late + "WW"), fm.horizontalAdvance(late + "WW"));
+    EXPECT_EQ(TextWidths::kept(), TextWidths::MaxKept);
     TextWidths::forget();
     EXPECT_EQ(TextWidths::kept(), 0);
 }

@@ -33,14 +33,17 @@ int TextWidths::width(const QString &text)
 {
     if (text.isEmpty())
         return 0;
-    const auto it = m_known->constFind(text);
-    if (it != m_known->cend())
+    if (const auto it = m_known->constFind(text); it != m_known->cend())
+        return it.value();
+    if (const auto it = m_recent.constFind(text); it != m_recent.cend())
         return it.value();
     const int w = m_metrics.horizontalAdvance(text);
     Kept &k = store();
     if (k.count < MaxKept) {
         m_known->insert(text, w);
         ++k.count;
+    } else {
+        m_recent.insert(text, w);
     }
     return w;
 }

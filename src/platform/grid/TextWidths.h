@@ -3,9 +3,9 @@
 // horizontalAdvance gives them. Each distinct text is measured once per font
 // and its width kept for the life of the program, so sizing the columns of a
 // table shapes each text once however often it appears, in the table or in
-// the next table of the same data. The widths kept are bounded (MaxKept,
-// every font together); past the bound texts are still measured, not kept.
-// For the user-interface thread.
+// the next table of the same data. The widths kept for the program are
+// bounded (MaxKept, every font together); past the bound they are kept only
+// while the object lives (one sizing of a table). For the user-interface thread.
 #include <QFont>
 #include <QFontMetrics>
 #include <QHash>
@@ -28,7 +28,8 @@ public:
 
 private:
     QFontMetrics m_metrics;
-    QHash<QString, int> *m_known;
+    QHash<QString, int> *m_known; // kept for the program
+    QHash<QString, int> m_recent; // kept while this object lives
 };
 
 } // namespace platform::grid
