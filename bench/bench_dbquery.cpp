@@ -1,14 +1,18 @@
 // The data query of the largest request through the database layer: 251
-// indicator items, every territory, all rows read.
+// indicator items, every territory, all rows read; and the same query with
+// its values formatted by the engine's own printf, as a reference for the
+// cost of Format().
 #include "frame/Globals.h"
 #include "platform/Error.h"
 #include "platform/db/Database.h"
+#include "support/Synthetic.h"
 #include "support/TestEnv.h"
 
 #include <QApplication>
 #include <QLocale>
 #include <benchmark/benchmark.h>
 #include <algorithm>
+#include <chrono>
 #include <map>
 
 using platform::db::Database;
@@ -17,6 +21,7 @@ namespace {
 
 struct Request {
     QString sql;
+    QString printfSql; // the same with printf('%.2f', ...) in place of Format(..., '0.00')
     int items = 0;
     int groups = 0;
 };
@@ -42,6 +47,7 @@ Request largestRequest()
     Request r;
     QString select = "SELECT land_Ind.COD_TIPO_TERR as TipoTerritorio, land_Ind.COD_TERR, land_Ind.PROV, land_Ind.REG, "
                      "land_Ind.DES_TERR as Territorio";
+    QString printfSelect = select;
     QStringList tables;
     QString join;
     for (const auto &[key, v] : chosen) {
@@ -53,6 +59,7 @@ Request largestRequest()
             tables << table;
         }
         select += ", Format(" + table + "." + idAnno.section('_', 0, 0) + ", '0.00') as " + idAnno;
+        printfSelect += ", printf('%.2f', " + table + "." + idAnno.section('_', 0, 0) + ") as " + idAnno;
         ++r.items;
     }
     QStringList names;
@@ -60,8 +67,10 @@ Request largestRequest()
     for (; !terr.eof(); terr.moveNext())
         names << "'" + terr.text(0).replace("'", "''") + "'";
     r.groups = int(tables.size());
-    r.sql = select + " FROM " + join + " WHERE land_Ind.DES_TERR IN( " + names.join(", ") + ")" +
-            " order by land_Ind.COD_TERR";
+    const QString rest = " FROM " + join + " WHERE land_Ind.DES_TERR IN( " + names.join(", ") + ")" +
+                         " order by land_Ind.COD_TERR";
+    r.sql = select + rest;
+    r.printfSql = printfSelect + rest;
     return r;
 }
 
@@ -82,6 +91,43 @@ void BM_LargestDataQuery(benchmark::State &state)
     state.counters["groups"] = r.groups;
 }
 BENCHMARK(BM_LargestDataQuery)->Unit(benchmark::kMillisecond);
+
+// In turns: the largest data query with Format(), and the same with printf
+// (which rounds a half away from zero, so it is only a reference), on the
+// sample and on a synthetic table of 8,000 territories. The counter "ratio"
+// is Format / printf; the goal is at most 1.2.
+void BM_FormatVsPrintf(benchmark::State &state)
+{
+    testenv::ProgramFolder pf;
+    Request r;
+    QString file = QStringLiteral("Indicatori.mdb");
+    if (state.range(0) > 0) {
+        const bench::Request s = bench::SyntheticRequest(int(state.range(0)));
+        r.sql = s.sql;
+        r.printfSql = s.printfSql;
+        file = QStringLiteral("Sintetico.mdb");
+    } else {
+        r = largestRequest();
+    }
+    Database db = Database::open(gDbPath, file, platform::db::OpenMode::ReadOnly);
+    using Clock = std::chrono::steady_clock;
+    Clock::duration format{}, printf{};
+    for (auto _ : state) {
+        const auto t0 = Clock::now();
+        benchmark::DoNotOptimize(db.query(r.sql).recordCount());
+        const auto t1 = Clock::now();
+        benchmark::DoNotOptimize(db.query(r.printfSql).recordCount());
+        const auto t2 = Clock::now();
+        format += t1 - t0;
+        printf += t2 - t1;
+    }
+    using ms = std::chrono::duration<double, std::milli>;
+    const double n = double(state.iterations());
+    state.counters["format_ms"] = ms(format).count() / n;
+    state.counters["printf_ms"] = ms(printf).count() / n;
+    state.counters["ratio"] = ms(format).count() / ms(printf).count();
+}
+BENCHMARK(BM_FormatVsPrintf)->Arg(0)->Arg(8000)->Unit(benchmark::kMillisecond);
 
 void BM_OpenWithLinks(benchmark::State &state)
 {

@@ -1,7 +1,10 @@
 // The thematic map: from the "Crea cartogramma" command on a table of the 107
-// provinces to the quartile map drawn, and a reclassification with its redraw.
+// provinces to the quartile map drawn, a reclassification with its redraw, and
+// the classification through the work table against the same done in memory.
 #include "frame/Globals.h"
 #include "maps/MapHandOff.h"
+#include "maps/MapRenderer.h"
+#include "maps/MapWorkTable.h"
 #include "maps/frm_Mappa.h"
 #include "platform/grid/TextGrid.h"
 #include "platform/map/MapWidget.h"
@@ -11,6 +14,7 @@
 #include <QLocale>
 #include <QPushButton>
 #include <benchmark/benchmark.h>
+#include <chrono>
 
 using namespace maps;
 
@@ -83,5 +87,56 @@ void BM_ReclassifyAndRedraw(benchmark::State &state)
     closeMap();
 }
 BENCHMARK(BM_ReclassifyAndRedraw)->Unit(benchmark::kMillisecond);
+
+// One quartile classification of the 107 provinces, to the renderer of the
+// thematic layer, in turns: (a) in memory, the rows going straight into the
+// renderer; (b) the window's path, through the work table in the user's
+// database. The counter "ratio" is b / a; the goal is at most 3.
+void BM_ClassesThroughWorkTableVsInMemory(benchmark::State &state)
+{
+    testenv::ProgramFolder pf;
+    std::vector<MapRow> input;
+    for (int p = 1; p <= 107; ++p)
+        input.push_back({QString::number(p), QStringLiteral("%1,%2").arg((p * 37) % 500).arg(p % 100, 2, 10, QChar('0'))});
+    const std::vector<ValuedRow> rows = ValuedRows(input);
+    platform::map::MapLayer layer;
+    if (!layer.setFile(pf.path() + "Shape/province_2006.shp")) {
+        state.SkipWithError("no province shapes");
+        return;
+    }
+    const QString field = QStringLiteral("COD_PRO");
+    MapWorkTable table;
+    using Clock = std::chrono::steady_clock;
+    Clock::duration inMemory{}, withTable{};
+    for (auto _ : state) {
+        auto t0 = Clock::now();
+        {
+            const QuartileResult q = QuartileClasses(rows);
+            const std::vector<QColor> palette = RampColors(Qt::yellow, Qt::blue, QuartileCount);
+            platform::map::ValueRenderer r = Utility::CreateValueRenderer(field, Qt::white, 0);
+            for (const WorkRow &w : QuartileRows(rows, q))
+                if (w.cls)
+                    r.addValue(CodeValue(w.code).toString(), Utility::CreateFillSymbol(palette[size_t(*w.cls - 1)], 0));
+            layer.setRenderer(r);
+        }
+        auto t1 = Clock::now();
+        {
+            const QuartileResult q = QuartileClasses(rows);
+            const std::vector<QColor> palette = RampColors(Qt::yellow, Qt::blue, QuartileCount);
+            table.SaveMapQuery(QuartileRows(rows, q));
+            Utility::ApplyRendererFromRecordset(layer, table.MapRecordset(), palette, field);
+        }
+        auto t2 = Clock::now();
+        inMemory += t1 - t0;
+        withTable += t2 - t1;
+    }
+    using us = std::chrono::duration<double, std::micro>;
+    const double n = double(state.iterations());
+    state.counters["in_memory_us"] = us(inMemory).count() / n;
+    state.counters["work_table_us"] = us(withTable).count() / n;
+    state.counters["ratio"] = us(withTable).count() / us(inMemory).count();
+    table.DropMapQuery();
+}
+BENCHMARK(BM_ClassesThroughWorkTableVsInMemory)->Unit(benchmark::kMicrosecond);
 
 } // namespace

@@ -39,35 +39,6 @@ std::vector<WorkRow> GridRows(const std::vector<ValuedRow> &rows, const std::vec
     return out;
 }
 
-static void dropAnyCase(Database &db)
-{
-    // SQLite names ignore letter case: this also removes a "TMAPPA".
-    db.execute(QStringLiteral("DROP TABLE IF EXISTS ") + TabMappa);
-}
-
-void SaveMapQuery()
-{
-    Database db = Utility::OpenUserDatabase();
-    dropAnyCase(db);
-    db.execute(QStringLiteral("CREATE TABLE ") + TabMappa +
-               QStringLiteral(" (N_ARVEN INTEGER NOT NULL, VALORE REAL, N4 INTEGER)"));
-}
-
-void DropMapQuery()
-{
-    Database db = Utility::OpenUserDatabase();
-    dropAnyCase(db);
-}
-
-bool MapTableExists()
-{
-    Database db = Utility::OpenUserDatabase();
-    for (const QString &t : db.tables())
-        if (t.compare(TabMappa, Qt::CaseInsensitive) == 0)
-            return true;
-    return false;
-}
-
 Value CodeValue(const QString &code)
 {
     const QString key = platform::map::matchKey(code);
@@ -86,30 +57,69 @@ QString CodeLiteral(const QString &code)
     return u'\'' + t + u'\'';
 }
 
-void FillMapQuery(const std::vector<WorkRow> &rows)
+// ---- the table ------------------------------------------------------------------------
+
+MapWorkTable::MapWorkTable() = default;
+MapWorkTable::~MapWorkTable() = default;
+
+Database &MapWorkTable::connection()
+{
+    if (!m_db.isOpen()) {
+        Database db = Utility::OpenUserDatabase();
+        // For this connection only: the table is scratch data that every
+        // drawing rebuilds, so its writes are not flushed to disk and its
+        // rollback journal stays in memory.
+        db.execute(QStringLiteral("PRAGMA synchronous = OFF"));
+        db.execute(QStringLiteral("PRAGMA journal_mode = MEMORY"));
+        m_db = std::move(db);
+    }
+    return m_db;
+}
+
+void MapWorkTable::Close() { m_db.close(); }
+
+// SQLite names ignore letter case: this also removes a "TMAPPA".
+static QString dropSql() { return QStringLiteral("DROP TABLE IF EXISTS ") + TabMappa; }
+
+void MapWorkTable::SaveMapQuery(const std::vector<WorkRow> &rows)
 {
     std::vector<std::vector<Value>> params;
     params.reserve(rows.size());
     for (const WorkRow &r : rows)
         params.push_back({CodeValue(r.code), Value::real(r.value), r.cls ? Value::integer(*r.cls) : Value()});
-    Database db = Utility::OpenUserDatabase();
-    db.executeMany(QStringLiteral("INSERT INTO ") + TabMappa + QStringLiteral(" (N_ARVEN, VALORE, N4) VALUES (?, ?, ?)"),
-                   params);
+    Database &db = connection();
+    db.transaction([&] {
+        db.execute(dropSql());
+        db.execute(QStringLiteral("CREATE TABLE ") + TabMappa +
+                   QStringLiteral(" (N_ARVEN INTEGER NOT NULL, VALORE REAL, N4 INTEGER)"));
+        db.executeMany(QStringLiteral("INSERT INTO ") + TabMappa +
+                           QStringLiteral(" (N_ARVEN, VALORE, N4) VALUES (?, ?, ?)"),
+                       params);
+    });
 }
 
-platform::db::Recordset MapRecordset()
+void MapWorkTable::DropMapQuery() { connection().execute(dropSql()); }
+
+bool MapWorkTable::MapTableExists()
 {
-    Database db = Utility::OpenUserDatabase();
-    return db.query(QStringLiteral("SELECT N_ARVEN, VALORE, N4 FROM ") + TabMappa + QStringLiteral(" ORDER BY rowid"));
+    for (const QString &t : connection().tables())
+        if (t.compare(TabMappa, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
 }
 
-std::optional<QString> MapValue(const QString &code)
+platform::db::Recordset MapWorkTable::MapRecordset()
+{
+    return connection().query(QStringLiteral("SELECT N_ARVEN, VALORE, N4 FROM ") + TabMappa +
+                              QStringLiteral(" ORDER BY rowid"));
+}
+
+std::optional<QString> MapWorkTable::MapValue(const QString &code)
 {
     if (!MapTableExists())
         return std::nullopt;
-    Database db = Utility::OpenUserDatabase();
-    platform::db::Recordset rs = db.query(QStringLiteral("SELECT VALORE FROM ") + TabMappa +
-                                          QStringLiteral(" WHERE N_ARVEN = ") + CodeLiteral(code));
+    platform::db::Recordset rs = connection().query(QStringLiteral("SELECT VALORE FROM ") + TabMappa +
+                                                    QStringLiteral(" WHERE N_ARVEN = ") + CodeLiteral(code));
     if (rs.eof())
         return std::nullopt;
     return rs.text(0);

@@ -31,19 +31,38 @@ struct WorkRow {
 std::vector<WorkRow> QuartileRows(const std::vector<ValuedRow> &rows, const QuartileResult &q);
 std::vector<WorkRow> GridRows(const std::vector<ValuedRow> &rows, const std::vector<ClassDef> &classes);
 
-// Drops tMappa when present (whatever its letter case) and creates it empty.
-void SaveMapQuery();
-// Drops tMappa when present; nothing happens when it is absent.
-void DropMapQuery();
-// Appends the rows to tMappa in one transaction.
-void FillMapQuery(const std::vector<WorkRow> &rows);
-bool MapTableExists();
+// The work table through one connection to the user's database, opened at
+// the first use and kept until Close(): the map window holds one for its
+// whole life. The table is scratch data that every drawing rebuilds, so this
+// connection writes without flushing to disk and keeps its rollback journal
+// in memory; it writes no table but tMappa.
+class MapWorkTable {
+public:
+    MapWorkTable();
+    ~MapWorkTable();
+    MapWorkTable(const MapWorkTable &) = delete;
+    MapWorkTable &operator=(const MapWorkTable &) = delete;
 
-// The table in row order: fields N_ARVEN, VALORE, N4.
-platform::db::Recordset MapRecordset();
-// The value stored for a territory code (its text as the user reads it), or
-// nullopt when the table or the territory is absent.
-std::optional<QString> MapValue(const QString &code);
+    // Drops tMappa when present (whatever its letter case) and creates it
+    // holding `rows`, all in one transaction.
+    void SaveMapQuery(const std::vector<WorkRow> &rows = {});
+    // Drops tMappa when present; nothing happens when it is absent.
+    void DropMapQuery();
+    bool MapTableExists();
+
+    // The table in row order: fields N_ARVEN, VALORE, N4.
+    platform::db::Recordset MapRecordset();
+    // The value stored for a territory code (its text as the user reads it),
+    // or nullopt when the table or the territory is absent.
+    std::optional<QString> MapValue(const QString &code);
+
+    // Closes the connection; the next use opens it again.
+    void Close();
+
+private:
+    platform::db::Database &connection();
+    platform::db::Database m_db;
+};
 
 // The form in which a code is stored and compared: an integral number as its
 // digits ("037", "37.0" -> 37), any other text trimmed.

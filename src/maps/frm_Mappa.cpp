@@ -80,7 +80,8 @@ constexpr int ColorColTwips = 300;
 
 } // namespace
 
-frm_Mappa::frm_Mappa(const MapInput &input, QWidget *parent) : QWidget(parent), m_input(input)
+frm_Mappa::frm_Mappa(const MapInput &input, QWidget *parent) : QWidget(parent), m_input(input),
+      m_workTable(std::make_unique<MapWorkTable>())
 {
     setObjectName(QString::fromLatin1(FormName));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -438,8 +439,9 @@ void frm_Mappa::Form_Unload()
     m_unloaded = true;
     frame::Guard(this, QStringLiteral("Form_Unload"), [&] {
         m_drawn = false;
-        DropMapQuery();
+        m_workTable->DropMapQuery();
     });
+    m_workTable->Close();
 }
 
 void frm_Mappa::closeEvent(QCloseEvent *event)
@@ -479,7 +481,7 @@ void frm_Mappa::colourThematicLayer(const std::vector<QColor> &palette, const QC
     const auto layer = thematicLayer(true);
     if (!layer)
         return;
-    Utility::ApplyRendererFromRecordset(*layer, MapRecordset(), palette,
+    Utility::ApplyRendererFromRecordset(*layer, m_workTable->MapRecordset(), palette,
                                         LayerInfo[size_t(IdxLayerTema)].FieldId, defaultColor);
 }
 
@@ -523,10 +525,9 @@ void frm_Mappa::Cmd_cmdAutocolor_Click()
         if (!thematicLayer(true))
             return;
         fraCB->show();
-        SaveMapQuery();
         WaitCursor wait;
         const QuartileResult q = QuartileClasses(m_rows);
-        FillMapQuery(QuartileRows(m_rows, q));
+        m_workTable->SaveMapQuery(QuartileRows(m_rows, q));
         if (q.tie)
             prompts().msgBox(QuartileTieMessage(), mb::Exclamation);
         const std::vector<QColor> palette = RampColors(lbl_mincolor->color(), lbl_maxcolor->color(), QuartileCount);
@@ -566,7 +567,7 @@ void frm_Mappa::cmd_reset_Click()
     m_drawn = false;
     m_drawnClasses = 0;
     ListView1->clear(); // what identify found belongs to the map before
-    DropMapQuery();
+    m_workTable->DropMapQuery();
     Map2->map().clearLayers();
     Map2->refresh();
     loadLayers();
@@ -667,13 +668,12 @@ void frm_Mappa::cmd_GoMap_Click()
         if (m_classes.empty() || !thematicLayer(true))
             return;
         WaitCursor wait;
-        SaveMapQuery();
         // The grid holds the colours, recoloured or not.
         const int classCount = int(m_classes.size());
         const std::vector<QColor> palette = gridColors(classCount);
         for (int i = 0; i < classCount && i < int(palette.size()); ++i)
             m_classes[size_t(i)].color = palette[size_t(i)];
-        FillMapQuery(GridRows(m_rows, m_classes));
+        m_workTable->SaveMapQuery(GridRows(m_rows, m_classes));
         m_drawn = true;
         m_drawnClasses = classCount;
         colourThematicLayer(palette, White);
@@ -909,7 +909,7 @@ void frm_Mappa::DoIdentify(const QPoint &pos)
                                  "land.N_PROV where land_Ind.cod_tipo_terr = 1 and land_Ind.prov = ") + code;
         const auto rs = terr.query(sql);
         // The value is read only while a map is drawn (the work table holds it).
-        const std::optional<QString> value = m_drawn ? MapValue(id) : std::nullopt;
+        const std::optional<QString> value = m_drawn ? m_workTable->MapValue(id) : std::nullopt;
         ListView1->clear();
         if (value)
             ListView1->addTopLevelItem(new QTreeWidgetItem({m_input.header, *value}));

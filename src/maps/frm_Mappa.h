@@ -32,6 +32,7 @@ struct MapRect;
 
 namespace maps {
 class ColorBox;
+class MapWorkTable;
 }
 
 class frm_Mappa : public QWidget {
@@ -127,6 +128,7 @@ private:
     void pickColor(maps::ColorBox *box);
 
     maps::MapInput m_input;
+    std::unique_ptr<maps::MapWorkTable> m_workTable; // tMappa, one connection for the window's life
     std::vector<maps::ValuedRow> m_rows;
     std::vector<maps::ClassDef> m_classes; // equal-amplitude or manual classes listed
     bool m_drawn = false;

@@ -16,6 +16,28 @@ double roundHalfEven(double value, int decimals);
 // under Italian settings. A negative value that rounds to zero keeps its sign ("-0,00").
 QString format(double value, int decimals);
 
+// format() for many numbers: the decimal separator is taken from the user's
+// locale once, when the object is made, and write() needs no allocation.
+class FixedFormat {
+public:
+    explicit FixedFormat(int decimals);
+    int decimals() const { return m_decimals; }
+
+    // Writes the text of format(value, decimals) as UTF-8 into `out` and
+    // returns its size. Returns -1 and writes nothing when the text does not
+    // fit, and for the numbers that take the long way: not finite, or more
+    // than 15 significant digits down to the last decimal.
+    int write(double value, char *out, int size) const;
+    // The text of format(value, decimals).
+    QString text(double value) const;
+
+private:
+    int m_decimals;
+    QChar m_point;
+    char m_pointUtf8[4] = {};
+    int m_pointSize = 0;
+};
+
 // Parses a number typed in the user's locale. Accepts blanks around, a leading
 // sign, the locale's decimal separator and its group separator between digits
 // ("1.234,5" under Italian); also accepts an exponent. nullopt when not a number.

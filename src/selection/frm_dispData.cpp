@@ -15,6 +15,7 @@
 #include "platform/Prompts.h"
 #include "platform/grid/GridView.h"
 #include "platform/grid/TextGrid.h"
+#include "platform/grid/TextWidths.h"
 
 #include <QAction>
 #include <QApplication>
@@ -437,14 +438,14 @@ void frm_dispData::AutosizeCols()
     frame::Guard(this, QStringLiteral("AutosizeCols"), [&] {
         if (layout())
             layout()->activate();
-        const QFontMetrics fm(m_view->font());
+        platform::grid::TextWidths widths(m_view->font());
         const int gridWidth = m_view->widthTwips();
-        const int q = m_view->pixelsToTwips(fm.horizontalAdvance(QLatin1Char('Q')));
+        const int q = m_view->pixelsToTwips(widths.metrics().horizontalAdvance(QLatin1Char('Q')));
         TextGrid &g = *m_datagrid;
         for (int c = 0; c < g.Cols(); ++c) {
             int widest = 0;
             for (int r = 0; r < g.Rows(); ++r)
-                widest = std::max(widest, fm.horizontalAdvance(g.TextMatrix(r, c).trimmed()));
+                widest = std::max(widest, widths.width(g.TextMatrix(r, c).trimmed()));
             const int w = m_view->pixelsToTwips(widest);
             g.setColWidth(c, gridWidth < w + q ? int(std::lround(gridWidth / 1.5)) : w + q);
         }

@@ -8,6 +8,7 @@
 #include "maps/frm_Mappa.h"
 #include "platform/grid/TextGrid.h"
 #include "platform/map/MapWidget.h"
+#include "support/CountingVfs.h"
 #include "support/FileSizeLimit.h"
 #include "support/TestEnv.h"
 
@@ -55,6 +56,10 @@ MapInput regionInput()
 }
 
 using testenv::ctl;
+
+// The work table as another connection reads it.
+bool MapTableExists() { return MapWorkTable().MapTableExists(); }
+platform::db::Recordset MapRecordset() { return MapWorkTable().MapRecordset(); }
 
 // The map window opened, laid out and shown off screen.
 struct OpenMap {
@@ -349,6 +354,27 @@ TEST(MappaWindow, RegionMapAndIdentify)
     EXPECT_EQ(list->topLevelItem(0)->text(1), "36,5");
     EXPECT_EQ(list->topLevelItem(1)->text(0), "REGIONE");
     EXPECT_EQ(list->topLevelItem(1)->text(1), "Lazio");
+}
+
+TEST(MappaWindow, TheWorkTableUsesOneConnectionAndNeverFlushes)
+{
+    testsupport::CountingVfs vfs("pxn_utente.mdb");
+    {
+        OpenMap m(regionInput());
+        ASSERT_NE(m.w, nullptr);
+        for (int i = 0; i < 3; ++i)
+            ctl<QPushButton>(m.w, "Cmd_cmdAutocolor")->click();
+        m.w->findChild<QCheckBox *>("chk_inform")->click();
+        m.w->DoIdentify(m.pointIn("12"));
+        EXPECT_EQ(ctl<QTreeWidget>(m.w, "ListView1")->topLevelItem(0)->text(1), "36,5");
+        ctl<QPushButton>(m.w, "cmd_reset")->click();
+        ctl<QPushButton>(m.w, "Cmd_cmdAutocolor")->click();
+        EXPECT_EQ(vfs.opens(), 1);
+        EXPECT_EQ(vfs.syncs(), 0);
+        EXPECT_TRUE(m.pf.prompts.messages().isEmpty());
+        m.w->close();
+        EXPECT_FALSE(MapTableExists()); // dropped when the window closed
+    }
 }
 
 TEST(MappaWindow, ZoomModesAndScale)

@@ -3,6 +3,7 @@
 #include "maps/MapWorkTable.h"
 #include "platform/Error.h"
 #include "platform/map/MapLayer.h"
+#include "support/CountingVfs.h"
 #include "support/TestEnv.h"
 
 #include <QDir>
@@ -33,34 +34,99 @@ QStringList tableNames()
 TEST(MapWorkTable, LifecycleOfTheTable)
 {
     testenv::ProgramFolder pf;
-    DropMapQuery(); // nothing to drop: silent
-    EXPECT_FALSE(MapTableExists());
+    MapWorkTable t;
+    t.DropMapQuery(); // nothing to drop: silent
+    EXPECT_FALSE(t.MapTableExists());
 
     // A table of the same name in other letters is replaced, not a failure.
     Utility::OpenUserDatabase().execute("CREATE TABLE TMAPPA (x INTEGER)");
-    SaveMapQuery();
-    EXPECT_TRUE(MapTableExists());
-
     const auto valued = rowsOf({{"1", "10,00"}, {"2", ""}, {"3", "30,00"}, {"37", "12,3456"}});
     const auto q = QuartileClasses(valued);
-    FillMapQuery(QuartileRows(valued, q));
-    auto rs = MapRecordset();
+    t.SaveMapQuery(QuartileRows(valued, q));
+    EXPECT_TRUE(t.MapTableExists());
+    auto rs = t.MapRecordset();
     ASSERT_EQ(rs.recordCount(), 3); // the empty value gets no row
     EXPECT_EQ(rs.at(0, 0).toString(), "1");
     EXPECT_EQ(rs.at(1, 0).toString(), "37");
     EXPECT_DOUBLE_EQ(rs.at(1, 1).toDouble(), 12.3456); // full precision kept
-    EXPECT_EQ(MapValue("37"), QString("12,3456"));
-    EXPECT_EQ(MapValue(" 037"), QString("12,3456"));   // codes compared as numbers
-    EXPECT_FALSE(MapValue("2").has_value());
-    EXPECT_EQ(MapValue("x' OR '1'='1"), std::nullopt); // a text code is a literal, never SQL
+    EXPECT_EQ(t.MapValue("37"), QString("12,3456"));
+    EXPECT_EQ(t.MapValue(" 037"), QString("12,3456"));   // codes compared as numbers
+    EXPECT_FALSE(t.MapValue("2").has_value());
+    EXPECT_EQ(t.MapValue("x' OR '1'='1"), std::nullopt); // a text code is a literal, never SQL
+    // Another connection reads what was written.
+    EXPECT_EQ(MapWorkTable().MapValue("37"), QString("12,3456"));
 
     // A new drawing starts from an empty table.
-    SaveMapQuery();
-    EXPECT_EQ(MapRecordset().recordCount(), 0);
-    DropMapQuery();
-    EXPECT_FALSE(MapTableExists());
+    t.SaveMapQuery();
+    EXPECT_EQ(t.MapRecordset().recordCount(), 0);
+    t.DropMapQuery();
+    EXPECT_FALSE(t.MapTableExists());
     EXPECT_FALSE(tableNames().contains("tMappa", Qt::CaseInsensitive));
-    EXPECT_FALSE(MapValue("37").has_value());
+    EXPECT_FALSE(t.MapValue("37").has_value());
+    // Closed, the table opens again on the next use.
+    t.SaveMapQuery({{"5", 1.5, 1}});
+    t.Close();
+    EXPECT_EQ(t.MapValue("5"), QString("1,5"));
+}
+
+TEST(MapWorkTable, OneConnectionNoFlushAndOneTransactionPerDrawing)
+{
+    testenv::ProgramFolder pf;
+    // The user's own tables in the same file, and the settings of a plain connection.
+    Utility::OpenUserDatabase().execute("CREATE TABLE mieidati (a TEXT, b REAL); "
+                                        "INSERT INTO mieidati VALUES ('x', 1.25), ('y', NULL)");
+    auto userTables = [] {
+        platform::db::Database db = Utility::OpenUserDatabase();
+        QStringList dump;
+        for (const QString &name : db.tables()) {
+            if (name.compare(TabMappa, Qt::CaseInsensitive) == 0)
+                continue;
+            dump << name;
+            for (auto rs = db.query("SELECT * FROM [" + name + "]"); !rs.eof(); rs.moveNext())
+                for (int f = 0; f < rs.fieldCount(); ++f)
+                    dump << rs.text(f);
+        }
+        return dump;
+    };
+    auto pragmas = [] {
+        platform::db::Database db = Utility::OpenUserDatabase();
+        return db.query("PRAGMA journal_mode").text(0) + "/" + db.query("PRAGMA synchronous").text(0);
+    };
+    const QStringList before = userTables();
+    ASSERT_TRUE(before.contains("mieidati") && before.contains("tabope"));
+    const QString plain = pragmas();
+
+    testsupport::CountingVfs vfs("pxn_utente.mdb");
+    MapWorkTable t;
+    const std::vector<WorkRow> rows = {{"1", 10, 1}, {"2", 20, 2}, {"3", 30, std::nullopt}};
+    struct Step {
+        const char *what;
+        std::function<void()> run;
+        int transactions; // write transactions it commits
+    };
+    const Step steps[] = {
+        {"drop of an absent table", [&] { t.DropMapQuery(); }, 0},
+        {"first drawing", [&] { t.SaveMapQuery(rows); }, 1},
+        {"identify", [&] { EXPECT_EQ(t.MapValue("2"), QString("20")); }, 0},
+        {"renderer", [&] { EXPECT_EQ(t.MapRecordset().recordCount(), 3); }, 0},
+        {"second drawing over the first", [&] { t.SaveMapQuery(rows); }, 1},
+        {"reset", [&] { t.DropMapQuery(); }, 1},
+        {"third drawing", [&] { t.SaveMapQuery(rows); }, 1},
+    };
+    for (const Step &s : steps) {
+        SCOPED_TRACE(s.what);
+        vfs.reset();
+        s.run();
+        EXPECT_EQ(vfs.exclusiveLocks(), s.transactions);
+        EXPECT_EQ(vfs.syncs(), 0);
+        EXPECT_EQ(vfs.opens(), &s == steps ? 1 : 0); // the connection is opened once, then kept
+    }
+    t.Close();
+
+    // The user's tables are as they were; other connections keep their safe settings.
+    EXPECT_EQ(userTables(), before);
+    EXPECT_EQ(pragmas(), plain);
+    EXPECT_EQ(Utility::OpenUserDatabase().query("PRAGMA integrity_check").text(0), "ok");
 }
 
 TEST(MapWorkTable, AnUnusableUserDatabaseIsToldByName)
@@ -91,7 +157,7 @@ TEST(MapWorkTable, AnUnusableUserDatabaseIsToldByName)
         c.spoil(file);
         QString text;
         try {
-            SaveMapQuery();
+            MapWorkTable().SaveMapQuery();
         } catch (const platform::RuntimeError &e) {
             text = e.description();
         }
@@ -104,7 +170,7 @@ TEST(MapWorkTable, AnUnusableUserDatabaseIsToldByName)
     other.execute("BEGIN EXCLUSIVE");
     QString text;
     try {
-        SaveMapQuery();
+        MapWorkTable().SaveMapQuery();
     } catch (const platform::RuntimeError &e) {
         text = e.description();
     }
@@ -140,10 +206,10 @@ TEST(MapRenderer, ColoursFromTheWorkTable)
         {{{"037", 5, 3}}, "37", Qt::cyan},                                   // codes match as numbers
         {{{"37", 5, 3}}, "1", Qt::white},
     };
+    MapWorkTable t;
     for (const Case &c : cases) {
-        SaveMapQuery();
-        FillMapQuery(c.rows);
-        Utility::ApplyRendererFromRecordset(layer, MapRecordset(), palette, "COD_PRO");
+        t.SaveMapQuery(c.rows);
+        Utility::ApplyRendererFromRecordset(layer, t.MapRecordset(), palette, "COD_PRO");
         const int s = shapeOf(c.code);
         ASSERT_GE(s, 0);
         const auto *sym = layer.symbolFor(s);
@@ -153,18 +219,17 @@ TEST(MapRenderer, ColoursFromTheWorkTable)
         EXPECT_EQ(sym->outlineColor, QColor(Qt::black));
     }
     // The colour of territories without a class can be chosen (legend recoloured).
-    SaveMapQuery();
-    Utility::ApplyRendererFromRecordset(layer, MapRecordset(), palette, "COD_PRO", Qt::magenta);
+    t.SaveMapQuery();
+    Utility::ApplyRendererFromRecordset(layer, t.MapRecordset(), palette, "COD_PRO", Qt::magenta);
     EXPECT_EQ(layer.symbolFor(0)->color, QColor(Qt::magenta));
     // A renderer field missing from the shapes: everything takes the default.
-    FillMapQuery({{"1", 5, 2}});
-    Utility::ApplyRendererFromRecordset(layer, MapRecordset(), palette, "NO_FIELD");
+    t.SaveMapQuery({{"1", 5, 2}});
+    Utility::ApplyRendererFromRecordset(layer, t.MapRecordset(), palette, "NO_FIELD");
     EXPECT_EQ(layer.symbolFor(shapeOf("1"))->color, QColor(Qt::white));
     // A class without a palette colour is an error.
-    SaveMapQuery();
-    FillMapQuery({{"1", 5, 5}});
-    EXPECT_THROW(Utility::ApplyRendererFromRecordset(layer, MapRecordset(), palette, "COD_PRO"), platform::RuntimeError);
-    DropMapQuery();
+    t.SaveMapQuery({{"1", 5, 5}});
+    EXPECT_THROW(Utility::ApplyRendererFromRecordset(layer, t.MapRecordset(), palette, "COD_PRO"), platform::RuntimeError);
+    t.DropMapQuery();
 }
 
 

@@ -211,6 +211,53 @@ TEST_F(DbTest, JetFunctionsInBothLocales)
     }
 }
 
+TEST_F(DbTest, FormatOfStoredValuesRowByRow)
+{
+    // Every row of one query formatted in its turn: halves to the even digit on
+    // the digits a user sees, signs kept, the long form of large numbers.
+    struct Case { const char *stored; const char *pattern; const char *it; const char *c; };
+    const Case cases[] = {
+        {"0.125", "0.00", "0,12", "0.12"},          {"0.135", "0.00", "0,14", "0.14"},
+        {"-0.125", "0.00", "-0,12", "-0.12"},       {"-2.345", "0.00", "-2,34", "-2.34"},
+        {"2.675", "0.00", "2,68", "2.68"},          {"1.005", "0.00", "1,00", "1.00"},
+        {"-0.004", "0.00", "-0,00", "-0.00"},       {"99.995", "0.00", "100,00", "100.00"},
+        {"123456789012.345", "0.00", "123456789012,34", "123456789012.34"},
+        {"999999999999.995", "0.00", "1000000000000,00", "1000000000000.00"},
+        {"1e13", "0.00", "10000000000000,00", "10000000000000.00"},
+        {"1e20", "0.00", "100000000000000000000,00", "100000000000000000000.00"},
+        {"1e-300", "0.00", "0,00", "0.00"},         {"-1e-300", "0.00", "-0,00", "-0.00"},
+        {"4.9e-324", "0.00", "0,00", "0.00"},       {"1e999", "0.00", "inf", "inf"},
+        {"-1e999", "0.00", "-inf", "-inf"},         {"7", "0.00", "7,00", "7.00"},
+        {"-3", "0.00", "-3,00", "-3.00"},           {"9007199254740993", "0.00", "9007199254740992,00", "9007199254740992.00"},
+        {"'12,5'", "0.00", "12,50", "12,5"},        {"'n.d.'", "0.00", "n.d.", "n.d."},
+        {"NULL", "0.00", "", ""},                   {"0.5", "0", "0", "0"},
+        {"1.5", "0", "2", "2"},                     {"2.5", "0", "2", "2"},
+        {"-2.5", "0", "-2", "-2"},                  {"12.34565", "0.0000", "12,3456", "12.3456"},
+        {"0.00005", "0.0000", "0,0000", "0.0000"},  {"12.3456789", "#.##", "12,35", "12.35"},
+        {"1e-10", "0.00000000000000000000", "0,00000000010000000000", "0.00000000010000000000"},
+        {"1.5", "0.000000000000000000000000000000000000000000000000000000000000",
+         "1,500000000000000000000000000000000000000000000000000000000000",
+         "1.500000000000000000000000000000000000000000000000000000000000"},
+    };
+    QString script = "CREATE TABLE n (k INTEGER, v, p TEXT);";
+    for (size_t i = 0; i < std::size(cases); ++i)
+        script += QStringLiteral("INSERT INTO n VALUES (%1, %2, '%3');").arg(i).arg(cases[i].stored, cases[i].pattern);
+    Database db = make("f.mdb", script);
+    for (int loc = 0; loc < 2; ++loc) {
+        LocaleGuard g(loc == 0 ? QLocale(QLocale::Italian, QLocale::Italy) : QLocale::c());
+        // The pattern is the same on every row of a real query: one query per pattern.
+        for (const char *pattern : {"0.00", "0", "0.0000", "#.##", "0.00000000000000000000",
+                                    "0.000000000000000000000000000000000000000000000000000000000000"}) {
+            Recordset rs = db.query(QStringLiteral("SELECT k, Format(v, '%1') FROM n WHERE p = '%1' ORDER BY k")
+                                        .arg(QLatin1String(pattern)));
+            for (; !rs.eof(); rs.moveNext()) {
+                const Case &c = cases[size_t(rs.field(0).toInt())];
+                EXPECT_EQ(rs.text(1), QString::fromUtf8(loc == 0 ? c.it : c.c)) << c.stored << " locale " << loc;
+            }
+        }
+    }
+}
+
 TEST_F(DbTest, TranslatesOnlyWhatTheEngineRefuses)
 {
     struct Case { const char *in; const char *out; };

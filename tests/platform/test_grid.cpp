@@ -1,7 +1,9 @@
 // The text grid: generic sort order in both locales, stability, row moves,
-// current cell rules, row bands and cell colours, and the view binding.
+// current cell rules, row bands and cell colours, the view binding, and the
+// widths of texts kept per font.
 #include "platform/grid/GridView.h"
 #include "platform/grid/TextGrid.h"
+#include "platform/grid/TextWidths.h"
 
 #include "platform/Error.h"
 
@@ -265,4 +267,40 @@ TEST(TextGridView, HeaderRowWidthsAndSelectionBothWays)
     g.setFixedRows(0);
     EXPECT_EQ(g.rowCount(), 4);
     EXPECT_FALSE(v.horizontalHeader()->isVisible());
+}
+
+TEST(TextWidths, EachFontKeepsItsOwnWidths)
+{
+    using platform::grid::TextWidths;
+    TextWidths::forget();
+    QFont plain = QApplication::font();
+    QFont bold = plain;
+    bold.setBold(true);
+    QFont large = plain;
+    large.setPixelSize(31);
+    const QStringList texts = {"1234,50", "1234,50", "", "Forlì-Cesena", "WWWW", "iiii", "-0,01", "1234,50"};
+    // The fonts in turns, each text asked again and again: always the font's own measure.
+    for (int pass = 0; pass < 2; ++pass)
+        for (const QFont &f : {plain, bold, large, plain}) {
+            TextWidths w(f);
+            const QFontMetrics fm(f);
+            for (const QString &t : texts)
+                EXPECT_EQ(w.width(t), fm.horizontalAdvance(t)) << t.toStdString() << " " << f.key().toStdString();
+        }
+    EXPECT_NE(TextWidths(plain).width("WWWW"), TextWidths(large).width("WWWW"));
+    EXPECT_EQ(TextWidths::kept(), 3 * 5); // five distinct texts that have a width, per font
+
+    // The widths kept for the program are bounded; past the bound texts are
+    // still measured right, and kept only for the object's life.
+    TextWidths w(plain);
+    const QFontMetrics fm(plain);
+    for (int i = 0; i < TextWidths::MaxKept + 50; ++i)
+        w.width(QString::number(i));
+    EXPECT_EQ(TextWidths::kept(), TextWidths::MaxKept);
+    const QString late = QString::number(TextWidths::MaxKept + 49);
+    EXPECT_EQ(w.width(late), fm.horizontalAdvance(late));
+    EXPECT_EQ(w.width(late + "WW"), fm.horizontalAdvance(late + "WW"));
+    EXPECT_EQ(TextWidths::kept(), TextWidths::MaxKept);
+    TextWidths::forget();
+    EXPECT_EQ(TextWidths::kept(), 0);
 }

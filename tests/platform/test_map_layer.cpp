@@ -182,6 +182,45 @@ TEST_F(MapLayerDamaged, ReloadingReplacesTheContent)
     EXPECT_EQ(layer.featureCount(), 20);
 }
 
+TEST_F(MapLayerDamaged, AFileChangedOnDiskIsReadAgain)
+{
+    // Each change comes at once after the previous load, keeping the files' sizes.
+    const QString base = dir.filePath(QStringLiteral("live"));
+    auto write = [&](const char *code, const char *cpg) {
+        return writeShapes(base, SHPT_POLYGON, {{{square(0, 0, 1, 1)}, code}, {{square(2, 0, 3, 1)}, "Z"}}, cpg);
+    };
+    struct Step {
+        const char *what;
+        std::function<void()> change;
+        QString code; // "" = the file does not open
+    };
+    const Step steps[] = {
+        {"first read", [&] { ASSERT_TRUE(write("A", "UTF-8")); }, "A"},
+        {"read again unchanged", [] {}, "A"},
+        {"attribute rewritten", [&] { ASSERT_TRUE(write("B", "UTF-8")); }, "B"},
+        {"code page changed", [&] { ASSERT_TRUE(write("Forl\xEC", "ISO-8859-1")); }, QStringLiteral("Forlì")},
+        {"code page removed", [&] { QFile::remove(base + ".cpg"); }, QStringLiteral("Forlì")},
+        {"shapes overwritten with garbage", [&] {
+             QFile f(base + ".shp");
+             const qint64 size = f.size();
+             ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+             f.write(QByteArray(size, '\xff'));
+         }, ""},
+        {"written whole again", [&] { ASSERT_TRUE(write("C", "UTF-8")); }, "C"},
+    };
+    for (const Step &s : steps) {
+        SCOPED_TRACE(s.what);
+        s.change();
+        MapLayer layer;
+        const bool ok = layer.setFile(base + ".shp");
+        EXPECT_EQ(ok, !s.code.isEmpty());
+        if (ok) {
+            ASSERT_EQ(layer.featureCount(), 2);
+            EXPECT_EQ(layer.attributeText(0, QStringLiteral("CODE")), s.code);
+        }
+    }
+}
+
 TEST_F(MapLayerDamaged, HitsInsideInAHoleAndOutside)
 {
     const QString base = dir.filePath(QStringLiteral("holes"));

@@ -1,7 +1,10 @@
 #include "platform/NumText.h"
 
 #include <QLocale>
+#include <algorithm>
+#include <cmath>
 #include <gtest/gtest.h>
+#include <limits>
 
 using namespace platform;
 
@@ -65,4 +68,39 @@ TEST(NumText, RoundHalfEven)
     EXPECT_DOUBLE_EQ(num::roundHalfEven(2.665, 2), 2.66);
     EXPECT_DOUBLE_EQ(num::roundHalfEven(-1.5, 0), -2.0);
     EXPECT_DOUBLE_EQ(num::roundHalfEven(123.0, 2), 123.0);
+}
+
+TEST(NumText, FixedFormatWritesWhatFormatGives)
+{
+    LocaleGuard g(QLocale(QLocale::Italian, QLocale::Italy));
+    struct Case { double v; int dec; int size; const char *written; }; // nullptr: -1, nothing written
+    const double inf = std::numeric_limits<double>::infinity();
+    const Case cases[] = {
+        {1234.5, 2, 64, "1234,50"},   {-0.004, 2, 64, "-0,00"},   {0.0, 0, 64, "0"},
+        {0.05, 4, 64, "0,0500"},      {-7.0, 1, 64, "-7,0"},      {1234.5, 2, 7, "1234,50"},
+        {1234.5, 2, 6, nullptr},      // one byte short
+        {1e13, 2, 64, nullptr},       // the long form
+        {inf, 2, 64, nullptr},        {-inf, 2, 64, nullptr},     {std::nan(""), 2, 64, nullptr},
+    };
+    for (const Case &c : cases) {
+        const num::FixedFormat f(c.dec);
+        char buf[64];
+        std::fill(std::begin(buf), std::end(buf), 'x');
+        const int n = f.write(c.v, buf, c.size);
+        if (!c.written) {
+            EXPECT_EQ(n, -1) << c.v;
+            EXPECT_EQ(buf[0], 'x') << c.v;
+        } else {
+            EXPECT_EQ(QByteArray(buf, std::max(n, 0)), QByteArray(c.written)) << c.v;
+        }
+        EXPECT_EQ(f.text(c.v), num::format(c.v, c.dec)) << c.v;
+    }
+    EXPECT_EQ(num::FixedFormat(2).text(inf), "inf");
+    EXPECT_EQ(num::FixedFormat(2).text(1e13), "10000000000000,00");
+    // A separator of more than one byte.
+    LocaleGuard arabic(QLocale(QLocale::Arabic, QLocale::Egypt));
+    char buf[64];
+    const int n = num::FixedFormat(2).write(-1.5, buf, 64);
+    EXPECT_EQ(QString::fromUtf8(buf, n), num::format(-1.5, 2));
+    EXPECT_EQ(QString::fromUtf8(buf, n), QStringLiteral("-1") + num::decimalPoint() + QStringLiteral("50"));
 }

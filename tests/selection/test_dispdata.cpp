@@ -205,6 +205,42 @@ TEST_F(DispData, NoTerritoryFoundAndColumnsWiderThanTheGrid)
     EXPECT_LT(before, gridWidth);
 }
 
+TEST_F(DispData, ColumnWidthsFollowEveryTextAndTheFont)
+{
+    openSample();
+    auto *view = ctl<GridView>(w, "datagrid");
+    TextGrid &g = grid();
+    // Texts repeated down a column and across columns, blanks to trim, empty
+    // cells, accents, and one column whose widest text is its header.
+    const QStringList varied = {"1234,50", "  1234,50 ", "", "Forlì-Cesena", "1234,50", "-0,01", "WWW", "iii",
+                                "Valle d'Aosta/Vallée d'Aoste", "99999,99"};
+    for (int r = 1; r < g.Rows(); ++r)
+        for (int c = 1; c < g.Cols(); ++c)
+            g.setTextMatrix(r, c, varied[(r * 7 + c * 3) % varied.size()]);
+    g.setTextMatrix(0, 3, QString(30, u'M'));
+    for (int r = 1; r < g.Rows(); ++r)
+        g.setTextMatrix(r, 3, "1");
+    // Each column as wide as its widest trimmed text measured on its own, plus a "Q".
+    auto expected = [&](int c) {
+        const QFontMetrics fm(view->font());
+        int widest = 0;
+        for (int r = 0; r < g.Rows(); ++r)
+            widest = std::max(widest, fm.horizontalAdvance(g.TextMatrix(r, c).trimmed()));
+        const int w = view->pixelsToTwips(widest), q = view->pixelsToTwips(fm.horizontalAdvance(QLatin1Char('Q')));
+        return view->widthTwips() < w + q ? int(std::lround(view->widthTwips() / 1.5)) : w + q;
+    };
+    for (const int pointSize : {0, 15}) { // the window's font, then a larger one
+        if (pointSize) {
+            QFont f = view->font();
+            f.setPointSize(pointSize);
+            view->setFont(f);
+        }
+        w->AutosizeCols();
+        for (int c = 0; c < g.Cols(); ++c)
+            EXPECT_EQ(g.ColWidth(c), expected(c)) << "column " << c << ", size " << pointSize;
+    }
+}
+
 TEST_F(DispData, FailedQueriesReportAndLeaveAnEmptyTable)
 {
     // More groups of indicators than a request can join: one item from each data table.

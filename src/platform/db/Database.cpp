@@ -12,6 +12,7 @@
 #include <sqlite3.h>
 
 #include <cmath>
+#include <cstring>
 #include <map>
 
 namespace platform::db {
@@ -43,26 +44,49 @@ std::optional<double> argNumber(sqlite3_value *v)
     }
 }
 
+// The number of decimals of a Format() pattern: the digit places after its
+// point ('0.00' -> 2).
+int patternDecimals(sqlite3_value *pattern)
+{
+    const auto *p = reinterpret_cast<const char *>(sqlite3_value_text(pattern));
+    const int n = sqlite3_value_bytes(pattern);
+    int decimals = 0;
+    const char *dot = p ? static_cast<const char *>(std::memchr(p, '.', size_t(n))) : nullptr;
+    if (dot)
+        for (const char *c = dot + 1; c < p + n && (*c == '0' || *c == '#'); ++c)
+            ++decimals;
+    return decimals;
+}
+
 // Format(value, '0.00'): fixed decimals in the user's locale; the number of
-// decimals is the count of digit places after the point of the pattern.
+// decimals is the count of digit places after the point of the pattern. A
+// number is written straight into the result, with no text built on the way.
 void fnFormat(sqlite3_context *ctx, int, sqlite3_value **argv)
 {
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
         sqlite3_result_null(ctx);
         return;
     }
-    const QString pattern = argText(argv[1]);
-    int decimals = 0;
-    const int dot = int(pattern.indexOf(u'.'));
-    if (dot >= 0)
-        for (int i = dot + 1; i < pattern.size() && (pattern[i] == u'0' || pattern[i] == u'#'); ++i)
-            ++decimals;
-    const auto v = argNumber(argv[0]);
-    if (!v) {
-        resultText(ctx, argText(argv[0]));
-        return;
+    const num::FixedFormat fixed(patternDecimals(argv[1]));
+    double v = 0;
+    switch (sqlite3_value_type(argv[0])) {
+    case SQLITE_INTEGER: v = double(sqlite3_value_int64(argv[0])); break;
+    case SQLITE_FLOAT: v = sqlite3_value_double(argv[0]); break;
+    default: {
+        const auto parsed = num::parse(argText(argv[0]));
+        if (!parsed) {
+            resultText(ctx, argText(argv[0]));
+            return;
+        }
+        v = *parsed;
     }
-    resultText(ctx, num::format(*v, decimals));
+    }
+    char buf[64];
+    const int n = fixed.write(v, buf, int(sizeof buf));
+    if (n >= 0)
+        sqlite3_result_text(ctx, buf, n, SQLITE_TRANSIENT);
+    else
+        resultText(ctx, fixed.text(v));
 }
 
 void fnCDbl(sqlite3_context *ctx, int, sqlite3_value **argv)
@@ -555,8 +579,7 @@ void Database::executeMany(const QString &sql, const std::vector<std::vector<Val
 {
     requireOpen(*this);
     const QByteArray text = translate(sql).toUtf8();
-    execute(QStringLiteral("BEGIN"));
-    try {
+    auto run = [&] {
         Statement s;
         int rc = sqlite3_prepare_v2(d->db, text.constData(), int(text.size()), &s.st, nullptr);
         if (rc != SQLITE_OK)
@@ -570,6 +593,19 @@ void Database::executeMany(const QString &sql, const std::vector<std::vector<Val
             if (rc != SQLITE_DONE)
                 raise(d->db, rc);
         }
+    };
+    if (sqlite3_get_autocommit(d->db))
+        transaction(run);
+    else
+        run(); // inside the caller's transaction, which commits or rolls back
+}
+
+void Database::transaction(const std::function<void()> &work)
+{
+    requireOpen(*this);
+    execute(QStringLiteral("BEGIN"));
+    try {
+        work();
         execute(QStringLiteral("COMMIT"));
     } catch (...) {
         sqlite3_exec(d->db, "ROLLBACK", nullptr, nullptr, nullptr);

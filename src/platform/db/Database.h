@@ -17,6 +17,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -63,8 +64,12 @@ public:
     qint64 execute(const QString &sql);
     // Runs one statement with '?' parameters bound to `params`.
     qint64 execute(const QString &sql, const std::vector<Value> &params);
-    // Runs one statement once per parameter row, inside one transaction.
+    // Runs one statement once per parameter row, inside one transaction (the
+    // caller's, when one is open).
     void executeMany(const QString &sql, const std::vector<std::vector<Value>> &rows);
+    // Runs `work` inside one transaction: committed when it returns, rolled
+    // back when it throws (the exception goes on).
+    void transaction(const std::function<void()> &work);
 
     // Names of the file's own tables and views (not the attached ones), as stored.
     QStringList tables() const;

@@ -9,6 +9,7 @@
 #include <QStringDecoder>
 #include <shapefil.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <memory>
@@ -111,6 +112,42 @@ QString nativeName(const QString &path)
     return QFileInfo(path).fileName();
 }
 
+// The bytes of the files a shape file is read from (.shp, .shx, .dbf, .cpg;
+// nullopt for a file that is absent).
+using ShapeBytes = std::vector<std::optional<QByteArray>>;
+
+ShapeBytes shapeBytes(const QString &shp)
+{
+    const QFileInfo fi(shp);
+    ShapeBytes out;
+    for (const char *suffix : {"shp", "shx", "dbf", "cpg"}) {
+        const QString file = files::resolve(fi.path(), fi.completeBaseName() + u'.' + QLatin1String(suffix));
+        QFile f(file);
+        if (file.isEmpty() || !f.open(QIODevice::ReadOnly))
+            out.emplace_back();
+        else
+            out.emplace_back(f.readAll());
+    }
+    return out;
+}
+
+// Shape files already read, with the bytes they were read from. Opening one
+// again while its files are byte for byte the same (the map's Reset reloads
+// its layers) copies the shapes instead of decoding them again. A few files
+// are kept, the most recent first.
+struct ReadShapes {
+    QString shp;
+    ShapeBytes bytes;
+    std::shared_ptr<const MapLayer> layer;
+};
+constexpr size_t KeptShapeFiles = 4;
+
+std::vector<ReadShapes> &readShapes()
+{
+    static std::vector<ReadShapes> kept;
+    return kept;
+}
+
 } // namespace
 
 const FieldValue *FeatureRecord::field(const QString &name) const
@@ -155,6 +192,26 @@ bool MapLayer::setFile(const QString &shpPath)
         return fail(QStringLiteral("File non trovato: %1").arg(shpPath));
     if (m_name.isEmpty())
         m_name = QFileInfo(shp).completeBaseName();
+
+    ShapeBytes bytes = shapeBytes(shp);
+    auto &kept = readShapes();
+    for (auto it = kept.begin(); it != kept.end(); ++it) {
+        if (it->shp != shp || it->bytes != bytes)
+            continue;
+        const MapLayer &read = *it->layer;
+        m_kind = read.m_kind;
+        m_shpType = read.m_shpType;
+        m_features = read.m_features;
+        m_bounds = read.m_bounds;
+        m_fieldNames = read.m_fieldNames;
+        m_values = read.m_values;
+        m_nulls = read.m_nulls;
+        m_valid = true;
+        std::rotate(kept.begin(), it, it + 1);
+        resolveSymbols();
+        m_revision = nextRevision();
+        return true;
+    }
 
     SAHooks hooks = shapeHooks();
     const QByteArray shpName = QFile::encodeName(shp);
@@ -268,6 +325,18 @@ bool MapLayer::setFile(const QString &shpPath)
     m_valid = true;
     resolveSymbols();
     m_revision = nextRevision();
+
+    auto read = std::make_shared<MapLayer>();
+    read->m_kind = m_kind;
+    read->m_shpType = m_shpType;
+    read->m_features = m_features;
+    read->m_bounds = m_bounds;
+    read->m_fieldNames = m_fieldNames;
+    read->m_values = m_values;
+    read->m_nulls = m_nulls;
+    kept.insert(kept.begin(), {shp, std::move(bytes), std::move(read)});
+    if (kept.size() > KeptShapeFiles)
+        kept.pop_back();
     return true;
 }
 

@@ -1,0 +1,35 @@
+#pragma once
+// Widths of texts in a font, in pixels, exactly as QFontMetrics::
+// horizontalAdvance gives them. Each distinct text is measured once per font
+// and its width kept for the life of the program, so sizing the columns of a
+// table shapes each text once however often it appears, in the table or in
+// the next table of the same data. The widths kept for the program are
+// bounded (MaxKept, every font together); past the bound they are kept only
+// while the object lives (one sizing of a table). For the user-interface thread.
+#include <QFont>
+#include <QFontMetrics>
+#include <QHash>
+#include <QString>
+
+namespace platform::grid {
+
+class TextWidths {
+public:
+    static constexpr int MaxKept = 32768; // a few megabytes at most
+
+    explicit TextWidths(const QFont &font);
+
+    int width(const QString &text);
+    const QFontMetrics &metrics() const { return m_metrics; }
+
+    // Widths kept for every font; forgets them all (for tests).
+    static int kept();
+    static void forget();
+
+private:
+    QFontMetrics m_metrics;
+    QHash<QString, int> *m_known; // kept for the program
+    QHash<QString, int> m_recent; // kept while this object lives
+};
+
+} // namespace platform::grid

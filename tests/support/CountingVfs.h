@@ -1,0 +1,25 @@
+#pragma once
+// Counts what the database engine asks of the disk for the files whose path
+// contains a given text: opens of the database file itself, flushes (sync) and
+// exclusive locks (one per committed write transaction). Installed as the
+// engine's default file layer while the object lives; connections opened
+// before it keep the layer they had.
+#include <QByteArray>
+#include <QString>
+
+namespace testsupport {
+
+class CountingVfs {
+public:
+    explicit CountingVfs(const QString &pathPart);
+    ~CountingVfs();
+    CountingVfs(const CountingVfs &) = delete;
+    CountingVfs &operator=(const CountingVfs &) = delete;
+
+    int opens() const;          // the main database file opened
+    int syncs() const;          // flushes of the database file or its journal
+    int exclusiveLocks() const; // write transactions committed on the database file
+    void reset();
+};
+
+} // namespace testsupport
