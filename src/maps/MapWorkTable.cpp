@@ -1,6 +1,7 @@
 #include "maps/MapWorkTable.h"
 
 #include "frame/Globals.h"
+#include "platform/Error.h"
 #include "platform/map/ValueRenderer.h"
 
 namespace Utility {
@@ -60,23 +61,35 @@ QString CodeLiteral(const QString &code)
 // ---- the table ------------------------------------------------------------------------
 
 MapWorkTable::MapWorkTable() = default;
-MapWorkTable::~MapWorkTable() = default;
+MapWorkTable::~MapWorkTable() { Close(); }
 
 Database &MapWorkTable::connection()
 {
     if (!m_db.isOpen()) {
         Database db = Utility::OpenUserDatabase();
         // For this connection only: the table is scratch data that every
-        // drawing rebuilds, so its writes are not flushed to disk and its
-        // rollback journal stays in memory.
+        // drawing rebuilds, so its writes are not flushed to disk. The
+        // rollback journal is still written (kept between drawings rather
+        // than made anew): a program killed in the middle of a commit leaves
+        // it behind, and the next opening puts the file back whole.
         db.execute(QStringLiteral("PRAGMA synchronous = OFF"));
-        db.execute(QStringLiteral("PRAGMA journal_mode = MEMORY"));
+        db.execute(QStringLiteral("PRAGMA journal_mode = PERSIST"));
         m_db = std::move(db);
     }
     return m_db;
 }
 
-void MapWorkTable::Close() { m_db.close(); }
+void MapWorkTable::Close()
+{
+    if (!m_db.isOpen())
+        return;
+    // The kept journal goes with the connection.
+    try {
+        m_db.execute(QStringLiteral("PRAGMA journal_mode = DELETE"));
+    } catch (const platform::RuntimeError &) {
+    }
+    m_db.close();
+}
 
 // SQLite names ignore letter case: this also removes a "TMAPPA".
 static QString dropSql() { return QStringLiteral("DROP TABLE IF EXISTS ") + TabMappa; }

@@ -34,8 +34,9 @@ std::vector<WorkRow> GridRows(const std::vector<ValuedRow> &rows, const std::vec
 // The work table through one connection to the user's database, opened at
 // the first use and kept until Close(): the map window holds one for its
 // whole life. The table is scratch data that every drawing rebuilds, so this
-// connection writes without flushing to disk and keeps its rollback journal
-// in memory; it writes no table but tMappa.
+// connection writes without flushing to disk (its rollback journal is still
+// written, so a killed program leaves the file whole); it writes no table
+// but tMappa.
 class MapWorkTable {
 public:
     MapWorkTable();

@@ -1,6 +1,7 @@
 #include "support/CountingVfs.h"
 
 #include <cstring>
+#include <unistd.h>
 #include <sqlite3.h>
 
 namespace testsupport {
@@ -9,7 +10,8 @@ namespace {
 
 struct Counts {
     QByteArray pathPart;
-    int opens = 0, syncs = 0, exclusive = 0;
+    int opens = 0, syncs = 0, exclusive = 0, writes = 0;
+    int exitAt = 0;
 };
 
 Counts g_counts;
@@ -35,6 +37,11 @@ int xClose(sqlite3_file *f)
 int xRead(sqlite3_file *f, void *b, int n, sqlite3_int64 o) { return real(f)->pMethods->xRead(real(f), b, n, o); }
 int xWrite(sqlite3_file *f, const void *b, int n, sqlite3_int64 o)
 {
+    if (self(f)->counted && self(f)->mainDb) {
+        ++g_counts.writes;
+        if (g_counts.exitAt > 0 && g_counts.writes >= g_counts.exitAt)
+            ::_exit(0);
+    }
     return real(f)->pMethods->xWrite(real(f), b, n, o);
 }
 int xTruncate(sqlite3_file *f, sqlite3_int64 n) { return real(f)->pMethods->xTruncate(real(f), n); }
@@ -123,6 +130,12 @@ CountingVfs::~CountingVfs()
 int CountingVfs::opens() const { return g_counts.opens; }
 int CountingVfs::syncs() const { return g_counts.syncs; }
 int CountingVfs::exclusiveLocks() const { return g_counts.exclusive; }
+int CountingVfs::writes() const { return g_counts.writes; }
 void CountingVfs::reset() { g_counts = Counts{g_counts.pathPart}; }
+void CountingVfs::exitAtWrite(int n)
+{
+    g_counts.writes = 0;
+    g_counts.exitAt = n;
+}
 
 } // namespace testsupport

@@ -19,7 +19,11 @@ public:
     int opens() const;          // the main database file opened
     int syncs() const;          // flushes of the database file or its journal
     int exclusiveLocks() const; // write transactions committed on the database file
+    int writes() const;         // writes into the database file itself
     void reset();
+    // Ends the process at once, as a kill would, when the database file is
+    // about to take its n-th write from now (0 = never).
+    void exitAtWrite(int n);
 };
 
 } // namespace testsupport
