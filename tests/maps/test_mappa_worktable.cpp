@@ -181,3 +181,127 @@ TEST(MapWorkTable, AProgramKilledWhileDrawingLeavesTheUserDatabaseWhole)
         t.SaveMapQuery(oldRows); // back to the old table for the next cut
     }
 }
+
+TEST(MapWorkTable, AnUnusableUserDatabaseIsToldByName)
+{
+    struct Case {
+        const char *name;
+        std::function<void(const QString &file)> spoil;   // Files/pxn_utente.mdb
+        QString messageStart;
+    };
+    const Case cases[] = {
+        {"not a database", [](const QString &f) {
+             QFile::remove(f);
+             QFile out(f);
+             ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+             out.write(QByteArray(8192, 'x'));
+         }, QString::fromUtf8("Il file '<f>' non è un database riconosciuto")},
+        {"missing, in a missing folder", [](const QString &f) { QDir(QFileInfo(f).path()).removeRecursively(); },
+         QString::fromUtf8("Impossibile creare il database '<f>': la cartella non esiste o è di sola lettura.")},
+        {"a folder in its place", [](const QString &f) {
+             QFile::remove(f);
+             QDir().mkpath(f);
+         }, "Impossibile aprire il database '<f>'"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        testenv::ProgramFolder pf;
+        const QString file = pf.files() + "pxn_utente.mdb";
+        c.spoil(file);
+        QString text;
+        try {
+            MapWorkTable().SaveMapQuery();
+        } catch (const platform::RuntimeError &e) {
+            text = e.description();
+        }
+        EXPECT_TRUE(text.startsWith(QString(c.messageStart).replace("<f>", file))) << text.toStdString();
+    }
+
+    // Held by another program while the map is drawn.
+    testenv::ProgramFolder pf;
+    platform::db::Database other = Utility::OpenUserDatabase();
+    other.execute("BEGIN EXCLUSIVE");
+    QString text;
+    try {
+        MapWorkTable().SaveMapQuery();
+    } catch (const platform::RuntimeError &e) {
+        text = e.description();
+    }
+    EXPECT_EQ(text, QString::fromUtf8("Il database '") + pf.files() + "pxn_utente.mdb" +
+                        QString::fromUtf8("' è bloccato da un altro utente o programma."));
+    other.execute("ROLLBACK");
+}
+
+TEST(MapRenderer, ColoursFromTheWorkTable)
+{
+    testenv::ProgramFolder pf;
+    platform::map::MapLayer layer;
+    ASSERT_TRUE(layer.setFile(pf.path() + "Shape/province_2006.shp"));
+    const int field = layer.fieldIndex("COD_PRO");
+    auto shapeOf = [&](const QString &code) {
+        for (int s = 0; s < layer.featureCount(); ++s)
+            if (layer.attributeText(s, field) == code)
+                return s;
+        return -1;
+    };
+    const std::vector<QColor> palette = {Qt::yellow, Qt::green, Qt::cyan, Qt::blue};
+
+    struct Case {
+        std::vector<WorkRow> rows;
+        const char *code;
+        QColor expected;
+    };
+    const Case cases[] = {
+        {{}, "1", Qt::white},                                                // empty table: all white
+        {{{"1", 5, 2}}, "1", Qt::green},
+        {{{"1", 5, std::nullopt}}, "1", Qt::white},                          // no class: default
+        {{{"1", 5, 1}, {"1", 6, 4}}, "1", Qt::yellow},                       // repeated code: first entry
+        {{{"037", 5, 3}}, "37", Qt::cyan},                                   // codes match as numbers
+        {{{"37", 5, 3}}, "1", Qt::white},
+    };
+    MapWorkTable t;
+    for (const Case &c : cases) {
+        t.SaveMapQuery(c.rows);
+        Utility::ApplyRendererFromRecordset(layer, t.MapRecordset(), palette, "COD_PRO");
+        const int s = shapeOf(c.code);
+        ASSERT_GE(s, 0);
+        const auto *sym = layer.symbolFor(s);
+        ASSERT_NE(sym, nullptr);
+        EXPECT_EQ(sym->color, c.expected) << c.code;
+        EXPECT_TRUE(sym->outline);
+        EXPECT_EQ(sym->outlineColor, QColor(Qt::black));
+    }
+    // The colour of territories without a class can be chosen (legend recoloured).
+    t.SaveMapQuery();
+    Utility::ApplyRendererFromRecordset(layer, t.MapRecordset(), palette, "COD_PRO", Qt::magenta);
+    EXPECT_EQ(layer.symbolFor(0)->color, QColor(Qt::magenta));
+    // A renderer field missing from the shapes: everything takes the default.
+    t.SaveMapQuery({{"1", 5, 2}});
+    Utility::ApplyRendererFromRecordset(layer, t.MapRecordset(), palette, "NO_FIELD");
+    EXPECT_EQ(layer.symbolFor(shapeOf("1"))->color, QColor(Qt::white));
+    // A class without a palette colour is an error.
+    t.SaveMapQuery({{"1", 5, 5}});
+    EXPECT_THROW(Utility::ApplyRendererFromRecordset(layer, t.MapRecordset(), palette, "COD_PRO"), platform::RuntimeError);
+    t.DropMapQuery();
+}
+
+
+TEST(MapRenderer, AddRendererValueStartsARendererOnFeatureId)
+{
+    platform::map::MapLayer layer;
+    ASSERT_EQ(layer.renderer(), nullptr);
+    EXPECT_TRUE(Utility::AddRendererValue(layer, "37", Qt::red, platform::map::Symbol::Solid));
+    ASSERT_NE(layer.renderer(), nullptr);
+    EXPECT_EQ(layer.renderer()->field(), "FeatureId");
+    EXPECT_TRUE(layer.renderer()->useDefault());
+    EXPECT_EQ(layer.renderer()->defaultSymbol().color, QColor(Qt::white));
+    EXPECT_EQ(layer.renderer()->defaultSymbol().style, platform::map::Symbol::Solid);
+    // A second value is appended to the same renderer, with its own black-outlined symbol.
+    Utility::AddRendererValue(layer, "12", Qt::blue, platform::map::Symbol::Transparent);
+    ASSERT_EQ(layer.renderer()->valueCount(), 2);
+    EXPECT_EQ(layer.renderer()->value(0), "37");
+    EXPECT_EQ(layer.renderer()->symbol(1).color, QColor(Qt::blue));
+    EXPECT_EQ(layer.renderer()->symbol(1).style, platform::map::Symbol::Transparent);
+    EXPECT_TRUE(layer.renderer()->symbol(1).outline);
+    EXPECT_EQ(layer.renderer()->symbol(1).outlineColor, QColor(Qt::black));
+}
