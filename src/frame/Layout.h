@@ -19,10 +19,11 @@ inline const QColor BackColor(85, 85, 255);
 void InitFormLayout(QWidget *frm);
 // The background picture Images/sfondopxn2.jpg stretched to the window's size
 // (10 rows taller), painted from the top-left corner; not rebuilt on resize.
+// The file is decoded once for all the windows; each paints it scaled.
 // For "frmStart" the main window shows the same picture. A missing or
 // unreadable picture is logged; the window keeps its colour.
 void CaricaSfondoForm(QWidget *frm);
-// The picture laid on `frm` by CaricaSfondoForm (null when none).
+// The picture laid on `frm` by CaricaSfondoForm as it is painted (null when none).
 QImage BackgroundOf(const QWidget *frm);
 
 // Unloads every open window except the main window and the one named `keepName`
@@ -48,14 +49,17 @@ namespace frame {
 class BackgroundMdiArea : public QMdiArea {
 public:
     explicit BackgroundMdiArea(QWidget *parent = nullptr);
-    void setPicture(const QImage &picture);
-    const QImage &picture() const { return m_picture; }
+    // `source` stretched to `size` (none when `source` is null).
+    void setPicture(const QImage &source, const QSize &size);
+    // The picture as it is painted (null when none).
+    QImage picture() const;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    QImage m_picture;
+    QImage m_source;
+    QSize m_size;
 };
 
 } // namespace frame

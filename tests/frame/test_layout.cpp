@@ -254,3 +254,53 @@ TEST(ShowChild, TheWindowKeepsItsGivenSizeAndItsPictureCoversIt)
         frametest::processDeletes();
     }
 }
+
+TEST(CaricaSfondoForm, ThePictureIsStretchedToTheWindowAsItWasWhenItLoaded)
+{
+    testenv::ProgramFolder app;
+    // A picture of four coloured quarters, so that a picture drawn at the
+    // wrong size or place shows the wrong colour.
+    QImage quarters(200, 100, QImage::Format_RGB32);
+    const QColor colors[4] = {Qt::red, Qt::green, Qt::blue, Qt::yellow};
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 200; ++x)
+            quarters.setPixelColor(x, y, colors[(y >= 50) * 2 + (x >= 100)]);
+    ASSERT_TRUE(quarters.save(app.path() + "Images/sfondopxn2.jpg", "JPG", 100));
+    Area a;
+    struct Case {
+        const char *name;
+        QSize atLoad;
+        QSize later;   // resized after the load
+    };
+    const Case cases[] = {
+        {"larger than the picture", {400, 290}, {400, 290}},
+        {"smaller than the picture", {120, 70}, {120, 70}},
+        {"made larger after the load", {300, 190}, {600, 380}},
+    };
+    const auto near = [](const QColor &a, const QColor &b) {
+        return std::abs(a.red() - b.red()) < 40 && std::abs(a.green() - b.green()) < 40 &&
+               std::abs(a.blue() - b.blue()) < 40;
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        QWidget *w = window("frmProva", c.atLoad.width(), c.atLoad.height());
+        Utility::InitFormLayout(w);
+        frame::ShowChild(w);
+        if (c.later != c.atLoad) {
+            auto *sub = qobject_cast<QMdiSubWindow *>(w->parentWidget());
+            sub->resize(sub->size() + (c.later - c.atLoad));
+        }
+        QCoreApplication::processEvents();
+        const QImage shot = w->grab().toImage();
+        // The picture covers the size at load and 10 rows more, whatever comes later.
+        const int pw = c.atLoad.width(), ph = c.atLoad.height() + 10;
+        for (int q = 0; q < 4; ++q) {
+            const QPoint p(pw / 4 + (q % 2) * pw / 2, ph / 4 + (q / 2) * ph / 2);
+            EXPECT_TRUE(near(shot.pixelColor(p), colors[q])) << q << " at " << p.x() << "," << p.y();
+        }
+        if (c.later.width() > pw + 10)
+            EXPECT_EQ(shot.pixelColor(pw + 5, ph / 4), QColor(85, 85, 255));
+        frame::UnloadForm(w);
+        frametest::processDeletes();
+    }
+}
