@@ -4,6 +4,7 @@
 #include "frame/RegisterStart.h"
 #include "maps/Register.h"
 #include "metadata/Register.h"
+#include "platform/Accessibility.h"
 #include "selection/Register.h"
 
 #include <QApplication>
@@ -17,6 +18,7 @@ int Run(int argc, char **argv, const RunOptions &options)
 {
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Trambelo"));
+    platform::accessibility::Install();
     if (options.applicationReady)
         options.applicationReady();
 
