@@ -326,9 +326,11 @@ void frm_Mappa::buildUi()
     top->addWidget(picSplitter);
 
     // Wiring.
-    connect(Option1, &QRadioButton::clicked, this, &frm_Mappa::Option1_Click);
-    connect(Option2, &QRadioButton::clicked, this, &frm_Mappa::Option2_Click);
-    connect(Option3, &QRadioButton::clicked, this, &frm_Mappa::Option3_Click);
+    // Option buttons and check boxes follow their state, however it changes: a
+    // click, the keyboard or an assistive tool.
+    connect(Option1, &QRadioButton::toggled, this, [this](bool on) { if (on) Option1_Click(); });
+    connect(Option2, &QRadioButton::toggled, this, [this](bool on) { if (on) Option2_Click(); });
+    connect(Option3, &QRadioButton::toggled, this, [this](bool on) { if (on) Option3_Click(); });
     connect(Cmd_cmdAutocolor, &QPushButton::clicked, this, &frm_Mappa::Cmd_cmdAutocolor_Click);
     connect(cmd_reset, &QPushButton::clicked, this, [this] {
         frame::Guard(this, QStringLiteral("cmd_reset_Click"), [&] { cmd_reset_Click(); });
@@ -345,11 +347,11 @@ void frm_Mappa::buildUi()
     connect(pic_colorSep, &ColorBox::clicked, this, &frm_Mappa::pic_colorSep_Click);
     connect(pic_mapbackcolor, &ColorBox::clicked, this, &frm_Mappa::pic_mapbackcolor_Click);
     connect(GridIndiciView, &platform::grid::GridView::Click, this, &frm_Mappa::GridIndici_Click);
-    connect(chk_zoom, &QCheckBox::clicked, this, &frm_Mappa::chk_zoom_Click);
-    connect(chk_inform, &QCheckBox::clicked, this, &frm_Mappa::chk_inform_Click);
-    connect(chk_outline, &QCheckBox::clicked, this, &frm_Mappa::chk_outline_Click);
-    connect(chk_Trasparent, &QCheckBox::clicked, this, &frm_Mappa::chk_Trasparent_Click);
-    connect(Avanz, &QCheckBox::clicked, this, &frm_Mappa::Avanz_Click);
+    connect(chk_zoom, &QCheckBox::toggled, this, &frm_Mappa::chk_zoom_Click);
+    connect(chk_inform, &QCheckBox::toggled, this, &frm_Mappa::chk_inform_Click);
+    connect(chk_outline, &QCheckBox::toggled, this, &frm_Mappa::chk_outline_Click);
+    connect(chk_Trasparent, &QCheckBox::toggled, this, &frm_Mappa::chk_Trasparent_Click);
+    connect(Avanz, &QCheckBox::toggled, this, &frm_Mappa::Avanz_Click);
     connect(cmb_namelayers, &QComboBox::currentIndexChanged, this, &frm_Mappa::cmb_namelayers_Click);
     connect(cmd_applica, &QPushButton::clicked, this, &frm_Mappa::cmd_applica_Click);
     connect(cmd_salva, &QPushButton::clicked, this, &frm_Mappa::cmd_salva_Click);

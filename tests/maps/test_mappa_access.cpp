@@ -7,6 +7,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
+#include <QGroupBox>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -119,4 +120,51 @@ TEST(MapAccessibility, AReaderAskingForChildrenCountedBeforeAResetGetsNoneInstea
         }
     }
     EXPECT_GT(shrunk, 0);   // the reset took a child away from a reader's view
+}
+
+TEST(MapAccessibility, OptionsAndCheckBoxesToggledByAnAssistiveToolRunTheirHandlers)
+{
+    OpenMap m;
+    ASSERT_NE(m.w, nullptr);
+    const auto toggle = [&](const char *name) {
+        QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(ctl<QAbstractButton>(m.w, name));
+        ASSERT_TRUE(iface && iface->actionInterface());
+        iface->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+        QApplication::processEvents();
+    };
+    const auto visible = [&](const char *name) { return ctl<QWidget>(m.w, name)->isVisible(); };
+    const auto checked = [&](const char *name) { return ctl<QAbstractButton>(m.w, name)->isChecked(); };
+    const auto enabled = [&](const char *name) { return ctl<QWidget>(m.w, name)->isEnabled(); };
+    struct Case {
+        const char *control;
+        std::function<void()> expect;
+    };
+    const Case cases[] = {
+        {"Avanz", [&] { EXPECT_TRUE(visible("Frame4")); EXPECT_TRUE(visible("ListView1")); }},
+        {"chk_inform", [&] { EXPECT_TRUE(checked("chk_inform")); EXPECT_FALSE(checked("chk_zoom")); }},
+        {"chk_zoom", [&] { EXPECT_TRUE(checked("chk_zoom")); EXPECT_FALSE(checked("chk_inform")); }},
+        {"chk_zoom", [&] { EXPECT_FALSE(checked("chk_zoom")); EXPECT_TRUE(checked("chk_inform")); }},
+        {"Option2", [&] {
+             EXPECT_TRUE(visible("Frame3")); EXPECT_FALSE(visible("Frame5")); EXPECT_FALSE(visible("cmdNota"));
+         }},
+        {"Option3", [&] {
+             EXPECT_TRUE(visible("Frame2")); EXPECT_FALSE(visible("Frame3"));
+             EXPECT_EQ(ctl<QGroupBox>(m.w, "fraCB")->title(), "Click sul colore per modificare");
+         }},
+        {"Option1", [&] { EXPECT_TRUE(visible("Frame5")); EXPECT_FALSE(visible("Frame2")); EXPECT_TRUE(visible("cmdNota")); }},
+        {"chk_outline", [&] {
+             EXPECT_EQ(enabled("pic_colorSep"), checked("chk_outline"));
+             EXPECT_EQ(enabled("lbl_colorsep"), checked("chk_outline"));
+         }},
+        {"chk_Trasparent", [&] {
+             EXPECT_EQ(enabled("pic_colorsfondo"), !checked("chk_Trasparent"));
+             EXPECT_EQ(enabled("lbl_colors"), !checked("chk_Trasparent"));
+         }},
+        {"Avanz", [&] { EXPECT_FALSE(visible("Frame4")); EXPECT_FALSE(visible("ListView1")); }},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.control);
+        toggle(c.control);
+        c.expect();
+    }
 }
