@@ -241,6 +241,9 @@ namespace frame {
 BackgroundMdiArea::BackgroundMdiArea(QWidget *parent) : QMdiArea(parent)
 {
     setBackground(Utility::BackColor);
+    // A window larger than a small screen's work area stays reachable.
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 }
 
 void BackgroundMdiArea::setPicture(const QImage &source, const QSize &size)
