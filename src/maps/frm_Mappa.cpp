@@ -158,8 +158,8 @@ void frm_Mappa::buildUi()
     lbl_mincolor->setColor(QuartileFrom);
     lbl_maxcolor = Named(new ColorBox, "lbl_maxcolor");
     lbl_maxcolor->setColor(QuartileTo);
-    lbl_mincolor->setToolTip(QStringLiteral("Colore della classe più bassa"));
-    lbl_maxcolor->setToolTip(QStringLiteral("Colore della classe più alta"));
+    frame::Described(lbl_mincolor, QStringLiteral("Colore della classe più bassa"));
+    frame::Described(lbl_maxcolor, QStringLiteral("Colore della classe più alta"));
     Cmd_cmdAutocolor = Named(new QPushButton(QStringLiteral("Visualizza cartogramma")), "Cmd_cmdAutocolor");
     cmdNota = Named(new QPushButton(QStringLiteral("Nota")), "cmdNota");
     f5->addWidget(new QLabel(QStringLiteral("Da")), 0, 0);
@@ -192,7 +192,7 @@ void frm_Mappa::buildUi()
     auto *f2 = new QGridLayout(Frame2);
     lbl_colore = Named(new ColorBox, "lbl_colore");
     lbl_colore->setColor(EqualAmplitudeFrom);
-    lbl_colore->setToolTip(QStringLiteral("Colore della prossima classe"));
+    frame::Described(lbl_colore, QStringLiteral("Colore della prossima classe"));
     cmd_Select = Named(new QPushButton(QStringLiteral("Aggiungi classe")), "cmd_Select");
     cmd_GoMap = Named(new QPushButton(QStringLiteral("Visualizza mappa")), "cmd_GoMap");
     f2->addWidget(new QLabel(QStringLiteral("Colore")), 0, 0);
@@ -253,14 +253,15 @@ void frm_Mappa::buildUi()
     Frame4 = Named(new QGroupBox(QStringLiteral("Livelli")), "Frame4");
     auto *f4 = new QGridLayout(Frame4);
     cmb_namelayers = Named(new QComboBox, "cmb_namelayers");
-    pic_colorsfondo = Named(new ColorBox, "pic_colorsfondo");
+    pic_colorsfondo = frame::Described(Named(new ColorBox, "pic_colorsfondo"), QStringLiteral("Colore del livello"));
     lbl_colors = Named(new QLabel(QStringLiteral("Colore")), "lbl_colors");
     chk_Trasparent = Named(new QCheckBox(QStringLiteral("Trasparente")), "chk_Trasparent");
-    chk_outline = Named(new QCheckBox, "chk_outline");
+    chk_outline = frame::Described(Named(new QCheckBox, "chk_outline"), QStringLiteral("Bordo"));
     lbl_sep = Named(new QLabel(QStringLiteral("Bordo")), "lbl_sep");
-    pic_colorSep = Named(new ColorBox, "pic_colorSep");
+    pic_colorSep = frame::Described(Named(new ColorBox, "pic_colorSep"), QStringLiteral("Colore del bordo"));
     lbl_colorsep = Named(new QLabel(QStringLiteral("Colore bordo")), "lbl_colorsep");
-    pic_mapbackcolor = Named(new ColorBox, "pic_mapbackcolor");
+    pic_mapbackcolor =
+        frame::Described(Named(new ColorBox, "pic_mapbackcolor"), QStringLiteral("Colore dello sfondo della mappa"));
     cmd_applica = Named(new QPushButton(QStringLiteral("Applica")), "cmd_applica");
     cmd_salva = Named(new QPushButton(QStringLiteral("Salva Layer")), "cmd_salva");
     f4->addWidget(cmb_namelayers, 0, 0, 1, 4);
@@ -288,7 +289,7 @@ void frm_Mappa::buildUi()
     cmd_Stampa = Named(new QPushButton(QStringLiteral("Salva e Stampa")), "cmd_Stampa");
     cmd_export = Named(new QToolButton, "cmd_export");
     cmd_export->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
-    cmd_export->setToolTip(QStringLiteral("Salva e Stampa"));
+    frame::Described(cmd_export, QStringLiteral("Salva e Stampa"));
     cmdHelp = Named(new QPushButton(QStringLiteral("Help")), "cmdHelp");
     cmd_close = Named(new QPushButton(QStringLiteral("Chiudi")), "cmd_close");
     buttons->addWidget(cmd_Stampa);

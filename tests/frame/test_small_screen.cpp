@@ -1,10 +1,12 @@
 // Every window on a 1024 x 768 screen: it opens inside the main window's work
-// area and every button of it can be reached.
+// area, every button of it can be reached, and a screen reader has a name for
+// every control that shows no text of its own.
 #include "frame/Forms.h"
 #include "frame/Globals.h"
 #include "frame/Layout.h"
 #include "frame/frmInfo.h"
 #include "frame/frmStart.h"
+#include "maps/ColorBox.h"
 #include "maps/PrintMappa.h"
 #include "maps/RegisterPrint.h"
 #include "maps/frmSelMappa.h"
@@ -24,8 +26,10 @@
 #include "support/TestEnv.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
+#include <QGroupBox>
 #include <QMainWindow>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -117,6 +121,31 @@ QAbstractScrollArea *scrolledIn(QWidget *w, QWidget *window)
     return nullptr;
 }
 
+// Controls that a screen reader would announce without a name: buttons and
+// check boxes without text, colour swatches.
+QStringList unnamed(QWidget *window)
+{
+    // The toolkit falls back on the title of the group box around a control:
+    // that names the group, not what the control does.
+    const auto name = [](QWidget *w) {
+        QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(w);
+        const QString text = iface ? iface->text(QAccessible::Name).trimmed() : QString();
+        for (QWidget *p = w->parentWidget(); p; p = p->parentWidget())
+            if (auto *g = qobject_cast<QGroupBox *>(p); g && g->title().trimmed() == text)
+                return QString();
+        return text;
+    };
+    QStringList out;
+    for (QAbstractButton *b : window->findChildren<QAbstractButton *>())
+        if (name(b).isEmpty() && !b->objectName().startsWith("qt_") &&
+            qstrcmp(b->metaObject()->className(), "QTableCornerButton") != 0)   // the toolkit's own
+            out << b->objectName();
+    for (maps::ColorBox *c : window->findChildren<maps::ColorBox *>())
+        if (name(c).isEmpty())
+            out << c->objectName();
+    return out;
+}
+
 } // namespace
 
 TEST(SmallScreen, EveryWindowOpensInsideTheWorkAreaWithEveryButtonWithinReach)
@@ -172,6 +201,7 @@ TEST(SmallScreen, EveryWindowOpensInsideTheWorkAreaWithEveryButtonWithinReach)
             const QRect r(reach->mapTo(s.area->viewport(), QPoint(0, 0)), reach->size());
             EXPECT_TRUE(s.visible().contains(r)) << b->objectName().toStdString() << " " << b->text().toStdString();
         }
+        EXPECT_EQ(unnamed(w).join(", ").toStdString(), "");
         for (QWidget *open : frame::OpenForms())
             frame::UnloadForm(open);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -202,5 +232,6 @@ TEST(SmallScreen, TheDialogsFitTheScreen)
         QApplication::processEvents();
         EXPECT_LE(d->frameGeometry().width(), SmallScreenMain.width());
         EXPECT_LE(d->frameGeometry().height(), SmallScreenMain.height());
+        EXPECT_EQ(unnamed(d.get()).join(", ").toStdString(), "");
     }
 }
