@@ -30,6 +30,7 @@
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QStyledItemDelegate>
 #include <QToolButton>
@@ -77,6 +78,26 @@ protected:
     }
 };
 constexpr int ColorColTwips = 300;
+
+// The identify list: at least the header and the rows of an identified
+// territory (its value, its name and its region) fit without scrolling,
+// whatever the font.
+class IdentifyList : public QTreeWidget {
+public:
+    static constexpr int Rows = 3;
+
+    QSize minimumSizeHint() const override
+    {
+        QStyleOptionViewItem opt;
+        initViewItemOption(&opt);
+        opt.features |= QStyleOptionViewItem::HasDisplay;
+        opt.text = QStringLiteral("Provincia");
+        const int row = style()->sizeFromContents(QStyle::CT_ItemViewItem, &opt, QSize(), this).height();
+        const int height = 2 * frameWidth() + header()->sizeHint().height() + Rows * row +
+                           horizontalScrollBar()->sizeHint().height();
+        return {QTreeWidget::minimumSizeHint().width(), height};
+    }
+};
 
 } // namespace
 
@@ -278,9 +299,8 @@ void frm_Mappa::buildUi()
     f4->addWidget(cmd_salva, 4, 2, 1, 2);
     lv->addWidget(Frame4);
     Label6 = Named(new QLabel(QStringLiteral("Informazioni sul poligono")), "Label6");
-    ListView1 = Named(new QTreeWidget, "ListView1");
+    ListView1 = Named(new IdentifyList, "ListView1");
     ListView1->setRootIsDecorated(false);
-    ListView1->setMinimumHeight(90);
     lv->addWidget(Label6);
     lv->addWidget(ListView1);
     lv->addStretch(1);
