@@ -7,7 +7,9 @@
 #include "platform/Error.h"
 #include "platform/Files.h"
 
+#include <QApplication>
 #include <QDateTime>
+#include <QIcon>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QMainWindow>
@@ -110,6 +112,7 @@ void InitFormLayout(QWidget *frm)
     frm->setProperty(frame::internal::BackgroundProp, QVariant());
     frm->setProperty(frame::internal::BackgroundSizeProp, QVariant());
     if (frm->objectName() == MainName) {
+        SetProgramIcon();
         if (auto *area = mainArea()) {
             area->setBackground(BackColor);
             area->setPicture({}, {});
@@ -132,6 +135,15 @@ void InitFormLayout(QWidget *frm)
     if (sub)
         sub->move(pos);
     CaricaSfondoForm(frm);
+}
+
+void SetProgramIcon()
+{
+    const QString path = platform::files::resolve(gAppPath + QStringLiteral("Images"), QStringLiteral("trambelo.png"));
+    const QIcon icon = path.isEmpty() ? QIcon() : QIcon(path);
+    // Without its file the program keeps the toolkit's icon: nothing to report.
+    if (!icon.isNull() && !icon.availableSizes().isEmpty())
+        QApplication::setWindowIcon(icon);
 }
 
 void CaricaSfondoForm(QWidget *frm)

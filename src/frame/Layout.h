@@ -13,10 +13,15 @@ namespace Utility {
 // The background colour of every window (red 85, green 85, blue 255).
 inline const QColor BackColor(85, 85, 255);
 
-// Called first when a window loads: colour, then (for windows other than the
-// main window) the position at the top of the main window's area, centred
-// horizontally ("frmStart" at the left edge), then the background picture.
+// Called first when a window loads: colour (the main window also sets the
+// program's icon), then (for windows other than the main window) the position
+// at the top of the main window's area, centred horizontally ("frmStart" at
+// the left edge), then the background picture.
 void InitFormLayout(QWidget *frm);
+// The program's icon, Images/trambelo.png, for every window of the program;
+// set with the main window's layout. Without the file the toolkit's stays.
+void SetProgramIcon();
+
 // The background picture Images/sfondopxn2.jpg stretched to the window's size
 // (10 rows taller), painted from the top-left corner; not rebuilt on resize.
 // The file is decoded once for all the windows; each paints it scaled.

@@ -5,7 +5,9 @@
 #include "frame/Layout.h"
 #include "support/TestEnv.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QIcon>
 #include <QLabel>
 #include <QMdiSubWindow>
 #include <QPointer>
@@ -306,4 +308,41 @@ TEST(CaricaSfondoForm, ThePictureIsStretchedToTheWindowAsItWasWhenItLoaded)
         frame::UnloadForm(w);
         frametest::processDeletes();
     }
+}
+
+TEST(InitFormLayout, TheMainWindowGivesEveryWindowTheProgramsIcon)
+{
+    struct Case {
+        const char *name;
+        bool iconFile;
+    };
+    const Case cases[] = {{"the program folder as built", true}, {"no icon file", false}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        testenv::ProgramFolder app;
+        if (!c.iconFile)
+            ASSERT_TRUE(QFile::remove(app.path() + "Images/trambelo.png"));
+        QApplication::setWindowIcon(QIcon());
+        Area a;
+        QWidget main;
+        main.setObjectName("frmMainMDI");
+        Utility::InitFormLayout(&main);
+        QWidget *child = window("frmMetadati", 300);
+        Utility::InitFormLayout(child);
+        frame::ShowChild(child);
+        if (c.iconFile) {
+            const QImage file(app.path() + "Images/trambelo.png");
+            ASSERT_FALSE(file.isNull());
+            for (QWidget *w : {&main, child, child->parentWidget()}) {
+                const QImage shown = w->windowIcon().pixmap(128, 128).toImage();
+                ASSERT_EQ(shown.size(), file.size());
+                EXPECT_EQ(shown.pixelColor(100, 60), file.pixelColor(100, 60));   // a bar of the icon
+            }
+        } else {
+            EXPECT_TRUE(QApplication::windowIcon().isNull());
+        }
+        EXPECT_TRUE(app.prompts.shown.empty());
+        EXPECT_FALSE(QFileInfo::exists(app.files() + "Error.log"));
+    }
+    QApplication::setWindowIcon(QIcon());
 }
