@@ -118,8 +118,8 @@ void keepInnerSize(QMdiSubWindow *sub, QWidget *w, const QSize &inner)
 void fitInArea(QMdiArea *area, QMdiSubWindow *sub)
 {
     const QSize avail = area->viewport()->size();
-    if (avail.isEmpty())
-        return;
+    if (!area->isVisible() || avail.isEmpty())
+        return;   // no work area yet to fit in
     const QSize smallest = sub->minimumSizeHint().expandedTo(sub->minimumSize());
     const QSize fitted = sub->size().boundedTo(avail).expandedTo(smallest);
     if (fitted != sub->size()) {
