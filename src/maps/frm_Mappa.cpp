@@ -79,6 +79,16 @@ protected:
 };
 constexpr int ColorColTwips = 300;
 
+// Scrolls the panel that holds `w` until `w` (and a little around it) is in view.
+void bringIntoView(QWidget *w)
+{
+    for (QWidget *p = w->parentWidget(); p; p = p->parentWidget())
+        if (auto *panel = qobject_cast<QScrollArea *>(p)) {
+            panel->ensureWidgetVisible(w);
+            return;
+        }
+}
+
 // The identify list: at least the header and the rows of an identified
 // territory (its value, its name and its region) fit without scrolling,
 // whatever the font.
@@ -935,6 +945,9 @@ void frm_Mappa::DoIdentify(const QPoint &pos)
                 ListView1->addTopLevelItem(new QTreeWidgetItem({rs.fieldName(f), rs.text(f)}));
         ListView1->resizeColumnToContents(0);
         ListView1->resizeColumnToContents(1);
+        // The rows just found are shown, whatever part of the panel was in view.
+        if (ListView1->isVisible())
+            bringIntoView(ListView1);
     });
 }
 

@@ -12,6 +12,7 @@
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
@@ -93,10 +94,18 @@ TEST(MapIdentify, TheListShowsNameRegionAndValueWithoutScrolling)
         auto *list = ctl<QTreeWidget>(w, "ListView1");
         ASSERT_EQ(list->topLevelItemCount(), 3);   // the value, the province, its region
         EXPECT_EQ(list->topLevelItem(1)->text(1), "Roma");
+        // Every row in view, top to bottom: inside the list, and the list inside
+        // the part of the panel in view.
+        auto *panel = w->findChild<QScrollArea *>();
+        ASSERT_NE(panel, nullptr);
+        const auto within = [](const QRect &r, int height) { return r.top() >= 0 && r.bottom() < height; };
         for (int i = 0; i < 3; ++i) {
             const QRect r = list->visualItemRect(list->topLevelItem(i));
-            EXPECT_TRUE(list->viewport()->rect().contains(r))
+            EXPECT_TRUE(within(r, list->viewport()->height()))
                 << "row " << i << " at " << r.y() << "+" << r.height() << " of " << list->viewport()->height();
+            const QRect onPanel(list->viewport()->mapTo(panel->viewport(), r.topLeft()), r.size());
+            EXPECT_TRUE(within(onPanel, panel->viewport()->height()))
+                << "row " << i << " at " << onPanel.y() << " of the panel's " << panel->viewport()->height();
         }
         frame::UnloadForm(w);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
