@@ -93,6 +93,7 @@ QImage loadPicture(const QString &path)
     QImage img = reader.read();
     if (img.isNull())
         throw platform::RuntimeError(481, QStringLiteral("Immagine non valida"));
+    // Kept in the format the painter scales fastest.
     if (img.format() != QImage::Format_RGB32 && img.format() != QImage::Format_ARGB32_Premultiplied)
         img.convertTo(img.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
     cache = {path, fi.lastModified(), fi.size(), img};
