@@ -110,6 +110,31 @@ void keepInnerSize(QMdiSubWindow *sub, QWidget *w, const QSize &inner)
         l->activate();
 }
 
+// Fits a new child frame in the area's visible part: a frame larger than the
+// area shrinks to it, never below the smallest size its window can be laid out
+// in, and a frame that would start or end outside the area is centred again
+// (never left of the area's edge). What still does not fit is reached with the
+// area's scroll bars.
+void fitInArea(QMdiArea *area, QMdiSubWindow *sub)
+{
+    const QSize avail = area->viewport()->size();
+    if (!area->isVisible() || avail.isEmpty())
+        return;   // no work area yet to fit in
+    const QSize smallest = sub->minimumSizeHint().expandedTo(sub->minimumSize());
+    const QSize fitted = sub->size().boundedTo(avail).expandedTo(smallest);
+    if (fitted != sub->size()) {
+        sub->resize(fitted);
+        if (QLayout *l = sub->layout())
+            l->activate();
+    }
+    QPoint pos = sub->pos();
+    if (pos.x() < 0 || pos.x() + sub->width() > avail.width())
+        pos.setX(std::max(0, (avail.width() - sub->width()) / 2));
+    if (pos.y() < 0 || pos.y() + sub->height() > avail.height())
+        pos.setY(std::max(0, std::min(pos.y(), avail.height() - sub->height())));
+    sub->move(pos);
+}
+
 } // namespace
 
 QMdiArea *MdiArea() { return g_area; }
@@ -145,8 +170,9 @@ void ShowChild(QWidget *w)
     }
     QMdiSubWindow *sub = subWindowOf(w);
     bool sized = false;
+    const bool added = !sub;
     QSize inner;
-    if (!sub) {
+    if (added) {
         // The window keeps the size it was given (its background picture was
         // made for that size), whatever its size hint asks; the frame goes around it.
         sized = w->testAttribute(Qt::WA_Resized);
@@ -163,6 +189,8 @@ void ShowChild(QWidget *w)
     sub->show();
     if (sized && w->size() != inner)
         keepInnerSize(sub, w, inner);   // the frame settles when it is first shown
+    if (added)
+        fitInArea(area, sub);   // a small screen: the window opens where it can be used
     area->setActiveSubWindow(sub);
 }
 

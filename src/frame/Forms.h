@@ -18,6 +18,10 @@ QMdiArea *MdiArea();
 void SetMdiArea(QMdiArea *area);
 
 // Shows `w` modelessly as a child window of the main window (or top-level).
+// Shown the first time, a window opens inside the main window's area: larger
+// than the area, it shrinks to it (not below the smallest size its controls
+// can be laid out in) and is never placed left of the area's edge; what still
+// does not fit is reached with the area's scroll bars.
 void ShowChild(QWidget *w);
 
 // The open window whose objectName is `name`, or nullptr.

@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QDateTime>
+#include <QIcon>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QMainWindow>
@@ -24,18 +25,39 @@ namespace {
 const QString MainName = QStringLiteral("frmMainMDI");
 const QString StartName = QStringLiteral("frmStart");
 
-// Paints a window's background picture from its top-left corner, over the
-// window's colour and under its controls.
+// Draws the background picture `source` stretched to `size` from the top-left
+// corner. The picture is scaled as it is painted, only where the painter is
+// clipped to: no scaled copy is kept, whatever the number of windows.
+void drawPicture(QPainter &p, const QImage &source, const QSize &size)
+{
+    if (source.isNull() || size.isEmpty())
+        return;
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.drawImage(QRect(QPoint(0, 0), size), source);
+}
+
+QImage scaledPicture(const QImage &source, const QSize &size)
+{
+    if (source.isNull() || size.isEmpty())
+        return {};
+    QImage out(size, QImage::Format_RGB32);
+    QPainter p(&out);
+    drawPicture(p, source, size);
+    return out;
+}
+
+// Paints a window's background picture over the window's colour and under
+// its controls.
 class BackgroundPainter : public QObject {
 public:
     bool eventFilter(QObject *obj, QEvent *ev) override
     {
         if (ev->type() == QEvent::Paint) {
             auto *w = static_cast<QWidget *>(obj);
-            const QImage img = w->property(frame::internal::BackgroundProp).value<QImage>();
-            if (!img.isNull()) {
+            const QImage source = w->property(frame::internal::BackgroundProp).value<QImage>();
+            if (!source.isNull()) {
                 QPainter p(w);
-                p.drawImage(0, 0, img);
+                drawPicture(p, source, w->property(frame::internal::BackgroundSizeProp).toSize());
             }
         }
         return false;
@@ -53,7 +75,8 @@ frame::BackgroundMdiArea *mainArea()
     return dynamic_cast<frame::BackgroundMdiArea *>(frame::MdiArea());
 }
 
-// The decoded picture, kept while the file stays the same.
+// The picture decoded once and shared by every window, kept while the file
+// stays the same.
 QImage loadPicture(const QString &path)
 {
     struct Cache {
@@ -70,6 +93,9 @@ QImage loadPicture(const QString &path)
     QImage img = reader.read();
     if (img.isNull())
         throw platform::RuntimeError(481, QStringLiteral("Immagine non valida"));
+    // Kept in the format the painter scales fastest.
+    if (img.format() != QImage::Format_RGB32 && img.format() != QImage::Format_ARGB32_Premultiplied)
+        img.convertTo(img.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
     cache = {path, fi.lastModified(), fi.size(), img};
     return img;
 }
@@ -131,10 +157,12 @@ void InitFormLayout(QWidget *frm)
     if (!frm)
         return;
     frm->setProperty(frame::internal::BackgroundProp, QVariant());
+    frm->setProperty(frame::internal::BackgroundSizeProp, QVariant());
     if (frm->objectName() == MainName) {
+        SetProgramIcon();
         if (auto *area = mainArea()) {
             area->setBackground(BackColor);
-            area->setPicture({});
+            area->setPicture({}, {});
         } else if (QMdiArea *a = frame::MdiArea()) {
             a->setBackground(BackColor);
         }
@@ -156,6 +184,15 @@ void InitFormLayout(QWidget *frm)
     CaricaSfondoForm(frm);
 }
 
+void SetProgramIcon()
+{
+    const QString path = platform::files::resolve(gAppPath + QStringLiteral("Images"), QStringLiteral("trambelo.png"));
+    const QIcon icon = path.isEmpty() ? QIcon() : QIcon(path);
+    // Without its file the program keeps the toolkit's icon: nothing to report.
+    if (!icon.isNull() && !icon.availableSizes().isEmpty())
+        QApplication::setWindowIcon(icon);
+}
+
 void CaricaSfondoForm(QWidget *frm)
 {
     if (!frm)
@@ -171,11 +208,12 @@ void CaricaSfondoForm(QWidget *frm)
         const QImage source = loadPicture(path);
 
         WriteDebugLog(label, QStringLiteral("CaricaSfondoForm"), QStringLiteral("002"));
-        const QImage picture = source.scaled(std::max(1, widthPx), std::max(1, heightPx + 10), Qt::IgnoreAspectRatio,
-                                             Qt::SmoothTransformation);
+        // Stretched to the window's size now, 10 rows taller; scaled as it is painted.
+        const QSize size(std::max(1, widthPx), std::max(1, heightPx + 10));
 
         WriteDebugLog(label, QStringLiteral("CaricaSfondoForm"), QStringLiteral("003"));
-        frm->setProperty(frame::internal::BackgroundProp, picture);
+        frm->setProperty(frame::internal::BackgroundProp, source);
+        frm->setProperty(frame::internal::BackgroundSizeProp, size);
         frm->removeEventFilter(&painter());
         frm->installEventFilter(&painter());
         frm->update();
@@ -183,7 +221,7 @@ void CaricaSfondoForm(QWidget *frm)
         WriteDebugLog(label, QStringLiteral("CaricaSfondoForm"), QStringLiteral("004"));
         if (frm->objectName() == StartName)
             if (auto *area = mainArea())
-                area->setPicture(picture);
+                area->setPicture(source, size);
 
         WriteDebugLog(label, QStringLiteral("CaricaSfondoForm"), QStringLiteral("005"));
     });
@@ -191,7 +229,10 @@ void CaricaSfondoForm(QWidget *frm)
 
 QImage BackgroundOf(const QWidget *frm)
 {
-    return frm ? frm->property(frame::internal::BackgroundProp).value<QImage>() : QImage();
+    if (!frm)
+        return {};
+    return scaledPicture(frm->property(frame::internal::BackgroundProp).value<QImage>(),
+                         frm->property(frame::internal::BackgroundSizeProp).toSize());
 }
 
 void CloseOtherForms(const QString &keepName)
@@ -269,20 +310,29 @@ namespace frame {
 BackgroundMdiArea::BackgroundMdiArea(QWidget *parent) : QMdiArea(parent)
 {
     setBackground(Utility::BackColor);
+    // A window larger than a small screen's work area stays reachable.
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 }
 
-void BackgroundMdiArea::setPicture(const QImage &picture)
+void BackgroundMdiArea::setPicture(const QImage &source, const QSize &size)
 {
-    m_picture = picture;
+    m_source = source;
+    m_size = size;
     viewport()->update();
+}
+
+QImage BackgroundMdiArea::picture() const
+{
+    return scaledPicture(m_source, m_size);
 }
 
 void BackgroundMdiArea::paintEvent(QPaintEvent *event)
 {
     QMdiArea::paintEvent(event);
-    if (!m_picture.isNull()) {
+    if (!m_source.isNull()) {
         QPainter p(viewport());
-        p.drawImage(0, 0, m_picture);
+        drawPicture(p, m_source, m_size);
     }
 }
 

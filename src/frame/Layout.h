@@ -13,16 +13,22 @@ namespace Utility {
 // The background colour of every window (red 85, green 85, blue 255).
 inline const QColor BackColor(85, 85, 255);
 
-// Called first when a window loads: colour, then (for windows other than the
-// main window) the position at the top of the main window's area, centred
-// horizontally ("frmStart" at the left edge), then the background picture.
+// Called first when a window loads: colour (the main window also sets the
+// program's icon), then (for windows other than the main window) the position
+// at the top of the main window's area, centred horizontally ("frmStart" at
+// the left edge), then the background picture.
 void InitFormLayout(QWidget *frm);
+// The program's icon, Images/trambelo.png, for every window of the program;
+// set with the main window's layout. Without the file the toolkit's stays.
+void SetProgramIcon();
+
 // The background picture Images/sfondopxn2.jpg stretched to the window's size
 // (10 rows taller), painted from the top-left corner; not rebuilt on resize.
+// The file is decoded once for all the windows; each paints it scaled.
 // For "frmStart" the main window shows the same picture. A missing or
 // unreadable picture is logged; the window keeps its colour.
 void CaricaSfondoForm(QWidget *frm);
-// The picture laid on `frm` by CaricaSfondoForm (null when none).
+// The picture laid on `frm` by CaricaSfondoForm as it is painted (null when none).
 QImage BackgroundOf(const QWidget *frm);
 
 // Unloads every open window except the main window and the one named `keepName`
@@ -48,14 +54,17 @@ namespace frame {
 class BackgroundMdiArea : public QMdiArea {
 public:
     explicit BackgroundMdiArea(QWidget *parent = nullptr);
-    void setPicture(const QImage &picture);
-    const QImage &picture() const { return m_picture; }
+    // `source` stretched to `size` (none when `source` is null).
+    void setPicture(const QImage &source, const QSize &size);
+    // The picture as it is painted (null when none).
+    QImage picture() const;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    QImage m_picture;
+    QImage m_source;
+    QSize m_size;
 };
 
 } // namespace frame

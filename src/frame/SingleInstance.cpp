@@ -1,16 +1,24 @@
 #include "frame/SingleInstance.h"
 
 #include <QDir>
-#include <QLockFile>
+#include <QFile>
 #include <QStandardPaths>
 
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 namespace frame {
 
 SingleInstance::SingleInstance(QString lockPath) : m_path(lockPath.isEmpty() ? defaultLockPath() : std::move(lockPath)) {}
 
-SingleInstance::~SingleInstance() = default;
+SingleInstance::~SingleInstance()
+{
+    // Closing the file drops the lock; the file stays, and counts for nothing.
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
 
 QString SingleInstance::defaultLockPath()
 {
@@ -27,16 +35,23 @@ QString SingleInstance::fallbackLockPath()
 }
 
 // Tries the lock at `path`: Held, Taken by a live instance, or Unusable (the
-// file cannot be created there, so it tells nothing about other instances).
+// file cannot be opened there, so it tells nothing about other instances).
 SingleInstance::Outcome SingleInstance::tryAt(const QString &path)
 {
-    m_lock = std::make_unique<QLockFile>(path);
-    // Never take over the lock of a live holder because of the lock's age.
-    m_lock->setStaleLockTime(0);
-    if (m_lock->tryLock(0))
+    // Never through a link: in a shared folder it could point anywhere.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0)
+        return Outcome::Unusable;
+    int r;
+    do {
+        r = ::flock(fd, LOCK_EX | LOCK_NB);
+    } while (r != 0 && errno == EINTR);
+    if (r == 0) {
+        m_fd = fd;
         return Outcome::Held;
-    const bool taken = m_lock->error() == QLockFile::LockFailedError;
-    m_lock.reset();
+    }
+    const bool taken = errno == EWOULDBLOCK;
+    ::close(fd);
     return taken ? Outcome::Taken : Outcome::Unusable;
 }
 
@@ -50,11 +65,6 @@ bool SingleInstance::acquire()
     // A folder where no lock can be made is no proof of another instance: the
     // program starts (without the guard) rather than refuse with a false message.
     return o != Outcome::Taken;
-}
-
-bool SingleInstance::held() const
-{
-    return m_lock && m_lock->isLocked();
 }
 
 } // namespace frame

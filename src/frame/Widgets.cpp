@@ -4,6 +4,13 @@
 
 namespace frame {
 
+void Describe(QWidget *w, const QString &text)
+{
+    w->setAccessibleName(text);
+    if (w->toolTip().isEmpty())
+        w->setToolTip(text);
+}
+
 QLabel *TitleBand(const QString &name, const QString &text, QWidget *parent)
 {
     auto *l = new QLabel(text, parent);

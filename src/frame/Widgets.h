@@ -22,6 +22,18 @@ W *Named(W *w, const char *name)
     return w;
 }
 
+// Gives a control that shows no text of its own (a picture button, a colour
+// swatch, a check box beside its caption) the name a screen reader announces;
+// the name is also its tooltip when it has none.
+void Describe(QWidget *w, const QString &text);
+
+template <class W>
+W *Described(W *w, const QString &text)
+{
+    Describe(w, text);
+    return w;
+}
+
 // The title band at the top of a window: bold white text on navy, centred.
 QLabel *TitleBand(const QString &name, const QString &text = {}, QWidget *parent = nullptr);
 

@@ -246,7 +246,7 @@ void PrintMappa::buildUi()
             }
             ++row;
         }
-        lbl_colorBordo = swatch("lbl_colorBordo");
+        lbl_colorBordo = frame::Described(swatch("lbl_colorBordo"), QStringLiteral("Colore del bordo"));
         g->addWidget(caption("Colore"), row, 0);
         g->addWidget(lbl_colorBordo, row, 1, 1, 2, Qt::AlignLeft);
         g->setRowStretch(row + 1, 1);
@@ -265,7 +265,7 @@ void PrintMappa::buildUi()
         cmdEditOk->hide();
         cmb_LFont = Named(new QComboBox, "cmb_LFont");
         cmb_LFontSize = Named(new QComboBox, "cmb_LFontSize");
-        lbl_coloreleggenda = swatch("lbl_coloreleggenda");
+        lbl_coloreleggenda = frame::Described(swatch("lbl_coloreleggenda"), QStringLiteral("Colore della legenda"));
         lbl_coloreleggenda->setColor(Qt::black);
         cmd_GrM = button("cmd_GrM", QStringLiteral("-"));
         cmd_GrP = button("cmd_GrP", QStringLiteral("+"));
@@ -294,6 +294,8 @@ void PrintMappa::buildUi()
     // 4 Descrizione
     textTab("Descrizione", "chkDesc", chkDesc, "txtDesc", txtDesc, "cmbDesc_TipoFont", cmbDesc_TipoFont,
             "cmbDesc_DimFont", cmbDesc_DimFont, "lblDesc_Colore", lblDesc_Colore);
+    frame::Describe(lbl_colore, QStringLiteral("Colore del titolo"));
+    frame::Describe(lblDesc_Colore, QStringLiteral("Colore della descrizione"));
     SSTab1->setAutoFillBackground(true);
     SSTab1->setMinimumWidth(SSTab1->tabBar()->sizeHint().width() + 12);
 

@@ -30,6 +30,7 @@
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QStyledItemDelegate>
 #include <QToolButton>
@@ -77,6 +78,36 @@ protected:
     }
 };
 constexpr int ColorColTwips = 300;
+
+// Scrolls the panel that holds `w` until `w` (and a little around it) is in view.
+void bringIntoView(QWidget *w)
+{
+    for (QWidget *p = w->parentWidget(); p; p = p->parentWidget())
+        if (auto *panel = qobject_cast<QScrollArea *>(p)) {
+            panel->ensureWidgetVisible(w);
+            return;
+        }
+}
+
+// The identify list: at least the header and the rows of an identified
+// territory (its value, its name and its region) fit without scrolling,
+// whatever the font.
+class IdentifyList : public QTreeWidget {
+public:
+    static constexpr int Rows = 3;
+
+    QSize minimumSizeHint() const override
+    {
+        QStyleOptionViewItem opt;
+        initViewItemOption(&opt);
+        opt.features |= QStyleOptionViewItem::HasDisplay;
+        opt.text = QStringLiteral("Provincia");
+        const int row = style()->sizeFromContents(QStyle::CT_ItemViewItem, &opt, QSize(), this).height();
+        const int height = 2 * frameWidth() + header()->sizeHint().height() + Rows * row +
+                           horizontalScrollBar()->sizeHint().height();
+        return {QTreeWidget::minimumSizeHint().width(), height};
+    }
+};
 
 } // namespace
 
@@ -159,8 +190,8 @@ void frm_Mappa::buildUi()
     lbl_mincolor->setColor(QuartileFrom);
     lbl_maxcolor = Named(new ColorBox, "lbl_maxcolor");
     lbl_maxcolor->setColor(QuartileTo);
-    lbl_mincolor->setToolTip(QStringLiteral("Colore della classe più bassa"));
-    lbl_maxcolor->setToolTip(QStringLiteral("Colore della classe più alta"));
+    frame::Described(lbl_mincolor, QStringLiteral("Colore della classe più bassa"));
+    frame::Described(lbl_maxcolor, QStringLiteral("Colore della classe più alta"));
     Cmd_cmdAutocolor = Named(new QPushButton(QStringLiteral("Visualizza cartogramma")), "Cmd_cmdAutocolor");
     cmdNota = Named(new QPushButton(QStringLiteral("Nota")), "cmdNota");
     f5->addWidget(new QLabel(QStringLiteral("Da")), 0, 0);
@@ -193,7 +224,7 @@ void frm_Mappa::buildUi()
     auto *f2 = new QGridLayout(Frame2);
     lbl_colore = Named(new ColorBox, "lbl_colore");
     lbl_colore->setColor(EqualAmplitudeFrom);
-    lbl_colore->setToolTip(QStringLiteral("Colore della prossima classe"));
+    frame::Described(lbl_colore, QStringLiteral("Colore della prossima classe"));
     cmd_Select = Named(new QPushButton(QStringLiteral("Aggiungi classe")), "cmd_Select");
     cmd_GoMap = Named(new QPushButton(QStringLiteral("Visualizza mappa")), "cmd_GoMap");
     f2->addWidget(new QLabel(QStringLiteral("Colore")), 0, 0);
@@ -254,14 +285,15 @@ void frm_Mappa::buildUi()
     Frame4 = Named(new QGroupBox(QStringLiteral("Livelli")), "Frame4");
     auto *f4 = new QGridLayout(Frame4);
     cmb_namelayers = Named(new QComboBox, "cmb_namelayers");
-    pic_colorsfondo = Named(new ColorBox, "pic_colorsfondo");
+    pic_colorsfondo = frame::Described(Named(new ColorBox, "pic_colorsfondo"), QStringLiteral("Colore del livello"));
     lbl_colors = Named(new QLabel(QStringLiteral("Colore")), "lbl_colors");
     chk_Trasparent = Named(new QCheckBox(QStringLiteral("Trasparente")), "chk_Trasparent");
-    chk_outline = Named(new QCheckBox, "chk_outline");
+    chk_outline = frame::Described(Named(new QCheckBox, "chk_outline"), QStringLiteral("Bordo"));
     lbl_sep = Named(new QLabel(QStringLiteral("Bordo")), "lbl_sep");
-    pic_colorSep = Named(new ColorBox, "pic_colorSep");
+    pic_colorSep = frame::Described(Named(new ColorBox, "pic_colorSep"), QStringLiteral("Colore del bordo"));
     lbl_colorsep = Named(new QLabel(QStringLiteral("Colore bordo")), "lbl_colorsep");
-    pic_mapbackcolor = Named(new ColorBox, "pic_mapbackcolor");
+    pic_mapbackcolor =
+        frame::Described(Named(new ColorBox, "pic_mapbackcolor"), QStringLiteral("Colore dello sfondo della mappa"));
     cmd_applica = Named(new QPushButton(QStringLiteral("Applica")), "cmd_applica");
     cmd_salva = Named(new QPushButton(QStringLiteral("Salva Layer")), "cmd_salva");
     f4->addWidget(cmb_namelayers, 0, 0, 1, 4);
@@ -278,9 +310,8 @@ void frm_Mappa::buildUi()
     f4->addWidget(cmd_salva, 4, 2, 1, 2);
     lv->addWidget(Frame4);
     Label6 = Named(new QLabel(QStringLiteral("Informazioni sul poligono")), "Label6");
-    ListView1 = Named(new QTreeWidget, "ListView1");
+    ListView1 = Named(new IdentifyList, "ListView1");
     ListView1->setRootIsDecorated(false);
-    ListView1->setMinimumHeight(90);
     lv->addWidget(Label6);
     lv->addWidget(ListView1);
     lv->addStretch(1);
@@ -289,7 +320,7 @@ void frm_Mappa::buildUi()
     cmd_Stampa = Named(new QPushButton(QStringLiteral("Salva e Stampa")), "cmd_Stampa");
     cmd_export = Named(new QToolButton, "cmd_export");
     cmd_export->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
-    cmd_export->setToolTip(QStringLiteral("Salva e Stampa"));
+    frame::Described(cmd_export, QStringLiteral("Salva e Stampa"));
     cmdHelp = Named(new QPushButton(QStringLiteral("Help")), "cmdHelp");
     cmd_close = Named(new QPushButton(QStringLiteral("Chiudi")), "cmd_close");
     buttons->addWidget(cmd_Stampa);
@@ -327,9 +358,11 @@ void frm_Mappa::buildUi()
     top->addWidget(picSplitter);
 
     // Wiring.
-    connect(Option1, &QRadioButton::clicked, this, &frm_Mappa::Option1_Click);
-    connect(Option2, &QRadioButton::clicked, this, &frm_Mappa::Option2_Click);
-    connect(Option3, &QRadioButton::clicked, this, &frm_Mappa::Option3_Click);
+    // Option buttons and check boxes follow their state, however it changes: a
+    // click, the keyboard or an assistive tool.
+    connect(Option1, &QRadioButton::toggled, this, [this](bool on) { if (on) Option1_Click(); });
+    connect(Option2, &QRadioButton::toggled, this, [this](bool on) { if (on) Option2_Click(); });
+    connect(Option3, &QRadioButton::toggled, this, [this](bool on) { if (on) Option3_Click(); });
     connect(Cmd_cmdAutocolor, &QPushButton::clicked, this, &frm_Mappa::Cmd_cmdAutocolor_Click);
     connect(cmd_reset, &QPushButton::clicked, this, [this] {
         frame::Guard(this, QStringLiteral("cmd_reset_Click"), [&] { cmd_reset_Click(); });
@@ -346,11 +379,11 @@ void frm_Mappa::buildUi()
     connect(pic_colorSep, &ColorBox::clicked, this, &frm_Mappa::pic_colorSep_Click);
     connect(pic_mapbackcolor, &ColorBox::clicked, this, &frm_Mappa::pic_mapbackcolor_Click);
     connect(GridIndiciView, &platform::grid::GridView::Click, this, &frm_Mappa::GridIndici_Click);
-    connect(chk_zoom, &QCheckBox::clicked, this, &frm_Mappa::chk_zoom_Click);
-    connect(chk_inform, &QCheckBox::clicked, this, &frm_Mappa::chk_inform_Click);
-    connect(chk_outline, &QCheckBox::clicked, this, &frm_Mappa::chk_outline_Click);
-    connect(chk_Trasparent, &QCheckBox::clicked, this, &frm_Mappa::chk_Trasparent_Click);
-    connect(Avanz, &QCheckBox::clicked, this, &frm_Mappa::Avanz_Click);
+    connect(chk_zoom, &QCheckBox::toggled, this, &frm_Mappa::chk_zoom_Click);
+    connect(chk_inform, &QCheckBox::toggled, this, &frm_Mappa::chk_inform_Click);
+    connect(chk_outline, &QCheckBox::toggled, this, &frm_Mappa::chk_outline_Click);
+    connect(chk_Trasparent, &QCheckBox::toggled, this, &frm_Mappa::chk_Trasparent_Click);
+    connect(Avanz, &QCheckBox::toggled, this, &frm_Mappa::Avanz_Click);
     connect(cmb_namelayers, &QComboBox::currentIndexChanged, this, &frm_Mappa::cmb_namelayers_Click);
     connect(cmd_applica, &QPushButton::clicked, this, &frm_Mappa::cmd_applica_Click);
     connect(cmd_salva, &QPushButton::clicked, this, &frm_Mappa::cmd_salva_Click);
@@ -918,6 +951,9 @@ void frm_Mappa::DoIdentify(const QPoint &pos)
                 ListView1->addTopLevelItem(new QTreeWidgetItem({rs.fieldName(f), rs.text(f)}));
         ListView1->resizeColumnToContents(0);
         ListView1->resizeColumnToContents(1);
+        // The rows just found are shown, whatever part of the panel was in view.
+        if (ListView1->isVisible())
+            bringIntoView(ListView1);
     });
 }
 

@@ -77,6 +77,7 @@ QGroupBox *YearsFrame(QWidget *parent, std::array<QCheckBox *, 13> &checks)
         year->setObjectName(QStringLiteral("lblAnno%1").arg(k + 1));
         year->setAlignment(Qt::AlignCenter);
         checks[size_t(k)] = ShowOnlyCheck(box, QStringLiteral("Check%1").arg(k + 1), QString());
+        frame::Describe(checks[size_t(k)], year->text());   // the year it shows
         g->addWidget(year, 0, k, Qt::AlignHCenter);
         g->addWidget(checks[size_t(k)], 1, k, Qt::AlignHCenter);
     }

@@ -83,7 +83,7 @@ void frmListaMetadati::buildUi()
         // The boxes show the data; the user does not change them.
         Check[i]->setAttribute(Qt::WA_TransparentForMouseEvents);
         Check[i]->setFocusPolicy(Qt::NoFocus);
-        Check[i]->setToolTip(year);
+        frame::Described(Check[i], year);   // the year it shows
         years->addWidget(label, 0, i, Qt::AlignHCenter);
         years->addWidget(Check[i], 1, i, Qt::AlignHCenter);
     }

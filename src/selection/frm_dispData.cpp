@@ -132,7 +132,7 @@ QToolButton *pictureButton(const char *name, Pic kind, const QString &tip)
     auto *b = Named(new QToolButton, name);
     b->setIcon(picture(kind));
     b->setIconSize(QSize(28, 28));
-    b->setToolTip(tip);
+    frame::Described(b, tip);
     b->setAutoRaise(false);
     return b;
 }
@@ -195,7 +195,7 @@ void frm_dispData::buildUi()
     cmb_Ordina->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     cmd_createmap = pictureButton("cmd_createmap", Pic::Map, QStringLiteral("Crea cartogramma"));
     cmdFunzione = pictureButton("cmdFunzione", Pic::Formula, QStringLiteral("Crea indicatore"));
-    cmdInfo = pictureButton("cmdInfo", Pic::Info, QString());
+    cmdInfo = pictureButton("cmdInfo", Pic::Info, QStringLiteral("Nota"));
     auto *sortRow = new QHBoxLayout(Shape4);
     sortRow->setContentsMargins(6, 4, 6, 4);
     sortRow->addWidget(cmd_ordinaA);

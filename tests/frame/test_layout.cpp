@@ -9,6 +9,7 @@
 #include <QCloseEvent>
 #include <QDialog>
 #include <QTimer>
+#include <QIcon>
 #include <QLabel>
 #include <QMdiSubWindow>
 #include <QPointer>
@@ -52,11 +53,11 @@ TEST(InitFormLayout, PositionColourAndPicture)
     testenv::ProgramFolder app;
     Area a;
     const int areaWidth = a.area.viewport()->width();
-    struct Case { QString name; int width; int x; };
+    struct Case { QString name; int width; int x; bool fits; };
     const Case cases[] = {
-        {"frmStart", 300, 0},
-        {"frmMetadati", 300, (areaWidth - 300) / 2},
-        {"frm_Glossario", areaWidth + 200, -100},   // wider than the area: negative
+        {"frmStart", 300, 0, true},
+        {"frmMetadati", 300, (areaWidth - 300) / 2, true},
+        {"frm_Glossario", areaWidth + 200, 0, false},   // wider than the area: shrunk into it
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name.toStdString());
@@ -66,7 +67,10 @@ TEST(InitFormLayout, PositionColourAndPicture)
         auto *sub = qobject_cast<QMdiSubWindow *>(w->parentWidget());
         ASSERT_TRUE(sub);
         EXPECT_EQ(sub->pos(), QPoint(c.x, 0));
-        EXPECT_EQ(w->size(), QSize(c.width, 200));   // the child frame keeps the window's size
+        if (c.fits)
+            EXPECT_EQ(w->size(), QSize(c.width, 200));   // the child frame keeps the window's size
+        else
+            EXPECT_EQ(sub->width(), areaWidth);
         EXPECT_EQ(w->palette().color(QPalette::Window), QColor(85, 85, 255));
         const QImage picture = Utility::BackgroundOf(w);
         EXPECT_EQ(picture.size(), QSize(c.width, 210));
@@ -332,4 +336,91 @@ TEST(ShowChild, TheWindowKeepsItsGivenSizeAndItsPictureCoversIt)
         frame::UnloadForm(w);
         frametest::processDeletes();
     }
+}
+
+TEST(CaricaSfondoForm, ThePictureIsStretchedToTheWindowAsItWasWhenItLoaded)
+{
+    testenv::ProgramFolder app;
+    // A picture of four coloured quarters, so that a picture drawn at the
+    // wrong size or place shows the wrong colour.
+    QImage quarters(200, 100, QImage::Format_RGB32);
+    const QColor colors[4] = {Qt::red, Qt::green, Qt::blue, Qt::yellow};
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 200; ++x)
+            quarters.setPixelColor(x, y, colors[(y >= 50) * 2 + (x >= 100)]);
+    ASSERT_TRUE(quarters.save(app.path() + "Images/sfondopxn2.jpg", "JPG", 100));
+    Area a;
+    struct Case {
+        const char *name;
+        QSize atLoad;
+        QSize later;   // resized after the load
+    };
+    const Case cases[] = {
+        {"larger than the picture", {400, 290}, {400, 290}},
+        {"smaller than the picture", {120, 70}, {120, 70}},
+        {"made larger after the load", {300, 190}, {600, 380}},
+    };
+    const auto near = [](const QColor &a, const QColor &b) {
+        return std::abs(a.red() - b.red()) < 40 && std::abs(a.green() - b.green()) < 40 &&
+               std::abs(a.blue() - b.blue()) < 40;
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        QWidget *w = window("frmProva", c.atLoad.width(), c.atLoad.height());
+        Utility::InitFormLayout(w);
+        frame::ShowChild(w);
+        if (c.later != c.atLoad) {
+            auto *sub = qobject_cast<QMdiSubWindow *>(w->parentWidget());
+            sub->resize(sub->size() + (c.later - c.atLoad));
+        }
+        QCoreApplication::processEvents();
+        const QImage shot = w->grab().toImage();
+        // The picture covers the size at load and 10 rows more, whatever comes later.
+        const int pw = c.atLoad.width(), ph = c.atLoad.height() + 10;
+        for (int q = 0; q < 4; ++q) {
+            const QPoint p(pw / 4 + (q % 2) * pw / 2, ph / 4 + (q / 2) * ph / 2);
+            EXPECT_TRUE(near(shot.pixelColor(p), colors[q])) << q << " at " << p.x() << "," << p.y();
+        }
+        if (c.later.width() > pw + 10)
+            EXPECT_EQ(shot.pixelColor(pw + 5, ph / 4), QColor(85, 85, 255));
+        frame::UnloadForm(w);
+        frametest::processDeletes();
+    }
+}
+
+TEST(InitFormLayout, TheMainWindowGivesEveryWindowTheProgramsIcon)
+{
+    struct Case {
+        const char *name;
+        bool iconFile;
+    };
+    const Case cases[] = {{"the program folder as built", true}, {"no icon file", false}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        testenv::ProgramFolder app;
+        if (!c.iconFile)
+            ASSERT_TRUE(QFile::remove(app.path() + "Images/trambelo.png"));
+        QApplication::setWindowIcon(QIcon());
+        Area a;
+        QWidget main;
+        main.setObjectName("frmMainMDI");
+        Utility::InitFormLayout(&main);
+        QWidget *child = window("frmMetadati", 300);
+        Utility::InitFormLayout(child);
+        frame::ShowChild(child);
+        if (c.iconFile) {
+            const QImage file(app.path() + "Images/trambelo.png");
+            ASSERT_FALSE(file.isNull());
+            for (QWidget *w : {&main, child, child->parentWidget()}) {
+                const QImage shown = w->windowIcon().pixmap(128, 128).toImage();
+                ASSERT_EQ(shown.size(), file.size());
+                EXPECT_EQ(shown.pixelColor(100, 60), file.pixelColor(100, 60));   // a bar of the icon
+            }
+        } else {
+            EXPECT_TRUE(QApplication::windowIcon().isNull());
+        }
+        EXPECT_TRUE(app.prompts.shown.empty());
+        EXPECT_FALSE(QFileInfo::exists(app.files() + "Error.log"));
+    }
+    QApplication::setWindowIcon(QIcon());
 }

@@ -360,3 +360,58 @@ TEST(SingleInstance, TheFallbackLockKeepsOneInstance)
     else
         qputenv("TMPDIR", oldTmp);
 }
+
+TEST(SingleInstance, TheLockWritesNothingAndTrustsNoFileLeftBehind)
+{
+    struct Case {
+        const char *name;
+        QByteArray leftOver;   // contents of a file already at the lock's place
+        bool link;             // the lock's place is a link to another file
+    };
+    const Case cases[] = {
+        {"no file yet", {}, false},
+        {"a file left by a program that has ended", "12345\ntrambelo\nmacchina\n", false},
+        {"an empty file left behind", "", false},
+        {"a link planted at the lock's place", {}, true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir runtime, tmp, elsewhere;
+        const QByteArray oldTmp = qgetenv("TMPDIR");
+        qputenv("TMPDIR", tmp.path().toLocal8Bit());
+        const QString lockPath = runtime.path() + "/trambelo.lock";
+        const QString target = elsewhere.path() + "/altro";
+        if (c.link) {
+            QFile t(target);
+            ASSERT_TRUE(t.open(QIODevice::WriteOnly));
+            t.write("non toccare");
+            t.close();
+            ASSERT_TRUE(QFile::link(target, lockPath));
+        } else if (!c.leftOver.isNull()) {
+            QFile f(lockPath);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write(c.leftOver);
+        }
+        {
+            frame::SingleInstance first(lockPath);
+            EXPECT_TRUE(first.acquire());
+            EXPECT_TRUE(first.held());
+            frame::SingleInstance second(lockPath);
+            EXPECT_FALSE(second.acquire());   // one instance, whatever the lock's place held
+            if (c.link) {
+                // the link is not followed: the lock is taken in the temporary folder
+                EXPECT_EQ(frametest::readAll(target), "non toccare");
+                EXPECT_TRUE(QFileInfo(lockPath).isSymLink());
+            } else {
+                // nothing written, so nothing to flush at start-up
+                EXPECT_EQ(frametest::readAll(lockPath), c.leftOver.isNull() ? QByteArray() : c.leftOver);
+            }
+        }
+        frame::SingleInstance next(lockPath);
+        EXPECT_TRUE(next.acquire());   // released with its holder
+        if (oldTmp.isNull())
+            qunsetenv("TMPDIR");
+        else
+            qputenv("TMPDIR", oldTmp);
+    }
+}

@@ -1,4 +1,5 @@
 #include "platform/report/Report.h"
+#include "platform/Screen.h"
 #include "platform/Error.h"
 #include "platform/Prompts.h"
 
@@ -697,6 +698,7 @@ public:
         main->addLayout(bar);
         main->addWidget(m_view, 1);
         resize(900, 900);
+        FitToScreen(this);
         m_view->fitToWidth();
     }
 

@@ -1,0 +1,44 @@
+#include "app/Program.h"
+#include "frame/Globals.h"
+#include "frame/MainWindow.h"
+#include "frame/RegisterStart.h"
+#include "maps/Register.h"
+#include "metadata/Register.h"
+#include "platform/Accessibility.h"
+#include "selection/Register.h"
+
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+namespace app {
+
+int Run(int argc, char **argv, const RunOptions &options)
+{
+    QApplication app(argc, argv);
+    app.setApplicationName(QStringLiteral("Trambelo"));
+    platform::accessibility::Install();
+    if (options.applicationReady)
+        options.applicationReady();
+
+    QTranslator qtTranslator;
+    if (qtTranslator.load(QLocale(QLocale::Italian, QLocale::Italy), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        app.installTranslator(&qtTranslator);
+
+    gAppPath = (options.programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : options.programFolder) +
+               QStringLiteral("/");
+
+    RegisterSelectionForms();
+    RegisterMapsForms();
+    RegisterMetadataForms();
+    RegisterStartForms();
+
+    frmMainMDI main(gAppPath);
+    if (!main.MDIForm_Load())
+        return main.exitCode();
+    return app.exec();
+}
+
+} // namespace app

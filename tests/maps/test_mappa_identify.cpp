@@ -1,0 +1,116 @@
+// The identify list of the map window, as the window opens in the main window.
+#include "frame/Forms.h"
+#include "frame/Globals.h"
+#include "frame/Layout.h"
+#include "maps/frm_Mappa.h"
+#include "platform/map/MapWidget.h"
+#include "support/Controls.h"
+#include "support/TestEnv.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+using namespace maps;
+using testenv::ctl;
+
+namespace {
+
+// A widget point of the map inside the territory `code` of the thematic layer.
+QPoint pointIn(frm_Mappa *w, const QString &code)
+{
+    const auto &rec = w->LayerInfo[size_t(w->IdxLayerTema)];
+    const int f = rec.Layer->fieldIndex(rec.FieldId);
+    for (int s = 0; s < rec.Layer->featureCount(); ++s) {
+        if (rec.Layer->attributeText(s, f) != code)
+            continue;
+        const auto b = rec.Layer->shapeBounds(s);
+        for (int i = 1; i < 40; ++i)
+            for (int j = 1; j < 40; ++j) {
+                const QPointF p(b.left + b.width() * i / 40, b.bottom + b.height() * j / 40);
+                const auto hits = rec.Layer->shapesContaining(p);
+                if (hits.size() == 1 && hits[0] == s) {
+                    const QPoint px = w->Map2->view().toPixel(p).toPoint();
+                    if (rec.Layer->shapesContaining(w->Map2->toMapPoint(px)) == hits)
+                        return px;
+                }
+            }
+    }
+    return {-1, -1};
+}
+
+} // namespace
+
+TEST(MapIdentify, TheListShowsNameRegionAndValueWithoutScrolling)
+{
+    struct Case {
+        const char *name;
+        QSize screen;   // the main window on it
+    };
+    const Case cases[] = {
+        {"1024 x 768", {1024, 718}},
+        {"1280 x 1024", {1280, 974}},
+    };
+    // A large desktop font: rows taller than the headless default.
+    const QFont oldFont = QApplication::font();
+    QFont font = oldFont;
+    font.setPointSize(16);
+    QApplication::setFont(font);
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        testenv::ProgramFolder pf;
+        QMainWindow main;
+        auto *area = new frame::BackgroundMdiArea;
+        main.setCentralWidget(area);
+        main.menuBar()->addMenu("File");
+        main.resize(c.screen);
+        main.show();
+        frame::SetMdiArea(area);
+        QApplication::processEvents();
+
+        MapInput in;
+        in.header = "A0102_2005";
+        in.description = "Superficie territoriale";
+        in.level = 2;
+        in.levelName = "provincia";
+        for (int code = 1; code <= 107; ++code)
+            in.rows.push_back({QString::number(code), QStringLiteral("%1,00").arg(code)});
+        gNomeLivelloMappa = "provincia";
+        gLivelloMappa = 2;
+        frm_Mappa *w = frm_Mappa::ShowForm(in);
+        ASSERT_NE(w, nullptr);
+        ctl<QPushButton>(w, "Cmd_cmdAutocolor")->click();
+        ctl<QCheckBox>(w, "Avanz")->click();
+        ctl<QCheckBox>(w, "chk_inform")->click();
+        QApplication::processEvents();
+        w->DoIdentify(pointIn(w, "58"));
+        QApplication::processEvents();
+
+        auto *list = ctl<QTreeWidget>(w, "ListView1");
+        ASSERT_EQ(list->topLevelItemCount(), 3);   // the value, the province, its region
+        EXPECT_EQ(list->topLevelItem(1)->text(1), "Roma");
+        // Every row in view, top to bottom: inside the list, and the list inside
+        // the part of the panel in view.
+        auto *panel = w->findChild<QScrollArea *>();
+        ASSERT_NE(panel, nullptr);
+        const auto within = [](const QRect &r, int height) { return r.top() >= 0 && r.bottom() < height; };
+        for (int i = 0; i < 3; ++i) {
+            const QRect r = list->visualItemRect(list->topLevelItem(i));
+            EXPECT_TRUE(within(r, list->viewport()->height()))
+                << "row " << i << " at " << r.y() << "+" << r.height() << " of " << list->viewport()->height();
+            const QRect onPanel(list->viewport()->mapTo(panel->viewport(), r.topLeft()), r.size());
+            EXPECT_TRUE(within(onPanel, panel->viewport()->height()))
+                << "row " << i << " at " << onPanel.y() << " of the panel's " << panel->viewport()->height();
+        }
+        frame::UnloadForm(w);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QApplication::processEvents();
+        frame::SetMdiArea(nullptr);
+    }
+    QApplication::setFont(oldFont);
+}
