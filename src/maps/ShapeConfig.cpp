@@ -90,6 +90,20 @@ struct LoadedDoc {
     bool finalNewline = false;
 };
 
+// A real configuration nests four levels deep (Configs, LoadOrder, Case,
+// layer). A file nested far deeper is damaged or made to exhaust the stack of
+// whoever reads it recursively: it is refused as a whole.
+constexpr int MaxDepth = 32;
+
+struct DepthCheck : pugi::xml_tree_walker {
+    bool tooDeep = false;
+    bool for_each(pugi::xml_node &) override
+    {
+        tooDeep = depth() >= MaxDepth;
+        return !tooDeep;
+    }
+};
+
 // Parse options that keep the file as written, so that a save changes only
 // the attributes it sets.
 constexpr unsigned ParseOptions = pugi::parse_full | pugi::parse_ws_pcdata;
@@ -110,6 +124,12 @@ void loadDocument(const QString &path, LoadedDoc &d)
         throw platform::RuntimeError(ObjectNotSet, QStringLiteral("%1 non valido: %2 (posizione %3)")
                                                        .arg(ConfigName, qs(d.result.description()))
                                                        .arg(qlonglong(d.result.offset)));
+    DepthCheck depth;   // the walk itself is not recursive
+    d.doc.traverse(depth);
+    if (depth.tooDeep)
+        throw platform::RuntimeError(ObjectNotSet, QStringLiteral("%1 non valido: elementi annidati oltre %2 livelli")
+                                                       .arg(ConfigName)
+                                                       .arg(MaxDepth));
 }
 
 pugi::xml_node findCase(const pugi::xml_document &doc, const QString &level)
