@@ -43,6 +43,7 @@ void WriteErrorLog(const QString &module, const QString &procName, const QString
                    const QString &errDescription)
 {
     bool written = false;
+    QString failure;
     try {
         if (!gFilesPath.isEmpty()) {
             const QString marker = platform::files::resolve(gFilesPath, QStringLiteral("MAPINFO.rqm"));
@@ -52,7 +53,7 @@ void WriteErrorLog(const QString &module, const QString &procName, const QString
             if (log.isEmpty())
                 log = gFilesPath + QStringLiteral("Error.log");
             written = platform::files::appendText(
-                log, ErrorLine(module, procName, errNumber, errDescription) + QStringLiteral("\r\n"));
+                log, ErrorLine(module, procName, errNumber, errDescription) + QStringLiteral("\r\n"), &failure);
         }
     } catch (...) {
         written = false;
@@ -60,6 +61,8 @@ void WriteErrorLog(const QString &module, const QString &procName, const QString
     QString message = QStringLiteral("Errore : ") + errDescription;
     if (written)
         message += QStringLiteral(" Il File Error.log è stato riempito.");
+    else if (!failure.isEmpty())
+        message += QStringLiteral(" Il File Error.log non è stato aggiornato: ") + failure;
     try {
         platform::prompts().msgBox(message, platform::mb::Exclamation);
     } catch (...) {

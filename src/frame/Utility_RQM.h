@@ -1,6 +1,7 @@
 #pragma once
 // The common error logger: one line appended to Error.log in the Files folder
-// and one message box. It never fails.
+// and one message box, which tells when the line could not be written (and
+// why). It never fails.
 #include <QString>
 
 class QObject;
