@@ -296,6 +296,10 @@ TEST_F(ShapeConfigTest, ErrorsStopTheLoad)
         {"no Label", cfg(noLabel), 91, 2},
         {"no Outline", cfg(noOutline), 91, 2},
         {"colour not a number", cfg(badColor), 13, 1},
+        // Damage outside the root element, read leniently it would read back otherwise once saved.
+        {"stray bytes before the declaration", "\xEF\xBB" + cfg(config(good)), 91, 0},
+        {"a blank line before the declaration", "\r\n" + cfg(config(good)), 91, 0},
+        {"two root elements", cfg(config(good)) + "<Configs/>", 91, 0},
     };
     for (const Case &c : cases) {
         QFile::remove(file());
