@@ -121,6 +121,7 @@ TEST(frmInfo, UpdateReplacesTheDatabasesAndRelinks)
     w.cmdAggiornaBd_Click();
     frametest::processDeletes();
 
+    ASSERT_FALSE(app.prompts.messages().isEmpty());
     EXPECT_EQ(app.prompts.messages().last(), "Aggiornamento Banca Dati effettuato.");
     EXPECT_EQ(app.prompts.shown.back().style, 0);
     EXPECT_EQ(label(w, "lblVersioneBd"), "Ultimo aggiornamento banca dati: 31/12/2010");
@@ -179,6 +180,7 @@ TEST(frmInfo, FailedUpdateLeavesTheDatabasesAsTheyWere)
         w.cmdAggiornaBd_Click();
 
         const QStringList messages = app.prompts.messages();
+        ASSERT_FALSE(messages.isEmpty());
         EXPECT_EQ(messages.last(), "Aggiornamento Banca Dati FALLITO!");
         EXPECT_FALSE(messages.join("\n").contains("chiusa"));
         EXPECT_FALSE(messages.join("\n").contains("effettuato"));

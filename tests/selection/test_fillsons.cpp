@@ -4,6 +4,7 @@
 #include "frame/Globals.h"
 #include "frame/Utility.h"
 #include "platform/db/Database.h"
+#include "support/Controls.h"
 #include "support/TestEnv.h"
 
 #include <QDir>
@@ -75,8 +76,8 @@ TEST(FillSons, SampleVariablesFileEveryItemOnceUnderItsTopic)
     sorted.sort();
     sorted.removeDuplicates();
     EXPECT_EQ(items, sorted);   // in Id order, each once
-    EXPECT_EQ(Utility_RQM::FindNode(&tree, "A0101")->text(0), "Popolazione residente al 31 dicembre");
-    EXPECT_EQ(Utility_RQM::FindNode(&tree, "A01")->text(0), "POPOLAZIONE E TERRITORIO");
+    EXPECT_EQ(testenv::must(Utility_RQM::FindNode(&tree, "A0101"), "A0101")->text(0), "Popolazione residente al 31 dicembre");
+    EXPECT_EQ(testenv::must(Utility_RQM::FindNode(&tree, "A01"), "A01")->text(0), "POPOLAZIONE E TERRITORIO");
 }
 
 TEST(FillSons, CasesOnSmallDatabases)
