@@ -167,12 +167,12 @@ void loadDocument(const QString &path, LoadedDoc &d)
                                                        .arg(qlonglong(d.result.offset)));
     if (!wellFormedAround(d.doc, bytes))
         throw platform::RuntimeError(ObjectNotSet, QStringLiteral("%1 non valido: contenuto fuori dall'elemento "
-                                                                  "principale o dichiarazione XML non all'inizio")
+                                                                  "principale o dichiarazione XML non all'inizio.")
                                                        .arg(ConfigName));
     DepthCheck depth;   // the walk itself is not recursive
     d.doc.traverse(depth);
     if (depth.tooDeep)
-        throw platform::RuntimeError(ObjectNotSet, QStringLiteral("%1 non valido: elementi annidati oltre %2 livelli")
+        throw platform::RuntimeError(ObjectNotSet, QStringLiteral("%1 non valido: elementi annidati oltre %2 livelli.")
                                                        .arg(ConfigName)
                                                        .arg(MaxDepth));
 }
