@@ -15,8 +15,8 @@ namespace fuzz {
 // prompts that answer every question with its default and remember nothing.
 void init();
 
-// A folder of the run, emptied of nothing: targets manage their own files.
-// Ends with "/".
+// The scratch folder of the run (in memory when /dev/shm is there), ending
+// with "/"; each target keeps its own files in it.
 QString scratch();
 // Makes `folder` (inside scratch()) exist and hold nothing.
 QString freshFolder(const QString &name);
