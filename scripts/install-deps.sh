@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages needed to build, run and test the program.
+# Installs the Debian 12 packages needed to build, run and test the program
+# (clang and its sanitizer runtimes for the checked build of the tests).
 # Idempotent and non-interactive: does nothing when everything is already there.
 set -euo pipefail
 packages=(
@@ -8,6 +9,7 @@ packages=(
   libsqlite3-dev libshp-dev libxlsxwriter-dev libzip-dev libpugixml-dev libjpeg62-turbo-dev
   libgtest-dev libbenchmark-dev
   fonts-dejavu-core
+  clang libclang-rt-14-dev llvm
 )
 if [ "${1:-}" = "--gui" ]; then
   packages+=(xvfb xdotool imagemagick)

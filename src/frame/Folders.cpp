@@ -47,8 +47,9 @@ void writePathFile(const QString &name, const QString &folder, const QString &pr
         QString path = platform::files::resolve(gFilesPath, name);
         if (path.isEmpty())
             path = gFilesPath + name;
-        if (!platform::files::writeTextAtomic(path, folder + QStringLiteral("\r\n")))
-            throw platform::RuntimeError(75, QStringLiteral("Errore di accesso al percorso/file: ") + path);
+        QString error;
+        if (!platform::files::writeTextAtomic(path, folder + QStringLiteral("\r\n"), &error))
+            throw platform::RuntimeError(75, error);
     });
 }
 

@@ -23,11 +23,13 @@ QString oneLine(QString s)
     return s;
 }
 
-QString boxText(const QString &description, bool written)
+QString boxText(const QString &description, bool written, const QString &failure)
 {
     QString message = QStringLiteral("Errore : ") + description;
     if (written)
         message += QStringLiteral(" Il File Error.log è stato riempito.");
+    else if (!failure.isEmpty())
+        message += QStringLiteral(" Il File Error.log non è stato aggiornato: ") + failure;
     return message;
 }
 
@@ -70,6 +72,7 @@ void WriteErrorLog(const QString &module, const QString &procName, const QString
                    const QString &errDescription, const QString &detail)
 {
     bool written = false;
+    QString failure;
     try {
         if (!gFilesPath.isEmpty()) {
             const QString marker = platform::files::resolve(gFilesPath, QStringLiteral("MAPINFO.rqm"));
@@ -79,7 +82,8 @@ void WriteErrorLog(const QString &module, const QString &procName, const QString
             if (log.isEmpty())
                 log = gFilesPath + QStringLiteral("Error.log");
             written = platform::files::appendText(
-                log, ErrorLine(module, procName, errNumber, errDescription, detail) + QStringLiteral("\r\n"));
+                log, ErrorLine(module, procName, errNumber, errDescription, detail) + QStringLiteral("\r\n"),
+                &failure);
         }
     } catch (...) {
         written = false;
@@ -89,9 +93,11 @@ void WriteErrorLog(const QString &module, const QString &procName, const QString
             batch->m_first = errDescription;
         batch->m_last = errDescription;
         batch->m_written = batch->m_written || written;
+        if (!written && batch->m_failure.isEmpty())
+            batch->m_failure = failure;
         return;
     }
-    showBox(boxText(errDescription, written));
+    showBox(boxText(errDescription, written, failure));
 }
 
 void WriteErrorLog(const QObject *window, const QString &procName, const QString &errNumber,
@@ -127,7 +133,7 @@ void ErrorBatch::finish()
     g_batch = nullptr;
     if (m_count == 0)
         return;
-    showBox(boxText(m_count == 1 || !m_summary ? m_first : m_summary(m_count), m_written));
+    showBox(boxText(m_count == 1 || !m_summary ? m_first : m_summary(m_count), m_written, m_written ? QString() : m_failure));
 }
 
 } // namespace Utility_RQM

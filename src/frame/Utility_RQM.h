@@ -1,6 +1,7 @@
 #pragma once
 // The common error logger: one line appended to Error.log in the Files folder
-// and one message box. It never fails.
+// and one message box, which tells when the line could not be written (and
+// why). It never fails.
 #include <QString>
 #include <functional>
 
@@ -51,6 +52,7 @@ private:
     QString m_first;
     QString m_last;
     bool m_written = false;
+    QString m_failure; // why the log could not be written, when it could not
     bool m_done = false;
 };
 

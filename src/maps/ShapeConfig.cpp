@@ -89,6 +89,61 @@ struct LoadedDoc {
     QByteArray bytes; // the file as read
 };
 
+// A real configuration nests four levels deep (Configs, LoadOrder, Case,
+// layer). A file nested far deeper is damaged or made to exhaust the stack of
+// whoever reads it recursively: it is refused as a whole.
+constexpr int MaxDepth = 32;
+
+struct DepthCheck : pugi::xml_tree_walker {
+    bool tooDeep = false;
+    bool for_each(pugi::xml_node &) override
+    {
+        tooDeep = depth() >= MaxDepth;
+        return !tooDeep;
+    }
+};
+
+// Around its one root element a file holds only its declaration, first of
+// all, then comments, processing instructions, a document type and blanks.
+// The parser is lenient with damaged files (a declaration after stray bytes,
+// a second root element): such a file would read with one encoding and, once
+// saved, with another, so it is refused as XML refuses it.
+bool wellFormedAround(const pugi::xml_document &doc, const QByteArray &bytes)
+{
+    int elements = 0;
+    for (pugi::xml_node n : doc.children()) {
+        switch (n.type()) {
+        case pugi::node_declaration: {
+            if (n != doc.first_child())
+                return false;
+            static const QByteArray starts[] = {
+                QByteArrayLiteral("<?xml"), QByteArrayLiteral("\xEF\xBB\xBF<?xml"),
+                QByteArrayLiteral("\xFF\xFE<\0?\0x\0m\0l\0"), QByteArrayLiteral("\xFE\xFF\0<\0?\0x\0m\0l")};
+            bool first = false;
+            for (const QByteArray &start : starts)
+                first = first || bytes.startsWith(start);
+            if (!first)
+                return false;
+            break;
+        }
+        case pugi::node_element:
+            ++elements;
+            break;
+        case pugi::node_comment:
+        case pugi::node_pi:
+        case pugi::node_doctype:
+            break;
+        case pugi::node_pcdata:
+            if (!QByteArray(n.value()).trimmed().isEmpty())
+                return false;
+            break;
+        default:
+            return false;
+        }
+    }
+    return elements == 1;
+}
+
 // Parse options that keep every node of the file.
 constexpr unsigned ParseOptions = pugi::parse_full | pugi::parse_ws_pcdata;
 
@@ -105,6 +160,16 @@ void loadDocument(const QString &path, LoadedDoc &d)
         throw platform::RuntimeError(ObjectNotSet, QStringLiteral("%1 non valido: %2 (posizione %3)")
                                                        .arg(ConfigName, qs(d.result.description()))
                                                        .arg(qlonglong(d.result.offset)));
+    if (!wellFormedAround(d.doc, bytes))
+        throw platform::RuntimeError(ObjectNotSet, QStringLiteral("%1 non valido: contenuto fuori dall'elemento "
+                                                                  "principale o dichiarazione XML non all'inizio.")
+                                                       .arg(ConfigName));
+    DepthCheck depth;   // the walk itself is not recursive
+    d.doc.traverse(depth);
+    if (depth.tooDeep)
+        throw platform::RuntimeError(ObjectNotSet, QStringLiteral("%1 non valido: elementi annidati oltre %2 livelli.")
+                                                       .arg(ConfigName)
+                                                       .arg(MaxDepth));
 }
 
 pugi::xml_node findCase(const pugi::xml_document &doc, const QString &level)

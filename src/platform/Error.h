@@ -27,6 +27,7 @@ private:
 namespace err {
 constexpr long TypeMismatch = 13;          // a text that is not a number where a number is needed
 constexpr long SubscriptOutOfRange = 9;
+constexpr long OutOfMemory = 7;            // a request bigger than the program allows (see db::Limits)
 constexpr long FileNotFound = 53;
 constexpr long PathNotFound = 76;
 constexpr long ItemNotFound = 3265;        // a field name not in the recordset

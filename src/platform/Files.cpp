@@ -184,14 +184,29 @@ QString writeErrorText(const QString &path, int errnum)
     }
 }
 
-// The temporary files of our own saves of `name`: "<name>.tmp-XXXXXX".
+// The temporary files of our own saves of `name`: "<prefix>.tmp-XXXXXX", the
+// prefix being the name itself, cut at a character when the whole would be
+// longer than the longest file name the system takes.
 static const char TempInfix[] = ".tmp-";
+constexpr int MaxNameBytes = 255;
 
-static void removeStaleTemporaries(const QString &dir, const QString &name)
+static QString tempPrefix(const QString &name)
+{
+    const int room = MaxNameBytes - int(sizeof(TempInfix) - 1) - 6;
+    QString prefix = name;
+    while (QFile::encodeName(prefix).size() > room) {
+        prefix.chop(1);
+        if (!prefix.isEmpty() && prefix.back().isHighSurrogate())
+            prefix.chop(1);
+    }
+    return prefix;
+}
+
+static void removeStaleTemporaries(const QString &dir, const QString &prefix)
 {
     const QRegularExpression re(QStringLiteral("^%1%2[A-Za-z0-9]{6}$")
-                                    .arg(QRegularExpression::escape(name), QString::fromLatin1(TempInfix)));
-    for (const QString &e : QDir(dir).entryList({name + QString::fromLatin1(TempInfix) + u'*'},
+                                    .arg(QRegularExpression::escape(prefix), QString::fromLatin1(TempInfix)));
+    for (const QString &e : QDir(dir).entryList({prefix + QString::fromLatin1(TempInfix) + u'*'},
                                                 QDir::Files | QDir::Hidden | QDir::System))
         if (re.match(e).hasMatch())
             QFile::remove(dir + Sep + e);
@@ -208,9 +223,10 @@ bool writeAtomic(const QString &path, const QByteArray &bytes, QString *error)
     const QString dir = info.absolutePath();
     if (info.isDir())
         return fail(EISDIR);
-    removeStaleTemporaries(dir, info.fileName());
+    const QString prefix = tempPrefix(info.fileName());
+    removeStaleTemporaries(dir, prefix);
 
-    QByteArray temp = QFile::encodeName(dir + Sep + info.fileName() + QString::fromLatin1(TempInfix) + QStringLiteral("XXXXXX"));
+    QByteArray temp = QFile::encodeName(dir + Sep + prefix + QString::fromLatin1(TempInfix) + QStringLiteral("XXXXXX"));
     const int fd = ::mkstemp(temp.data());
     if (fd < 0)
         return fail(errno);
@@ -276,13 +292,45 @@ bool writeTextAtomic(const QString &path, const QString &text, QString *error)
     return writeAtomic(path, text.toUtf8(), error);
 }
 
-bool appendText(const QString &path, const QString &text)
+bool appendText(const QString &path, const QString &text, QString *error)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Append))
+    const auto fail = [&](int errnum) {
+        if (error)
+            *error = writeErrorText(path, errnum);
         return false;
+    };
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return fail(errno);
+    struct stat st {};
+    const off_t before = ::fstat(fd, &st) == 0 ? st.st_size : -1;
+    // A line that did not reach the disk whole is taken away again.
+    const auto abandon = [&](int errnum) {
+        if (before >= 0)
+            (void)::ftruncate(fd, before);
+        ::close(fd);
+        return fail(errnum);
+    };
     const QByteArray bytes = text.toUtf8();
-    return f.write(bytes) == bytes.size();
+    const char *p = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, static_cast<size_t>(left));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return abandon(errno);
+        }
+        if (n == 0)
+            return abandon(ENOSPC);
+        p += n;
+        left -= n;
+    }
+    if (::fsync(fd) != 0)
+        return abandon(errno);
+    if (::close(fd) != 0)
+        return fail(errno);
+    return true;
 }
 
 } // namespace platform::files

@@ -46,7 +46,8 @@ bool isInside(const QString &folder, const QString &path);
 // over `path`. On any failure `path` is left as it was, the temporary file is
 // removed and `error` (when given) holds an Italian reason that names the file.
 // Temporary files left by an earlier save of the same file that was cut short
-// are removed first. A symbolic link at `path` is replaced by the file.
+// are removed first. A symbolic link at `path` is replaced by the file. Any
+// name the file system takes can be written, the longest included.
 bool writeAtomic(const QString &path, const QByteArray &bytes, QString *error = nullptr);
 
 // Writes `text` (UTF-8) to `path` with writeAtomic().
@@ -55,7 +56,9 @@ bool writeTextAtomic(const QString &path, const QString &text, QString *error = 
 // The Italian reason for a failed write of `path` with the system error `errnum`.
 QString writeErrorText(const QString &path, int errnum);
 
-// Appends `text` (UTF-8) to `path`, creating the file when missing.
-bool appendText(const QString &path, const QString &text);
+// Appends `text` (UTF-8) to `path`, creating the file when missing, and
+// makes sure it reached the disk. On failure nothing of `text` stays in the
+// file, and `error` (when given) holds the Italian reason.
+bool appendText(const QString &path, const QString &text, QString *error = nullptr);
 
 } // namespace platform::files

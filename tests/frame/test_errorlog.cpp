@@ -10,6 +10,9 @@
 #include <QTemporaryDir>
 #include <QWidget>
 #include <gtest/gtest.h>
+#include <optional>
+
+#include "support/FileSizeLimit.h"
 
 using namespace platform;
 
@@ -89,12 +92,38 @@ TEST_F(ErrorLogTest, DeletesTheMarkerAndLabelsWindowsByName)
     EXPECT_EQ(logLines().size(), 1);
 }
 
-TEST_F(ErrorLogTest, AnUnwritableLogDoesNotClaimToBeFilled)
+TEST_F(ErrorLogTest, AnUnwritableLogSaysSoAndKeepsItsLines)
 {
-    gFilesPath = dir.path() + "/NonEsiste/";
-    Utility_RQM::WriteErrorLog("Utility", "p", "1", "guasto");
-    ASSERT_EQ(prompts.shown.size(), 1u);
-    EXPECT_EQ(prompts.shown[0].text, "Errore : guasto");
+    Utility_RQM::WriteErrorLog("Utility", "p", "1", "primo");
+    const QStringList before = logLines();
+    struct Case {
+        const char *what;
+        QString files;
+        rlim_t cap;   // 0: no cap
+        QString reason;
+    } cases[] = {
+        {"disk full", gFilesPath, 24, "Errore di scrittura sul disco"},
+        {"folder missing", dir.path() + "/NonEsiste/", 0, "la cartella non esiste"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        prompts.shown.clear();
+        gFilesPath = c.files;
+        {
+            std::optional<testsupport::FileSizeLimit> limit;
+            if (c.cap)
+                limit.emplace(c.cap);
+            Utility_RQM::WriteErrorLog("Utility", "p", "1", "guasto");
+        }
+        ASSERT_EQ(prompts.shown.size(), 1u);
+        const QString text = prompts.shown[0].text;
+        EXPECT_TRUE(text.startsWith(QString::fromUtf8("Errore : guasto Il File Error.log non è stato aggiornato: ")))
+            << text.toStdString();
+        EXPECT_TRUE(text.contains(c.reason)) << text.toStdString();
+        EXPECT_FALSE(text.contains("riempito")) << text.toStdString();
+        gFilesPath = dir.path() + "/Files/";
+        EXPECT_EQ(logLines(), before);
+    }
 }
 
 TEST_F(ErrorLogTest, ConnectionOpener)

@@ -4,6 +4,7 @@
 #include "frame/Folders.h"
 #include "frame/Globals.h"
 #include "frame/NetPath.h"
+#include "support/FileSizeLimit.h"
 #include "support/TestEnv.h"
 
 #include <QDir>
@@ -201,5 +202,40 @@ TEST(FindShapeFiles, FolderChoice)
             EXPECT_FALSE(QFileInfo::exists(app.files() + "SHPath.rqm"));
         else
             EXPECT_EQ(frametest::readAll(app.files() + "SHPath.rqm"), place(QString::fromUtf8(c.pathFileAfter)).toUtf8());
+    }
+}
+
+TEST(PathFiles, AFullDiskKeepsTheOldFolderAndSaysSo)
+{
+    struct Case {
+        const char *file;
+        std::function<void(const QString &)> write;
+    } cases[] = {
+        {"DBPath.rqm", frame::WriteDBPath},
+        {"SHPath.rqm", frame::WriteSHPath},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.file);
+        testenv::ProgramFolder app{false};
+        gAppPath = app.path();
+        gFilesPath = app.files();
+        const QString path = app.files() + c.file;
+        QFile old(path);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("/dati/vecchia/\r\n");
+        old.close();
+        {
+            testsupport::FileSizeLimit limit(8);
+            c.write("/una/cartella/scelta/nel/browser/");
+        }
+        EXPECT_EQ(frametest::readAll(path), "/dati/vecchia/\r\n");
+        EXPECT_EQ(QDir(app.files()).entryList({QString(c.file) + "*"}, QDir::Files | QDir::Hidden),
+                  QStringList{c.file});
+        ASSERT_EQ(app.prompts.messages().size(), 1);
+        const QString message = app.prompts.messages()[0];
+        EXPECT_TRUE(message.startsWith("Errore : ")) << message.toStdString();
+        EXPECT_TRUE(message.contains(c.file)) << message.toStdString();
+        // The disk is still full for the log too, and the message says so.
+        EXPECT_TRUE(message.contains(QString::fromUtf8("Error.log non è stato aggiornato"))) << message.toStdString();
     }
 }

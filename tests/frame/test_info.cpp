@@ -149,8 +149,8 @@ TEST(frmInfo, UpdateReplacesTheDatabasesAndRelinks)
     w.cmdAggiornaBd_Click();
     frametest::processDeletes();
 
+    ASSERT_EQ(app.prompts.messages().size(), 2);                                // the question, the outcome
     EXPECT_EQ(app.prompts.messages().last().toStdString(), "Aggiornamento Banca Dati effettuato.");
-    EXPECT_EQ(app.prompts.messages().size(), 2);                                // the question, the outcome
     EXPECT_EQ(app.prompts.shown.back().style, 0);
     EXPECT_EQ(label(w, "lblVersioneBd").toStdString(), "Ultimo aggiornamento banca dati: 31/12/2010");
     EXPECT_EQ(label(w, "lblNote").toStdString(), "Note: Dati 2009 aggiunti");

@@ -299,6 +299,10 @@ TEST_F(ShapeConfigTest, ErrorsStopTheLoad)
         {"no Label", cfg(noLabel), 91, 2},
         {"no Outline", cfg(noOutline), 91, 2},
         {"colour not a number", cfg(badColor), 13, 1},
+        // Damage outside the root element, read leniently it would read back otherwise once saved.
+        {"stray bytes before the declaration", "\xEF\xBB" + cfg(config(good)), 91, 0},
+        {"a blank line before the declaration", "\r\n" + cfg(config(good)), 91, 0},
+        {"two root elements", cfg(config(good)) + "<Configs/>", 91, 0},
     };
     for (const Case &c : cases) {
         QFile::remove(file());
@@ -310,6 +314,41 @@ TEST_F(ShapeConfigTest, ErrorsStopTheLoad)
         EXPECT_EQ(load(map, records, idx), c.error) << c.what;
         EXPECT_EQ(records.size(), c.records) << c.what;
         EXPECT_EQ(map.layerCount(), 0) << c.what;
+    }
+}
+
+TEST_F(ShapeConfigTest, NestingFarDeeperThanARealFileIsRefused)
+{
+    struct Case {
+        int levels;   // elements around the layer's text
+        bool loads;
+    };
+    const Case cases[] = {{1, true}, {20, true}, {40, false}, {300000, false}};
+    for (const Case &c : cases) {
+        const QString layer = QStringLiteral("<b>").repeated(c.levels) + QStringLiteral("province_2006") +
+                              QStringLiteral("</b>").repeated(c.levels);
+        write(config(child(layer, QStringLiteral("True"))));
+        const QByteArray before = readAll(file());
+        Map map;
+        std::vector<LayerInfo> records;
+        int idx = 0;
+        QString error;
+        try {
+            CaricaShapeLayers(map, records, idx, file(), QStringLiteral("provincia"), shapeDir());
+        } catch (const platform::RuntimeError &e) {
+            error = e.description();
+        }
+        EXPECT_EQ(error.isEmpty(), c.loads) << c.levels << ": " << error.toStdString();
+        if (c.loads) {
+            ASSERT_EQ(records.size(), 1u) << c.levels;
+            EXPECT_EQ(records[0].FileName, QStringLiteral("province_2006")) << c.levels;
+            continue;
+        }
+        EXPECT_TRUE(error.contains(QStringLiteral("annidati"))) << error.toStdString();
+        EXPECT_TRUE(records.empty()) << c.levels;
+        LayerInfo r;
+        EXPECT_EQ(save(QStringLiteral("province_2006"), r), 91) << c.levels;
+        EXPECT_EQ(readAll(file()), before) << c.levels;
     }
 }
 

@@ -4,6 +4,7 @@
 #include "metadata/rptGlossario.h"
 #include "platform/db/Database.h"
 #include "platform/db/TextRules.h"
+#include "support/Controls.h"
 #include "support/TestEnv.h"
 
 #include <QApplication>
@@ -34,9 +35,7 @@ protected:
     template <class T>
     T *ctl(const QString &name) const
     {
-        T *c = w->findChild<T *>(name);
-        EXPECT_NE(c, nullptr) << name.toStdString();
-        return c;
+        return testenv::ctl<T>(w, name);
     }
     QListWidget *list() const { return ctl<QListWidget>("lst_NameVar"); }
     QLineEdit *box(int i) const { return ctl<QLineEdit>(QString("txt_ricerca_%1").arg(i)); }

@@ -6,6 +6,7 @@
 #include "frame/Globals.h"
 #include "frame/Shared.h"
 #include "platform/db/Database.h"
+#include "support/Controls.h"
 #include "support/TestEnv.h"
 
 #include <QComboBox>
@@ -45,8 +46,9 @@ protected:
         w = new frmMetadati;
         w->Form_Load();
     }
-    QComboBox *combo(const char *name) const { return w->findChild<QComboBox *>(name); }
-    QTreeWidget *tree() const { return w->findChild<QTreeWidget *>("objtree"); }
+    QComboBox *combo(const char *name) const { return testenv::ctl<QComboBox>(w, name); }
+    QTreeWidget *tree() const { return testenv::ctl<QTreeWidget>(w, "objtree"); }
+    QTreeWidgetItem *node(const QString &key) const { return testenv::must(FindNode(tree(), key), "node " + key.toStdString()); }
     void chooseDatabase(int index)
     {
         combo("cmb_Databases")->setCurrentIndex(index);
@@ -54,8 +56,7 @@ protected:
     }
     void click(const QString &key)
     {
-        QTreeWidgetItem *n = FindNode(tree(), key);
-        ASSERT_NE(n, nullptr) << key.toStdString();
+        QTreeWidgetItem *n = node(key);
         tree()->setCurrentItem(n);
         emit tree()->itemClicked(n, 0);
     }
@@ -143,7 +144,7 @@ TEST_F(MetadataBrowser, OnlyAnItemOpensItsSheet)
         gSqlScheda = "precedente";
         click(c.key);
         if (!c.sheet) {
-            EXPECT_TRUE(FindNode(tree(), c.key)->isExpanded()) << c.key;
+            EXPECT_TRUE(node(c.key)->isExpanded()) << c.key;
             EXPECT_TRUE(sheets.isEmpty()) << c.key;
             EXPECT_EQ(gSqlScheda, "precedente") << c.key;
         } else {
@@ -154,8 +155,8 @@ TEST_F(MetadataBrowser, OnlyAnItemOpensItsSheet)
     // The accordion: opening another area closes the first.
     click("A");
     click("B");
-    EXPECT_FALSE(FindNode(tree(), "A")->isExpanded());
-    EXPECT_TRUE(FindNode(tree(), "B")->isExpanded());
+    EXPECT_FALSE(node("A")->isExpanded());
+    EXPECT_TRUE(node("B")->isExpanded());
     EXPECT_TRUE(pf.prompts.messages().isEmpty()) << pf.prompts.messages().join("\n").toStdString();
 }
 

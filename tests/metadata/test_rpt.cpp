@@ -6,6 +6,7 @@
 #include "metadata/rptVariabili.h"
 #include "platform/db/Database.h"
 #include "platform/report/Report.h"
+#include "support/Controls.h"
 #include "support/TestEnv.h"
 
 #include <QApplication>
@@ -172,12 +173,10 @@ TEST_F(Reports, GlossaryShowTermOpensThePreview)
 {
     QString caption;
     int pageCount = 0;
-    QTimer::singleShot(0, [&] {
-        QWidget *dlg = QApplication::activeModalWidget();
-        ASSERT_NE(dlg, nullptr);
+    testenv::onModal([&](QWidget *dlg) {
         caption = dlg->windowTitle();
         pageCount = int(rptGlossario::Default().pages().size());
-        dlg->findChild<QPushButton *>("cmdChiudi")->click();
+        testenv::ctl<QPushButton>(dlg, "cmdChiudi")->click();
     });
     EXPECT_TRUE(rptGlossario::ShowTerm("Accosto"));
     EXPECT_EQ(caption, "Stampa Glossario");

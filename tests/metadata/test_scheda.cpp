@@ -73,15 +73,7 @@ protected:
         return w;
     }
     // Runs `body` on the modal preview once it is up, then closes it.
-    void onPreview(std::function<void(QWidget *)> body)
-    {
-        QTimer::singleShot(0, [body] {
-            QWidget *dlg = QApplication::activeModalWidget();
-            ASSERT_NE(dlg, nullptr);
-            body(dlg);
-            dlg->close();
-        });
-    }
+    void onPreview(std::function<void(QWidget *)> body) { testenv::onModal(std::move(body)); }
 };
 
 TEST_F(Sheets, VariableSheetShowsTheRecord)

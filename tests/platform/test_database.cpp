@@ -426,3 +426,43 @@ TEST_F(DbTest, ParametersAndBatches)
     EXPECT_NE(errorOf([&] { db.executeMany("INSERT INTO nessuna VALUES (?)", {{Value::integer(1)}}); }), 0);
     EXPECT_EQ(db.execute("DELETE FROM tMappa WHERE N_ARVEN = ?", {Value::integer(37)}), 1);
 }
+
+TEST_F(DbTest, RequestsOverTheBoundsAreRefusedAndTheConnectionGoesOn)
+{
+    // Small bounds so that each case reaches its own quickly.
+    const Limits saved = limits();
+    setLimits({qint64(16) << 20, qint64(4) << 20, qint64(20) << 20});
+    Database db = make("Ostile.mdb",
+                       "CREATE TABLE t (a INTEGER, b TEXT);"
+                       "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2000) "
+                       "INSERT INTO t SELECT i, 'riga ripetuta ' || i FROM n;"
+                       "CREATE VIEW infinita AS WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c) "
+                       "SELECT x FROM c;");
+    const QString file = folder() + "Ostile.mdb";
+    struct Case {
+        const char *sql;
+        const char *reason;
+    } cases[] = {
+        {"SELECT t1.b, t2.b, count(*) FROM t t1, t t2 GROUP BY t1.b, t2.b", "richiede troppa memoria"},
+        {"SELECT t1.b, t2.a FROM t t1, t t2", "produce troppi dati"},
+        {"SELECT x FROM infinita WHERE x < 0", "richiede troppo tempo"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.sql);
+        QString text;
+        long number = 0;
+        try {
+            db.query(c.sql);
+        } catch (const RuntimeError &e) {
+            number = e.number();
+            text = e.description();
+        }
+        EXPECT_EQ(number, err::OutOfMemory);
+        EXPECT_EQ(text, QString::fromUtf8("Impossibile leggere il database '%1': la richiesta %2. Il file potrebbe "
+                                          "essere danneggiato.")
+                            .arg(file, QString::fromUtf8(c.reason)));
+        EXPECT_EQ(db.query("SELECT count(*) FROM t").field(0).toInt(), 2000);
+    }
+    setLimits(saved);
+    EXPECT_EQ(db.query("SELECT count(*) FROM t t1, t t2 WHERE t1.a <= 10").field(0).toInt(), 20000);
+}

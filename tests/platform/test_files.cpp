@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <sys/stat.h>
 
 #include "support/FileSizeLimit.h"
@@ -75,6 +76,57 @@ TEST(WriteAtomic, FailuresAreReportedWithTheirReason)
         EXPECT_FALSE(platform::files::writeAtomic(c.path, "x", &error)) << c.path.toStdString();
         EXPECT_TRUE(error.contains(c.reason)) << error.toStdString();
     }
+}
+
+TEST(WriteAtomic, TheLongestNameIsWrittenAndItsStaleTemporariesRemoved)
+{
+    QTemporaryDir dir;
+    // 255 bytes, as long as a name can be ("ò" takes two).
+    const QString name = QString(100, u'ò') + QString(50, u'a') + ".xlsx";
+    const QString path = dir.filePath(name);
+    ASSERT_TRUE(platform::files::writeAtomic(path, "prima"));
+    EXPECT_EQ(readAll(path), "prima");
+    // A save cut short leaves a temporary named after the name cut to fit.
+    const QString stale = QString(100, u'ò') + QString(44, u'a') + ".tmp-Ab12Cd";
+    ASSERT_EQ(QFile::encodeName(stale).size(), 255);
+    writeRaw(dir.filePath(stale), "x");
+    QString error;
+    ASSERT_TRUE(platform::files::writeAtomic(path, "dopo", &error)) << error.toStdString();
+    EXPECT_EQ(readAll(path), "dopo");
+    EXPECT_EQ(entries(dir.path()), QStringList{name});
+}
+
+TEST(AppendText, AFailedAppendLeavesTheFileAsItWasAndSaysWhy)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Error.log");
+    writeRaw(path, "riga uno\r\n");
+    struct Case {
+        const char *what;
+        QString path;
+        rlim_t cap;   // 0: no cap
+        QString reason;
+    } cases[] = {
+        {"disk full in the middle of the line", path, 16, "Errore di scrittura sul disco"},
+        {"folder missing", dir.filePath("manca/Error.log"), 0, "la cartella non esiste"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        QString error;
+        bool written = true;
+        {
+            std::optional<testsupport::FileSizeLimit> limit;
+            if (c.cap)
+                limit.emplace(c.cap);
+            written = platform::files::appendText(c.path, "riga due, troppo lunga per il disco\r\n", &error);
+        }
+        EXPECT_FALSE(written);
+        EXPECT_TRUE(error.contains(c.reason)) << error.toStdString();
+        EXPECT_TRUE(error.contains("Error.log")) << error.toStdString();
+        EXPECT_EQ(readAll(path), "riga uno\r\n");
+    }
+    ASSERT_TRUE(platform::files::appendText(path, "riga tre\r\n"));
+    EXPECT_EQ(readAll(path), "riga uno\r\nriga tre\r\n");
 }
 
 TEST(WriteAtomic, RemovesOnlyItsOwnStaleTemporaries)

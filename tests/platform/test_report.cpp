@@ -4,6 +4,7 @@
 #include "platform/Error.h"
 #include "platform/Prompts.h"
 #include "platform/report/Report.h"
+#include "support/Controls.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -417,17 +418,15 @@ TEST(ReportPreview, ModalPreviewShowsThePagesThenTheReportEnds)
     r.setDataSource(rows({"nome", "flag"}, {{Value::text("v"), Value()}}));
     QString title, name, pageLabel;
     int pageCount = 0;
-    QTimer::singleShot(0, [&] {
-        QWidget *dlg = QApplication::activeModalWidget();
-        ASSERT_NE(dlg, nullptr);
+    testenv::onModal([&](QWidget *dlg) {
         title = dlg->windowTitle();
         name = dlg->objectName();
-        auto *view = dlg->findChild<QPrintPreviewWidget *>();
+        auto *view = testenv::must(dlg->findChild<QPrintPreviewWidget *>(), "preview");
         view->updatePreview();
         pageCount = view->pageCount();
-        dlg->findChild<QPushButton *>("cmdPaginaSuccessiva")->click();
-        pageLabel = dlg->findChild<QLabel *>("lblPagina")->text();
-        dlg->findChild<QPushButton *>("cmdChiudi")->click();
+        testenv::ctl<QPushButton>(dlg, "cmdPaginaSuccessiva")->click();
+        pageLabel = testenv::ctl<QLabel>(dlg, "lblPagina")->text();
+        testenv::ctl<QPushButton>(dlg, "cmdChiudi")->click();
     });
     r.Show();
     EXPECT_EQ(title, "Prova");

@@ -2,6 +2,7 @@
 // workbook reaches its name whole or not at all.
 #include "platform/Error.h"
 #include "platform/xlsx/Workbook.h"
+#include "support/FileSizeLimit.h"
 #include "test_xlsx_reader.h"
 
 #include <QDir>
@@ -187,4 +188,35 @@ TEST(Xlsx, RefusesWhatTheFormatCannotHold)
     const xlsxtest::Book r = xlsxtest::Read(dir.path() + "/x.xlsx");
     ASSERT_TRUE(r.ok);
     EXPECT_EQ(r.cell(0, "A2").text.size(), platform::xlsx::MaxTextLength);
+}
+
+TEST(Xlsx, AFullDiskLeavesTheOldFileAndSaysSo)
+{
+    // Caps on every file the process writes (the library's own scratch files
+    // included), from one that cuts the first part short to one past the
+    // workbook's scratch files but short of the workbook itself.
+    for (const rlim_t cap : {rlim_t(512), rlim_t(4096), rlim_t(16384), rlim_t(40000)}) {
+        SCOPED_TRACE(cap);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("Dati.xlsx");
+        writeFile(path, "vecchio");
+        QString error;
+        {
+            testsupport::FileSizeLimit limit(cap);
+            try {
+                Workbook book(path);
+                auto &sheet = book.addSheet("Dati");
+                for (int r = 0; r < 400; ++r)
+                    for (int c = 0; c < 12; ++c)
+                        sheet.writeText(r, c, QString("Territorio %1 colonna %2 valore ripetuto").arg(r).arg(c));
+                book.save();
+            } catch (const RuntimeError &e) {
+                error = e.description();
+            }
+        }
+        EXPECT_FALSE(error.isEmpty());
+        EXPECT_TRUE(error.contains("Dati.xlsx")) << error.toStdString();
+        EXPECT_EQ(readFile(path), "vecchio");
+        EXPECT_EQ(entries(dir.path()), QStringList{"Dati.xlsx"});
+    }
 }

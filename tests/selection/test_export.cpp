@@ -9,6 +9,7 @@
 #include "selection/ExcelExport.h"
 #include "selection/FormdatiTabLogic.h"
 #include "selection/frm_dispData.h"
+#include "support/FileSizeLimit.h"
 #include "support/TestEnv.h"
 #include "../platform/test_xlsx_reader.h"
 
@@ -242,6 +243,22 @@ TEST_F(Export, FailuresOfTheWorkbook)
     EXPECT_TRUE(errorLog().contains("CreateExcelFile"));
     ASSERT_EQ(boxes().size(), 1);
     EXPECT_TRUE(boxes()[0].startsWith("Errore : "));
+
+    // A full disk: the workbook of the same name stays as it was, and the user is told.
+    pf.prompts.clear();
+    {
+        QFile old(file);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("vecchio");
+    }
+    {
+        testsupport::FileSizeLimit full(2048);
+        EXPECT_FALSE(Utility_RQM::CreateExcelFile(file, "DatiTemplateVar", g.Rows(), g));
+    }
+    EXPECT_EQ(readFile(file), "vecchio");
+    ASSERT_EQ(boxes().size(), 1);
+    EXPECT_TRUE(boxes()[0].startsWith("Errore : ") && boxes()[0].contains("esito.xlsx")) << boxes()[0].toStdString();
+    ASSERT_TRUE(QFile::remove(file));
 
     // Metadata that cannot be read: the data sheet is saved whole, the result is a failure.
     pf.prompts.clear();

@@ -4,12 +4,15 @@
 #include "frame/Globals.h"
 #include "frame/Utility.h"
 #include "platform/db/Database.h"
+#include "support/Controls.h"
 #include "support/TestEnv.h"
 
 #include <QDir>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 #include <gtest/gtest.h>
+
+#include <sys/resource.h>
 
 using Utility_RQM::NodeKey;
 
@@ -73,8 +76,8 @@ TEST(FillSons, SampleVariablesFileEveryItemOnceUnderItsTopic)
     sorted.sort();
     sorted.removeDuplicates();
     EXPECT_EQ(items, sorted);   // in Id order, each once
-    EXPECT_EQ(Utility_RQM::FindNode(&tree, "A0101")->text(0), "Popolazione residente al 31 dicembre");
-    EXPECT_EQ(Utility_RQM::FindNode(&tree, "A01")->text(0), "POPOLAZIONE E TERRITORIO");
+    EXPECT_EQ(testenv::must(Utility_RQM::FindNode(&tree, "A0101"), "A0101")->text(0), "Popolazione residente al 31 dicembre");
+    EXPECT_EQ(testenv::must(Utility_RQM::FindNode(&tree, "A01"), "A01")->text(0), "POPOLAZIONE E TERRITORIO");
 }
 
 TEST(FillSons, CasesOnSmallDatabases)
@@ -134,4 +137,33 @@ TEST(FillSons, TopicCodeRepeatedInAnotherSectorIsNotFiledUnderTheFirst)
     // left out and reported instead of landing under sector A.
     EXPECT_EQ(dump(tree), QStringList({"A:Contesto", " A01:POPOLAZIONE", "  A0101:Popolazione", "B:Trasporti"}));
     EXPECT_EQ(pf.prompts.messages().size(), 1);
+}
+
+TEST(FillSons, MetadataTablesHoldingTheirRowsManyTimesOverAreReportedNotExhaustingMemory)
+{
+    testenv::ProgramFolder pf;
+    {
+        // Every classification table of the sample holds each row 64 times, without keys.
+        auto meta = platform::db::Database::open(pf.databases(), "Metadati.mdb");
+        for (const char *t : {"Settore", "Argomento", "IndVarAnno", "MetadatiVariabili"})
+            meta.execute(QString("ALTER TABLE %1 RENAME TO copia; CREATE TABLE %1 AS SELECT copia.* FROM copia, "
+                                 "(WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 64) "
+                                 "SELECT i FROM n); DROP TABLE copia;")
+                             .arg(t));
+    }
+    gTipoDb = "Variabili";
+    auto conn = Utility::GetDbConnection("Variabili.mdb");
+    ASSERT_TRUE(conn.has_value());
+    rusage before{};
+    getrusage(RUSAGE_SELF, &before);
+    QTreeWidget tree;
+    Utility_RQM::fillsons(*conn, &tree);
+    rusage after{};
+    getrusage(RUSAGE_SELF, &after);
+
+    EXPECT_EQ(tree.topLevelItemCount(), 0);
+    ASSERT_EQ(pf.prompts.messages().size(), 1);
+    EXPECT_TRUE(pf.prompts.messages()[0].contains("richiede troppa memoria")) << pf.prompts.messages()[0].toStdString();
+    // The engine's bound, the rows read and what the program itself holds.
+    EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 1024L * 1024L) << "kB";
 }

@@ -4,6 +4,7 @@
 #include "frame/Forms.h"
 #include "frame/Globals.h"
 #include "platform/db/Database.h"
+#include "support/Controls.h"
 #include "support/TestEnv.h"
 
 #include <QAbstractButton>
@@ -59,9 +60,7 @@ protected:
     template <class T>
     T *ctl(const char *name) const
     {
-        T *c = w->findChild<T *>(QString::fromLatin1(name));
-        EXPECT_NE(c, nullptr) << name;
-        return c;
+        return testenv::ctl<T>(w, name);
     }
     QTreeWidget *tree() const { return ctl<QTreeWidget>("objtree"); }
     QListWidget *list() const { return ctl<QListWidget>("lst_allVar"); }
@@ -74,10 +73,10 @@ protected:
     }
     QString count() const { return ctl<QLineEdit>("txtCount")->text(); }
 
+    QTreeWidgetItem *node(const QString &key) const { return testenv::must(FindNode(tree(), key), "node " + key.toStdString()); }
     void click(const QString &key)
     {
-        QTreeWidgetItem *n = FindNode(tree(), key);
-        ASSERT_NE(n, nullptr) << key.toStdString();
+        QTreeWidgetItem *n = node(key);
         tree()->setCurrentItem(n);
         emit tree()->itemClicked(n, 0);
     }
@@ -138,7 +137,7 @@ TEST_F(SelectionWindow, YearsLoadOnceRedOnlyForVariableNotes)
         const QString item = var ? "A0101" : "A01001";
         click(item);
         click(item);   // a second click adds nothing
-        QTreeWidgetItem *n = FindNode(tree(), item);
+        QTreeWidgetItem *n = node(item);
         ASSERT_EQ(n->childCount(), 13);
         EXPECT_TRUE(n->isExpanded());
         EXPECT_EQ(n->child(0)->text(0), "1996");
@@ -146,7 +145,7 @@ TEST_F(SelectionWindow, YearsLoadOnceRedOnlyForVariableNotes)
         EXPECT_EQ(NodeImage(FindNode(tree(), item + "-2002")), "close");
         EXPECT_EQ(ctl<QLabel>("Label5")->isHidden(), !var);
         click("B");   // the accordion closes the other areas
-        EXPECT_FALSE(FindNode(tree(), "A")->isExpanded());
+        EXPECT_FALSE(node("A")->isExpanded());
         delete w;
         w = nullptr;
     }

@@ -13,6 +13,7 @@
 #include "selection/frmFunzione.h"
 #include "selection/Formula.h"
 #include "selection/frm_dispData.h"
+#include "support/Controls.h"
 #include "support/TestEnv.h"
 
 #include <QApplication>
@@ -26,6 +27,7 @@
 #include <QToolButton>
 #include <gtest/gtest.h>
 #include <map>
+#include <utility>
 
 void RegisterFunzioneForms();
 
@@ -47,7 +49,7 @@ protected:
     // The data table of `items` ("Id-Anno") for every territory.
     frm_dispData *open(const QString &dbName, const QString &kind, const QStringList &items)
     {
-        delete w;
+        delete std::exchange(w, nullptr);   // gone even when what follows throws
         auto db = platform::db::Database::open(gDbPath, dbName, platform::db::OpenMode::ReadOnly);
         QStringList lines;
         for (const QString &i : items)
@@ -287,7 +289,8 @@ TEST_F(Funzione, ALaterFormulaUsesAFormulaColumnAndItSorts)
         esegui(*f);
     }
     auto f = formula();
-    auto *list = f->findChild<QListWidget *>("lstColonne");
+    auto *list = testenv::ctl<QListWidget>(f.get(), "lstColonne");
+    ASSERT_GT(list->count(), 0);
     EXPECT_EQ(list->item(list->count() - 1)->text(), "Funz1");
     type(*f, {"#Funz1", "*", "1", ",", "5"});
     EXPECT_EQ(shownFormula(*f), "Funz1 * 1.5");

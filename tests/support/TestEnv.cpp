@@ -11,7 +11,11 @@
 
 namespace testenv {
 
-QString builtAppDir() { return QStringLiteral(TRAMBELO_APP_DIR); }
+QString builtAppDir()
+{
+    // Another program folder (a damaged copy, say) can stand in for the built one.
+    return qEnvironmentVariable("TRAMBELO_TEST_APP_DIR", QStringLiteral(TRAMBELO_APP_DIR));
+}
 QString sourceDir() { return QStringLiteral(TRAMBELO_SOURCE_DIR); }
 
 static void copyTree(const QString &from, const QString &to)

@@ -9,7 +9,8 @@
 
 namespace testenv {
 
-// The program folder assembled by the build (executable, Databases/, Files/, ...).
+// The program folder assembled by the build (executable, Databases/, Files/, ...),
+// or the folder named by the environment variable TRAMBELO_TEST_APP_DIR.
 QString builtAppDir();
 // The repository's source folder.
 QString sourceDir();

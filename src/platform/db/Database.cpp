@@ -11,6 +11,7 @@
 #include <QUrl>
 #include <sqlite3.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <map>
@@ -154,6 +155,49 @@ void registerFunctions(sqlite3 *db)
     text::registerOn(db);
 }
 
+// ---- bounds of one request ------------------------------------------------
+
+std::atomic<qint64> gEngineMemory{Limits{}.engineMemory};
+std::atomic<qint64> gResultMemory{Limits{}.resultMemory};
+std::atomic<qint64> gSteps{Limits{}.steps};
+
+void applyEngineMemory()
+{
+    sqlite3_hard_heap_limit64(gEngineMemory.load());
+}
+
+// The engine tells the connection every StepGrain instructions; past the bound
+// the statement is interrupted (nothing else interrupts a statement).
+constexpr int StepGrain = 10000;
+
+struct StepBudget {
+    qint64 used = 0;
+    void start() { used = 0; }
+};
+
+int onProgress(void *budget)
+{
+    auto *b = static_cast<StepBudget *>(budget);
+    b->used += StepGrain;
+    return b->used > gSteps.load() ? 1 : 0;
+}
+
+// What one cell read into a recordset costs.
+qint64 cellCost(sqlite3_stmt *st, int i)
+{
+    const qint64 text = sqlite3_column_type(st, i) == SQLITE_TEXT ? 2 * qint64(sqlite3_column_bytes(st, i)) : 0;
+    return qint64(sizeof(Value)) + text;
+}
+
+[[noreturn]] void overLimit(sqlite3 *db, const QString &what)
+{
+    const char *file = db ? sqlite3_db_filename(db, "main") : nullptr;
+    throw RuntimeError(err::OutOfMemory,
+                       QStringLiteral("Impossibile leggere il database '%1': la richiesta %2. Il file potrebbe essere "
+                                      "danneggiato.")
+                           .arg(file && *file ? QString::fromUtf8(file) : QStringLiteral("?"), what));
+}
+
 // ---- errors ---------------------------------------------------------------
 
 bool isLimitError(int rc, const QString &msg)
@@ -207,6 +251,10 @@ QString fileFailure(int rc, const QString &file)
 
 [[noreturn]] void raise(sqlite3 *db, int rc)
 {
+    if ((rc & 0xff) == SQLITE_NOMEM)
+        overLimit(db, QStringLiteral("richiede troppa memoria"));
+    if ((rc & 0xff) == SQLITE_INTERRUPT)
+        overLimit(db, QStringLiteral("richiede troppo tempo"));
     // The engine's own message stays with the error for the log; the user reads ours.
     const QString msg = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
     if (isLimitError(rc, msg))
@@ -299,6 +347,7 @@ struct Statement {
 struct Database::Impl {
     sqlite3 *db = nullptr;
     QString path;
+    StepBudget budget;
     ~Impl()
     {
         if (db)
@@ -311,8 +360,23 @@ Database::~Database() = default;
 Database::Database(Database &&) noexcept = default;
 Database &Database::operator=(Database &&) noexcept = default;
 
+Limits limits()
+{
+    return {gEngineMemory.load(), gResultMemory.load(), gSteps.load()};
+}
+
+void setLimits(const Limits &l)
+{
+    gEngineMemory = l.engineMemory;
+    gResultMemory = l.resultMemory;
+    gSteps = l.steps;
+    applyEngineMemory();
+}
+
 Database openResolvedFile(const QString &path, OpenMode mode, bool create)
 {
+    static const bool memoryBounded = (applyEngineMemory(), true);
+    (void)memoryBounded;
     Database out;
     sqlite3 *db = nullptr;
     int flags = SQLITE_OPEN_URI | (mode == OpenMode::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE);
@@ -358,6 +422,7 @@ void Database::d_ptr_init(sqlite3 *db, const QString &path)
     d = std::make_unique<Impl>();
     d->db = db;
     d->path = path;
+    sqlite3_progress_handler(db, StepGrain, onProgress, &d->budget);
 }
 
 void Database::attachLinks()
@@ -524,9 +589,17 @@ Recordset Database::query(const QString &sql)
         boolean.push_back(isBooleanType(decl.back()));
     }
     std::vector<Value> cells;
-    while ((rc = sqlite3_step(s.st)) == SQLITE_ROW)
-        for (int i = 0; i < cols; ++i)
+    const qint64 maxBytes = gResultMemory.load();
+    qint64 bytes = 0;
+    d->budget.start();
+    while ((rc = sqlite3_step(s.st)) == SQLITE_ROW) {
+        for (int i = 0; i < cols; ++i) {
+            bytes += cellCost(s.st, i);
             cells.push_back(columnValue(s.st, i, boolean[size_t(i)]));
+        }
+        if (bytes > maxBytes)
+            overLimit(d->db, QStringLiteral("produce troppi dati"));
+    }
     if (rc != SQLITE_DONE)
         raise(d->db, rc);
     return Recordset(std::move(names), std::move(decl), std::move(cells));
@@ -548,6 +621,7 @@ qint64 Database::execute(const QString &sql)
         p = tail;
         if (!s.st)
             continue;
+        d->budget.start();
         while ((rc = sqlite3_step(s.st)) == SQLITE_ROW) {
         }
         if (rc != SQLITE_DONE)
@@ -568,6 +642,7 @@ qint64 Database::execute(const QString &sql, const std::vector<Value> &params)
     if (!s.st)
         return 0;
     bind(d->db, s.st, params);
+    d->budget.start();
     while ((rc = sqlite3_step(s.st)) == SQLITE_ROW) {
     }
     if (rc != SQLITE_DONE)
@@ -588,6 +663,7 @@ void Database::executeMany(const QString &sql, const std::vector<std::vector<Val
             sqlite3_reset(s.st);
             sqlite3_clear_bindings(s.st);
             bind(d->db, s.st, row);
+            d->budget.start();
             while ((rc = sqlite3_step(s.st)) == SQLITE_ROW) {
             }
             if (rc != SQLITE_DONE)

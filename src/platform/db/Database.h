@@ -27,6 +27,20 @@ namespace platform::db {
 
 enum class OpenMode { ReadWrite, ReadOnly };
 
+// What one request may cost, so that a damaged or hostile file (a small table
+// holding its rows many times over, a view that never ends) is refused with a
+// message instead of exhausting the memory or blocking the program. The real
+// databases stay far below every bound. A request over a bound raises
+// RuntimeError(err::OutOfMemory) with a message naming the file.
+struct Limits {
+    qint64 engineMemory = qint64(256) << 20;   // bytes the engine holds, every connection together
+    qint64 resultMemory = qint64(256) << 20;   // bytes of the rows one query reads
+    qint64 steps = qint64(4000) << 20;         // engine instructions of one statement
+};
+Limits limits();
+// Replaces the bounds (tests and tools); connections already open follow.
+void setLimits(const Limits &l);
+
 class Database {
 public:
     Database();

@@ -6,9 +6,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 #include <QStringList>
+#include <QTemporaryDir>
+#include <pugixml.hpp>
 #include <xlsxwriter.h>
+#include <zip.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -34,22 +36,45 @@ QString lxwText(lxw_error e) { return QString::fromUtf8(lxw_strerror(e)); }
     fail(errtext::workbook(e), lxwText(e));
 }
 
-// A name beside the target that no file has yet: ".~<name>.<random>.tmp",
-// with the target's name shortened so that a target whose name is as long as
-// the file system allows still gets a temporary name it accepts.
-QString tempNameFor(const QString &target)
+// The library checks its own writes only in part (its scratch files, the
+// archive): on a full disk it can finish a workbook cut short and report no
+// error. A workbook is put in place only when it reads back whole: every part
+// of the archive with its checksum, every XML part complete.
+bool readsBackWhole(const QByteArray &bytes)
 {
-    const QFileInfo fi(target);
-    const QString dir = fi.absolutePath();
-    QString base = fi.fileName().left(64);
-    if (!base.isEmpty() && base.back().isHighSurrogate())
-        base.chop(1);
-    for (;;) {
-        const QString candidate = QStringLiteral("%1/.~%2.%3.tmp")
-                                      .arg(dir, base, QString::number(QRandomGenerator::global()->generate(), 16));
-        if (!QFileInfo::exists(candidate))
-            return candidate;
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t *source = zip_source_buffer_create(bytes.constData(), zip_uint64_t(bytes.size()), 0, &error);
+    zip_t *archive = source ? zip_open_from_source(source, ZIP_RDONLY | ZIP_CHECKCONS, &error) : nullptr;
+    zip_error_fini(&error);
+    if (!archive) {
+        if (source)
+            zip_source_free(source);
+        return false;
     }
+    const zip_int64_t count = zip_get_num_entries(archive, 0);
+    bool whole = count > 0;
+    QByteArray part;
+    for (zip_int64_t i = 0; whole && i < count; ++i) {
+        zip_file_t *f = zip_fopen_index(archive, zip_uint64_t(i), 0);
+        if (!f) {
+            whole = false;
+            break;
+        }
+        part.clear();
+        char buffer[1 << 14];
+        zip_int64_t n = 0;
+        while ((n = zip_fread(f, buffer, sizeof buffer)) > 0)
+            part.append(buffer, qsizetype(n));
+        whole = n == 0 && zip_fclose(f) == 0;
+        const QString name = QString::fromUtf8(zip_get_name(archive, zip_uint64_t(i), 0));
+        if (whole && (name.endsWith(QLatin1String(".xml")) || name.endsWith(QLatin1String(".rels")))) {
+            pugi::xml_document doc;
+            whole = bool(doc.load_buffer(part.constData(), size_t(part.size())));
+        }
+    }
+    zip_discard(archive);
+    return whole;
 }
 
 // At most MaxTextLength characters, never ending inside a surrogate pair.
@@ -181,9 +206,16 @@ Workbook::Workbook(const QString &targetPath) : m_target(QFileInfo(targetPath).a
 {
     if (targetPath.isEmpty())
         fail(QStringLiteral("Nome del file mancante."));
-    m_temp = tempNameFor(m_target);
-    // Nothing is written to disk before save().
-    m_book = workbook_new(QFile::encodeName(m_temp).constData());
+    // The library writes the workbook, and its own scratch files, in a folder
+    // of ours; nothing is written beside the target before save().
+    m_scratch = std::make_unique<QTemporaryDir>();
+    if (!m_scratch->isValid())
+        fail(QStringLiteral("Impossibile creare la cartella di lavoro: %1").arg(m_scratch->errorString()));
+    m_temp = m_scratch->filePath(QStringLiteral("cartella.xlsx"));
+    QByteArray scratchDir = QFile::encodeName(m_scratch->path());
+    lxw_workbook_options options{};
+    options.tmpdir = scratchDir.data();
+    m_book = workbook_new_opt(QFile::encodeName(m_temp).constData(), &options);
     if (!m_book)
         fail(QStringLiteral("Impossibile creare la cartella di lavoro."));
     m_header = workbook_add_format(m_book);
@@ -194,8 +226,6 @@ Workbook::~Workbook()
 {
     if (m_book)
         lxw_workbook_free(m_book);
-    if (!m_temp.isEmpty())
-        QFile::remove(m_temp);
 }
 
 lxw_format *Workbook::numberFormat(const QString &code)
@@ -248,19 +278,19 @@ void Workbook::save()
                  .arg(QDir::toNativeSeparators(m_target), QDir::toNativeSeparators(folder)));
     lxw_workbook *book = std::exchange(m_book, nullptr); // workbook_close frees it
     const lxw_error e = workbook_close(book);
-    if (e != LXW_NO_ERROR) {
-        QFile::remove(m_temp);
+    if (e != LXW_NO_ERROR)
         fail(QStringLiteral("Impossibile scrivere il file \"%1\": %2")
                  .arg(QDir::toNativeSeparators(m_target), errtext::workbook(e)),
              lxwText(e));
-    }
-    // rename() replaces an existing file in one step.
-    if (std::rename(QFile::encodeName(m_temp).constData(), QFile::encodeName(m_target).constData()) != 0) {
-        const int code = errno;
-        QFile::remove(m_temp);
-        fail(files::writeErrorText(m_target, code), QString::fromLocal8Bit(std::strerror(code)));
-    }
-    m_temp.clear();
+    QFile written(m_temp);
+    const QByteArray bytes = written.open(QIODevice::ReadOnly) ? written.readAll() : QByteArray();
+    written.close();
+    m_scratch.reset();
+    if (!readsBackWhole(bytes))
+        fail(files::writeErrorText(m_target, EIO));
+    QString error;
+    if (!files::writeAtomic(m_target, bytes, &error))
+        fail(error);
 }
 
 } // namespace platform::xlsx

@@ -3,10 +3,11 @@
 // of texts, numbers and Booleans, a bold header style, column widths fitted to
 // what was written, the sheet shown on opening.
 //
-// The workbook is written to a temporary file beside its target and renamed
-// over the target only when it is complete, so a failed or abandoned workbook
-// leaves no half file behind and an existing file of the same name stays as it
-// was until the new one replaces it.
+// The workbook is written in a scratch folder, read back whole, and only then
+// put in place in one step (platform::files::writeAtomic), so a failed or
+// abandoned workbook, or one cut short by a full disk, leaves no half file
+// behind and an existing file of the same name stays as it was until the new
+// one replaces it.
 //
 // Errors are platform::RuntimeError.
 #include <QString>
@@ -14,6 +15,7 @@
 #include <memory>
 #include <vector>
 
+class QTemporaryDir;
 struct lxw_workbook;
 struct lxw_worksheet;
 struct lxw_format;
@@ -104,7 +106,8 @@ private:
     lxw_format *m_header = nullptr;
     std::map<QString, lxw_format *> m_numberFormats;
     QString m_target;
-    QString m_temp;
+    std::unique_ptr<QTemporaryDir> m_scratch;
+    QString m_temp;   // the workbook as the library writes it, in m_scratch
     std::vector<std::unique_ptr<Worksheet>> m_sheets;
 };
 
