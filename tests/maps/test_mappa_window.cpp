@@ -56,6 +56,7 @@ MapInput regionInput()
 }
 
 using testenv::ctl;
+using testenv::must;
 
 // The work table as another connection reads it.
 bool MapTableExists() { return MapWorkTable().MapTableExists(); }
@@ -366,7 +367,7 @@ TEST(MappaWindow, TheWorkTableUsesOneConnectionAndNeverFlushes)
             ctl<QPushButton>(m.w, "Cmd_cmdAutocolor")->click();
         m.w->findChild<QCheckBox *>("chk_inform")->click();
         m.w->DoIdentify(m.pointIn("12"));
-        EXPECT_EQ(ctl<QTreeWidget>(m.w, "ListView1")->topLevelItem(0)->text(1), "36,5");
+        EXPECT_EQ(must(ctl<QTreeWidget>(m.w, "ListView1")->topLevelItem(0), "identify row")->text(1), "36,5");
         ctl<QPushButton>(m.w, "cmd_reset")->click();
         ctl<QPushButton>(m.w, "Cmd_cmdAutocolor")->click();
         EXPECT_EQ(vfs.opens(), 1);
