@@ -1,12 +1,14 @@
 // Formula columns: a formula typed by hand is compiled against the columns of
 // the data table and computed for every row. Whatever the text, compiling and
-// computing end (no crash, no hang), and every cell is empty or a number.
+// computing end (no crash, no hang), every cell is empty or a number, and a
+// formula nested deeper than the parser allows is refused.
 #include "FuzzSupport.h"
 
 #include "platform/NumText.h"
 #include "platform/grid/TextGrid.h"
 #include "selection/Formula.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -43,6 +45,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     fuzz::init();
     const QString text = QString::fromUtf8(reinterpret_cast<const char *>(data), qsizetype(size));
     const auto e = formula::Expression::Compile(text, Headers);
+    int depth = 0, deepest = 0;
+    for (const QChar c : text) {
+        if (c == u'(')
+            deepest = std::max(deepest, ++depth);
+        else if (c == u')')
+            --depth;
+    }
+    FUZZ_CHECK(!e || deepest <= formula::Expression::MaxNesting,
+               QStringLiteral("%1 parentheses deep, compiled").arg(deepest));
     if (!e)
         return 0;
     for (const int k : e->Columns())

@@ -158,6 +158,7 @@ TEST(ReadText, Utf8ElseTheWindowsWesternCodePage)
         {"accented letters", "citt\xe0 perch\xe9", QString::fromUtf8("città perché")},
         {"bytes the code page leaves undefined", "\x81\x8d\x8f\x90\x9d", QString::fromUtf8("\u0081\u008d\u008f\u0090\u009d")},
         {"other signs of the range", "\x8a\x8c\x8e\x99\x9f", QString::fromUtf8("ŠŒŽ™Ÿ")},
+        {"UTF-8 with a byte-order mark", "\xef\xbb\xbf/dati/Banche\r\n", QString::fromUtf8("/dati/Banche\r\n")},
     };
     QTemporaryDir dir;
     for (const Case &c : cases) {
