@@ -440,7 +440,9 @@ QByteArray withAttributes(const LoadedDoc &d, const std::vector<AttributeEdit> &
         if (ordinal < 0 || ordinal >= int(tags.size()) || tags[size_t(ordinal)].name != qs(e.element.name()))
             unreadable();
         const TagSpan &tag = tags[size_t(ordinal)];
-        for (const auto &[name, value] : e.values) {
+        for (const auto &edit : e.values) {
+            const QString &name = edit.first;
+            const QString &value = edit.second;
             const auto it = std::find_if(tag.attributes.begin(), tag.attributes.end(),
                                          [&](const TagSpan::Attribute &a) { return a.name == name; });
             if (it != tag.attributes.end()) {

@@ -212,6 +212,26 @@ static void removeStaleTemporaries(const QString &dir, const QString &prefix)
             QFile::remove(dir + Sep + e);
 }
 
+// Writes every byte to `fd`: 0, or the system error that stopped it.
+static int writeAll(int fd, const QByteArray &bytes)
+{
+    const char *p = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, static_cast<size_t>(left));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        if (n == 0)
+            return ENOSPC;
+        p += n;
+        left -= n;
+    }
+    return 0;
+}
+
 bool writeAtomic(const QString &path, const QByteArray &bytes, QString *error)
 {
     const auto fail = [&](int errnum) {
@@ -247,20 +267,8 @@ bool writeAtomic(const QString &path, const QByteArray &bytes, QString *error)
     }
     ::fchmod(fd, mode);
 
-    const char *p = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, static_cast<size_t>(left));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return abandon(errno);
-        }
-        if (n == 0)
-            return abandon(ENOSPC);
-        p += n;
-        left -= n;
-    }
+    if (const int e = writeAll(fd, bytes))
+        return abandon(e);
     if (::fsync(fd) != 0)
         return abandon(errno);
     struct stat st {};
@@ -312,20 +320,8 @@ bool appendText(const QString &path, const QString &text, QString *error)
         return fail(errnum);
     };
     const QByteArray bytes = text.toUtf8();
-    const char *p = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, static_cast<size_t>(left));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return abandon(errno);
-        }
-        if (n == 0)
-            return abandon(ENOSPC);
-        p += n;
-        left -= n;
-    }
+    if (const int e = writeAll(fd, bytes))
+        return abandon(e);
     if (::fsync(fd) != 0)
         return abandon(errno);
     if (::close(fd) != 0)

@@ -10,6 +10,7 @@
 #include "platform/map/MapWidget.h"
 #include "support/CountingVfs.h"
 #include "support/FileSizeLimit.h"
+#include "maps/map_window_support.h"
 #include "support/TestEnv.h"
 
 #include <QApplication>
@@ -92,37 +93,9 @@ struct OpenMap {
         return out;
     }
     // The symbol a territory of the thematic layer is drawn with.
-    QColor colorOf(const QString &code)
-    {
-        const auto &rec = w->LayerInfo[size_t(w->IdxLayerTema)];
-        const int f = rec.Layer->fieldIndex(rec.FieldId);
-        for (int s = 0; s < rec.Layer->featureCount(); ++s)
-            if (rec.Layer->attributeText(s, f) == code)
-                return rec.Layer->symbolFor(s)->color;
-        return {};
-    }
+    QColor colorOf(const QString &code) { return maptest::colorOf(w, code); }
     // A widget point inside the territory `code` of the thematic layer.
-    QPoint pointIn(const QString &code)
-    {
-        const auto &rec = w->LayerInfo[size_t(w->IdxLayerTema)];
-        const int f = rec.Layer->fieldIndex(rec.FieldId);
-        for (int s = 0; s < rec.Layer->featureCount(); ++s) {
-            if (rec.Layer->attributeText(s, f) != code)
-                continue;
-            const auto b = rec.Layer->shapeBounds(s);
-            for (int i = 1; i < 40; ++i)
-                for (int j = 1; j < 40; ++j) {
-                    const QPointF p(b.left + b.width() * i / 40, b.bottom + b.height() * j / 40);
-                    const auto hits = rec.Layer->shapesContaining(p);
-                    if (hits.size() == 1 && hits[0] == s) {
-                        const QPoint px = w->Map2->view().toPixel(p).toPoint();
-                        if (rec.Layer->shapesContaining(w->Map2->toMapPoint(px)) == hits)
-                            return px;
-                    }
-                }
-        }
-        return {-1, -1};
-    }
+    QPoint pointIn(const QString &code) { return maptest::pointIn(w, code); }
 };
 
 } // namespace
