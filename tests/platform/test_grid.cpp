@@ -12,7 +12,6 @@
 #include <QLocale>
 #include <QMouseEvent>
 #include <gtest/gtest.h>
-#include <iostream>
 
 using platform::grid::GridView;
 using platform::grid::TextGrid;
@@ -356,5 +355,4 @@ TEST(TextWidths, NumbersTakeTheWidthsShapingGives)
     for (const QString &t : numbers)
         w.width(t);
     EXPECT_EQ(TextWidths::kept(), 0);
-    std::cout << "fonts setting numbers without kerning: " << additive << " of " << fonts.size() << "\n";
 }
