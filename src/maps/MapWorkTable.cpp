@@ -4,6 +4,8 @@
 #include "platform/Error.h"
 #include "platform/map/ValueRenderer.h"
 
+#include <utility>
+
 namespace Utility {
 
 platform::db::Database OpenUserDatabase()
@@ -74,13 +76,17 @@ Database &MapWorkTable::connection()
         // it behind, and the next opening puts the file back whole.
         db.execute(QStringLiteral("PRAGMA synchronous = OFF"));
         db.execute(QStringLiteral("PRAGMA journal_mode = PERSIST"));
+        // The same few statements at every drawing.
+        db.keepStatements(true);
         m_db = std::move(db);
+        m_writtenAt.reset();
     }
     return m_db;
 }
 
 void MapWorkTable::Close()
 {
+    m_writtenAt.reset();
     if (!m_db.isOpen())
         return;
     // The kept journal goes with the connection.
@@ -94,24 +100,52 @@ void MapWorkTable::Close()
 // SQLite names ignore letter case: this also removes a "TMAPPA".
 static QString dropSql() { return QStringLiteral("DROP TABLE IF EXISTS ") + TabMappa; }
 
-void MapWorkTable::SaveMapQuery(const std::vector<WorkRow> &rows)
+static QString selectSql()
+{
+    return QStringLiteral("SELECT N_ARVEN, VALORE, N4 FROM ") + TabMappa + QStringLiteral(" ORDER BY rowid");
+}
+
+static qint64 schemaVersion(Database &db)
+{
+    return db.query(QStringLiteral("PRAGMA schema_version")).at(0, 0).toInt();
+}
+
+platform::db::Recordset MapWorkTable::SaveMapQuery(const std::vector<WorkRow> &rows)
 {
     std::vector<std::vector<Value>> params;
     params.reserve(rows.size());
     for (const WorkRow &r : rows)
         params.push_back({CodeValue(r.code), Value::real(r.value), r.cls ? Value::integer(*r.cls) : Value()});
     Database &db = connection();
+    const std::optional<qint64> writtenAt = std::exchange(m_writtenAt, std::nullopt);
+    platform::db::Recordset stored;
+    qint64 version = 0;
     db.transaction([&] {
-        db.execute(dropSql());
-        db.execute(QStringLiteral("CREATE TABLE ") + TabMappa +
-                   QStringLiteral(" (N_ARVEN INTEGER NOT NULL, VALORE REAL, N4 INTEGER)"));
+        if (writtenAt && *writtenAt == schemaVersion(db)) {
+            // Nothing changed the file's tables since this connection wrote
+            // the table: emptied, it is the table created anew (row numbers
+            // start again from 1).
+            db.execute(QStringLiteral("DELETE FROM ") + TabMappa);
+        } else {
+            db.execute(dropSql());
+            db.execute(QStringLiteral("CREATE TABLE ") + TabMappa +
+                       QStringLiteral(" (N_ARVEN INTEGER NOT NULL, VALORE REAL, N4 INTEGER)"));
+        }
         db.executeMany(QStringLiteral("INSERT INTO ") + TabMappa +
                            QStringLiteral(" (N_ARVEN, VALORE, N4) VALUES (?, ?, ?)"),
                        params);
+        stored = db.query(selectSql());
+        version = schemaVersion(db);
     });
+    m_writtenAt = version;
+    return stored;
 }
 
-void MapWorkTable::DropMapQuery() { connection().execute(dropSql()); }
+void MapWorkTable::DropMapQuery()
+{
+    m_writtenAt.reset();
+    connection().execute(dropSql());
+}
 
 bool MapWorkTable::MapTableExists()
 {
@@ -123,8 +157,7 @@ bool MapWorkTable::MapTableExists()
 
 platform::db::Recordset MapWorkTable::MapRecordset()
 {
-    return connection().query(QStringLiteral("SELECT N_ARVEN, VALORE, N4 FROM ") + TabMappa +
-                              QStringLiteral(" ORDER BY rowid"));
+    return connection().query(selectSql());
 }
 
 std::optional<QString> MapWorkTable::MapValue(const QString &code)

@@ -45,8 +45,9 @@ public:
     MapWorkTable &operator=(const MapWorkTable &) = delete;
 
     // Drops tMappa when present (whatever its letter case) and creates it
-    // holding `rows`, all in one transaction.
-    void SaveMapQuery(const std::vector<WorkRow> &rows = {});
+    // holding `rows`, all in one transaction. Returns the table as stored
+    // (what MapRecordset() would read), read back in the same transaction.
+    platform::db::Recordset SaveMapQuery(const std::vector<WorkRow> &rows = {});
     // Drops tMappa when present; nothing happens when it is absent.
     void DropMapQuery();
     bool MapTableExists();
@@ -63,6 +64,10 @@ public:
 private:
     platform::db::Database &connection();
     platform::db::Database m_db;
+    // The file's schema version when this connection last wrote tMappa: while
+    // the file's schema is unchanged the table is the one created here, and
+    // emptying it is the same as creating it anew.
+    std::optional<qint64> m_writtenAt;
 };
 
 // The form in which a code is stored and compared: an integral number as its

@@ -509,12 +509,13 @@ std::shared_ptr<platform::map::MapLayer> frm_Mappa::thematicLayer(bool warn) con
     return nullptr;
 }
 
-void frm_Mappa::colourThematicLayer(const std::vector<QColor> &palette, const QColor &defaultColor)
+void frm_Mappa::colourThematicLayer(const std::vector<QColor> &palette, const QColor &defaultColor,
+                                    std::optional<platform::db::Recordset> table)
 {
     const auto layer = thematicLayer(true);
     if (!layer)
         return;
-    Utility::ApplyRendererFromRecordset(*layer, m_workTable->MapRecordset(), palette,
+    Utility::ApplyRendererFromRecordset(*layer, table ? *table : m_workTable->MapRecordset(), palette,
                                         LayerInfo[size_t(IdxLayerTema)].FieldId, defaultColor);
 }
 
@@ -560,7 +561,7 @@ void frm_Mappa::Cmd_cmdAutocolor_Click()
         fraCB->show();
         WaitCursor wait;
         const QuartileResult q = QuartileClasses(m_rows);
-        m_workTable->SaveMapQuery(QuartileRows(m_rows, q));
+        platform::db::Recordset stored = m_workTable->SaveMapQuery(QuartileRows(m_rows, q));
         if (q.tie)
             prompts().msgBox(QuartileTieMessage(), mb::Exclamation);
         const std::vector<QColor> palette = RampColors(lbl_mincolor->color(), lbl_maxcolor->color(), QuartileCount);
@@ -568,7 +569,7 @@ void frm_Mappa::Cmd_cmdAutocolor_Click()
             appendGridRow(q.labels[size_t(i)], palette[size_t(i)]);
         m_drawn = true;
         m_drawnClasses = QuartileCount;
-        colourThematicLayer(palette, White);
+        colourThematicLayer(palette, White, std::move(stored));
         Map2->refresh();
         cmd_GoMap->setEnabled(false);
         txt_Max->setEnabled(false);
@@ -706,10 +707,10 @@ void frm_Mappa::cmd_GoMap_Click()
         const std::vector<QColor> palette = gridColors(classCount);
         for (int i = 0; i < classCount && i < int(palette.size()); ++i)
             m_classes[size_t(i)].color = palette[size_t(i)];
-        m_workTable->SaveMapQuery(GridRows(m_rows, m_classes));
+        platform::db::Recordset stored = m_workTable->SaveMapQuery(GridRows(m_rows, m_classes));
         m_drawn = true;
         m_drawnClasses = classCount;
-        colourThematicLayer(palette, White);
+        colourThematicLayer(palette, White, std::move(stored));
         Map2->refresh();
         cmd_Stampa->show();
         Cmd_cmdAutocolor->setEnabled(false);

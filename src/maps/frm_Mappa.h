@@ -5,10 +5,12 @@
 // zoom, identify and the scale text.
 #include "maps/MapClasses.h"
 #include "maps/ShapeConfig.h"
+#include "platform/db/Recordset.h"
 
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QCheckBox;
 class QComboBox;
@@ -121,7 +123,10 @@ private:
     void buildUi();
     void loadLayers();
     std::shared_ptr<platform::map::MapLayer> thematicLayer(bool warn) const;
-    void colourThematicLayer(const std::vector<QColor> &palette, const QColor &defaultColor);
+    // Colours the thematic layer from the work table (`table`, as a drawing
+    // stored it, or else read now).
+    void colourThematicLayer(const std::vector<QColor> &palette, const QColor &defaultColor,
+                             std::optional<platform::db::Recordset> table = std::nullopt);
     void setGridShown(bool shown);
     void appendGridRow(const QString &label, const QColor &color);
     std::vector<QColor> gridColors(int rows) const;

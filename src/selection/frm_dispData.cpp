@@ -32,6 +32,7 @@
 #include <QPushButton>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <map>
 #include <optional>
 
 using frame::Named;
@@ -68,7 +69,7 @@ private:
 // The pictures of the picture buttons, drawn.
 enum class Pic { SortUp, SortDown, Map, Formula, Info };
 
-QIcon picture(Pic kind)
+QIcon drawPicture(Pic kind)
 {
     QPixmap pm(32, 32);
     pm.fill(Qt::transparent);
@@ -125,6 +126,25 @@ QIcon picture(Pic kind)
         break;
     }
     return QIcon(pm);
+}
+
+// The pictures drawn once for the program (every table window shows the
+// same), let go with the application.
+std::map<Pic, QIcon> *gPictures = nullptr;
+
+QIcon picture(Pic kind)
+{
+    if (!gPictures) {
+        gPictures = new std::map<Pic, QIcon>;
+        qAddPostRoutine([] {
+            delete gPictures;
+            gPictures = nullptr;
+        });
+    }
+    auto it = gPictures->find(kind);
+    if (it == gPictures->end())
+        it = gPictures->emplace(kind, drawPicture(kind)).first;
+    return it->second;
 }
 
 QToolButton *pictureButton(const char *name, Pic kind, const QString &tip)

@@ -134,52 +134,141 @@ TEST(MapWorkTable, OneConnectionNoFlushAndOneTransactionPerDrawing)
 }
 
 // The program killed in the middle of a drawing's commit: the next opening
-// finds the user's database whole, with the old table or the new one.
+// finds the user's database whole, with the old table or the new one. A
+// drawing either makes the table anew or empties the one its connection made.
 TEST(MapWorkTable, AProgramKilledWhileDrawingLeavesTheUserDatabaseWhole)
 {
-    testenv::ProgramFolder pf;
     std::vector<WorkRow> oldRows, newRows;
     // Enough rows for a commit that spans many pages of the file.
     for (int p = 1; p <= 3000; ++p) {
         oldRows.push_back({QString::number(p), double(p), 1});
         newRows.push_back({QString::number(p), 10000.0 + p, 2});
     }
-    {
-        MapWorkTable t;
-        t.SaveMapQuery(oldRows);
-    }
-    // How many writes one drawing makes to the file.
-    int writes = 0;
-    {
-        testsupport::CountingVfs vfs("pxn_utente.mdb");
-        MapWorkTable t;
-        t.SaveMapQuery(oldRows);
-        writes = vfs.writes();
-    }
-    ASSERT_GT(writes, 1);
-    for (int k = 1; k <= writes; ++k) {
-        SCOPED_TRACE(k);
-        const pid_t child = ::fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            testsupport::CountingVfs vfs("pxn_utente.mdb");
+    struct Case {
+        const char *what;
+        bool overItsOwnTable; // the connection drew the table before
+    };
+    for (const Case c : {Case{"a first drawing", false}, Case{"a drawing over its own table", true}}) {
+        SCOPED_TRACE(c.what);
+        testenv::ProgramFolder pf;
+        {
             MapWorkTable t;
-            t.MapRecordset(); // opened before the drawing, as the window does
-            vfs.exitAtWrite(k);
-            t.SaveMapQuery(newRows);
-            ::_exit(0);
+            t.SaveMapQuery(oldRows);
         }
-        int status = 0;
-        ::waitpid(child, &status, 0);
-        platform::db::Database db = Utility::OpenUserDatabase();
-        EXPECT_EQ(db.query("PRAGMA integrity_check").text(0), "ok");
-        const auto rs = db.query("SELECT COUNT(*), MIN(VALORE) FROM tMappa");
-        EXPECT_EQ(rs.text(0), "3000");
-        EXPECT_TRUE(rs.text(1) == "1" || rs.text(1) == "10001") << rs.text(1).toStdString();
-        db.close();
-        MapWorkTable t;
-        t.SaveMapQuery(oldRows); // back to the old table for the next cut
+        auto prepare = [&](MapWorkTable &t) {
+            if (c.overItsOwnTable)
+                t.SaveMapQuery(oldRows);
+            else
+                t.MapRecordset(); // opened before the drawing, as the window does
+        };
+        // How many writes one drawing makes to the file.
+        int writes = 0;
+        {
+            MapWorkTable t;
+            prepare(t);
+            testsupport::CountingVfs vfs("pxn_utente.mdb");
+            t.Close(); // opened again under the counting layer
+            prepare(t);
+            vfs.reset();
+            t.SaveMapQuery(newRows);
+            writes = vfs.writes();
+            t.SaveMapQuery(oldRows);
+        }
+        ASSERT_GT(writes, 1);
+        for (int k = 1; k <= writes; ++k) {
+            SCOPED_TRACE(k);
+            const pid_t child = ::fork();
+            ASSERT_GE(child, 0);
+            if (child == 0) {
+                testsupport::CountingVfs vfs("pxn_utente.mdb");
+                MapWorkTable t;
+                prepare(t);
+                vfs.exitAtWrite(k);
+                t.SaveMapQuery(newRows);
+                ::_exit(0);
+            }
+            int status = 0;
+            ::waitpid(child, &status, 0);
+            platform::db::Database db = Utility::OpenUserDatabase();
+            EXPECT_EQ(db.query("PRAGMA integrity_check").text(0), "ok");
+            const auto rs = db.query("SELECT COUNT(*), MIN(VALORE) FROM tMappa");
+            EXPECT_EQ(rs.text(0), "3000");
+            EXPECT_TRUE(rs.text(1) == "1" || rs.text(1) == "10001") << rs.text(1).toStdString();
+            db.close();
+            MapWorkTable t;
+            t.SaveMapQuery(oldRows); // back to the old table for the next cut
+        }
     }
+}
+
+// A drawing over the table its connection drew before gives the table a
+// first drawing makes, whatever another connection did to it in between; and
+// it hands back what the renderer reads from the table.
+TEST(MapWorkTable, EveryDrawingLeavesTheTableAFirstDrawingMakes)
+{
+    testenv::ProgramFolder pf;
+    const std::vector<WorkRow> first = {{"1", 10, 1}, {"2", 20, 2}, {"3", 30, std::nullopt}, {"4", 40, 4}};
+    const std::vector<WorkRow> rows = {{"037", 1.5, 2}, {"x'y", 2.5, std::nullopt}, {"5", -3, 1}};
+    // The table as the file holds it: its definition, its indexes, its rows and their numbers.
+    auto dump = [] {
+        platform::db::Database db = Utility::OpenUserDatabase();
+        QStringList out;
+        for (auto rs = db.query("SELECT type, name, sql FROM sqlite_master WHERE tbl_name = 'tMappa' COLLATE NOCASE "
+                                "ORDER BY type, name");
+             !rs.eof(); rs.moveNext())
+            out << rs.text(0) + "|" + rs.text(1) + "|" + rs.text(2);
+        for (auto rs = db.query("SELECT rowid, * FROM tMappa ORDER BY rowid"); !rs.eof(); rs.moveNext()) {
+            QString line;
+            for (int f = 0; f < rs.fieldCount(); ++f)
+                line += (rs.field(f).isNull() ? QString("<null>") : rs.text(f)) + "|";
+            out << line;
+        }
+        return out;
+    };
+    auto records = [](const platform::db::Recordset &rs) {
+        QStringList out{rs.fieldNames().join(",")};
+        for (int r = 0; r < rs.recordCount(); ++r)
+            out << rs.at(r, 0).toString() + "|" + rs.at(r, 1).toString() + "|" + rs.at(r, 2).toString();
+        return out;
+    };
+    QStringList expected;
+    {
+        MapWorkTable t;
+        t.SaveMapQuery(rows);
+        expected = dump();
+        t.DropMapQuery();
+    }
+    ASSERT_EQ(expected.size(), 4);
+
+    struct Case {
+        const char *what;
+        const char *otherSql; // run by another connection between the two drawings
+    };
+    const Case cases[] = {
+        {"nothing", ""},
+        {"rows added and changed", "INSERT INTO tMappa VALUES (99, 9, 9); UPDATE tMappa SET N4 = 3"},
+        {"all rows deleted", "DELETE FROM tMappa"},
+        {"an index added", "CREATE INDEX iMappa ON tMappa (N_ARVEN)"},
+        {"a column added", "ALTER TABLE tMappa ADD COLUMN extra TEXT"},
+        {"dropped", "DROP TABLE tMappa"},
+        {"replaced by another table of the name", "DROP TABLE tMappa; CREATE TABLE TMAPPA (x TEXT); INSERT INTO TMAPPA VALUES ('a')"},
+        {"replaced by the same definition", "DROP TABLE tMappa; CREATE TABLE tMappa (N_ARVEN INTEGER NOT NULL, VALORE REAL, N4 INTEGER); "
+                                            "INSERT INTO tMappa VALUES (7, 7, 7)"},
+    };
+    MapWorkTable t;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        t.SaveMapQuery(first);
+        if (*c.otherSql)
+            Utility::OpenUserDatabase().execute(c.otherSql);
+        const platform::db::Recordset stored = t.SaveMapQuery(rows);
+        EXPECT_EQ(dump(), expected);
+        EXPECT_EQ(records(stored), records(t.MapRecordset()));
+        // And again over the same table.
+        t.SaveMapQuery(rows);
+        EXPECT_EQ(dump(), expected);
+    }
+    t.DropMapQuery();
 }
 
 TEST(MapWorkTable, AnUnusableUserDatabaseIsToldByName)

@@ -466,3 +466,91 @@ TEST_F(DbTest, RequestsOverTheBoundsAreRefusedAndTheConnectionGoesOn)
     setLimits(saved);
     EXPECT_EQ(db.query("SELECT count(*) FROM t t1, t t2 WHERE t1.a <= 10").field(0).toInt(), 20000);
 }
+
+// A connection that keeps its statements prepared answers exactly as one
+// that prepares them at every run, whatever another connection does to the
+// tables in between, and holds no lock on the file between two runs.
+TEST_F(DbTest, KeptStatementsAnswerAsFreshOnes)
+{
+    auto scenario = [&](bool keep) {
+        const QString name = keep ? "kept.mdb" : "fresh.mdb";
+        Database db = make(name, "CREATE TABLE t (a INTEGER, b TEXT); INSERT INTO t VALUES (1, 'uno');"
+                                 "CREATE TABLE u (k INTEGER, v TEXT)");
+        db.keepStatements(keep);
+        Database other = Database::open(folder(), name);
+        QStringList log;
+        auto select = [&](const QString &sql) {
+            try {
+                Recordset rs = db.query(sql);
+                QString line = rs.fieldNames().join(",") + ":";
+                for (; !rs.eof(); rs.moveNext())
+                    for (int f = 0; f < rs.fieldCount(); ++f)
+                        line += (rs.field(f).isNull() ? QString("<null>") : rs.text(f)) + ";";
+                log << line;
+            } catch (const RuntimeError &e) {
+                log << QString("error %1 %2").arg(e.number()).arg(e.description());
+            }
+        };
+        struct Step {
+            const char *otherSql; // run first by the other connection ("" = nothing)
+            std::function<void()> run;
+        };
+        const QString insert = "INSERT INTO u VALUES (?, ?)";
+        const Step steps[] = {
+            {"", [&] { select("SELECT * FROM t"); }},
+            {"ALTER TABLE t ADD COLUMN c REAL", [&] { select("SELECT * FROM t"); }},
+            {"DROP TABLE t; CREATE TABLE t (z TEXT); INSERT INTO t VALUES ('zeta')", [&] { select("SELECT * FROM t"); }},
+            {"DROP TABLE t", [&] { select("SELECT * FROM t"); }},
+            {"CREATE TABLE t (a INTEGER)", [&] { select("SELECT * FROM t"); }},
+            // Parameters not given are Null, not what the last run bound.
+            {"", [&] {
+                 db.execute(insert, {Value::integer(1), Value::text("a")});
+                 db.execute(insert, {Value::integer(2)});
+                 db.executeMany(insert, {{Value::integer(3), Value::text("c")}, {Value::integer(4)}});
+                 select("SELECT * FROM u ORDER BY k");
+             }},
+            // More statements than are kept, then the first ones again.
+            {"", [&] {
+                 for (int i = 0; i < 40; ++i)
+                     select(QString("SELECT %1 AS n").arg(i % 20));
+             }},
+            // A statement that failed runs again.
+            {"CREATE UNIQUE INDEX uk ON u (k)", [&] {
+                 for (int k : {1, 9}) {
+                     try {
+                         db.execute(insert, {Value::integer(k), Value::text("x")});
+                         log << "inserted";
+                     } catch (const RuntimeError &e) {
+                         log << QString("error %1").arg(e.number());
+                     }
+                 }
+                 select("SELECT count(*) FROM u");
+             }},
+            // Two statements in one text; then one of them alone.
+            {"", [&] {
+                 log << QString::number(db.execute("UPDATE u SET v = 'y' WHERE k = 9; DELETE FROM u WHERE k = 1"));
+                 log << QString::number(db.execute("DELETE FROM u WHERE k = 1"));
+                 select("SELECT * FROM u ORDER BY k");
+             }},
+        };
+        for (const Step &s : steps) {
+            if (*s.otherSql)
+                other.execute(s.otherSql);
+            s.run();
+            // Nothing of the runs keeps the file locked.
+            EXPECT_EQ(errorOf([&] {
+                          other.execute("BEGIN EXCLUSIVE");
+                          other.execute("ROLLBACK");
+                      }),
+                      0);
+        }
+        return log.join("\n").replace(name, "<file>");
+    };
+    const QString fresh = scenario(false);
+    const QString kept = scenario(true);
+    EXPECT_EQ(kept, fresh);
+    // The scenario saw what it changed.
+    for (const char *seen : {"a,b:1;uno;", "a,b,c:1;uno;<null>;", "z:zeta;", "Impossibile trovare la tabella o la query 't'", "k,v:1;a;2;<null>;3;c;4;<null>;",
+                             "n:19;", "inserted"})
+        EXPECT_TRUE(fresh.contains(seen)) << seen << "\n" << fresh.toStdString();
+}

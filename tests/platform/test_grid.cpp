@@ -278,7 +278,7 @@ TEST(TextWidths, EachFontKeepsItsOwnWidths)
     bold.setBold(true);
     QFont large = plain;
     large.setPixelSize(31);
-    const QStringList texts = {"1234,50", "1234,50", "", "Forlì-Cesena", "WWWW", "iiii", "-0,01", "1234,50"};
+    const QStringList texts = {"1234,50", "1234,50", "", "Forlì-Cesena", "WWWW", "iiii", "-0,01", "1234,50", "n. 12", "12 %"};
     // The fonts in turns, each text asked again and again: always the font's own measure.
     for (int pass = 0; pass < 2; ++pass)
         for (const QFont &f : {plain, bold, large, plain}) {
@@ -288,19 +288,71 @@ TEST(TextWidths, EachFontKeepsItsOwnWidths)
                 EXPECT_EQ(w.width(t), fm.horizontalAdvance(t)) << t.toStdString() << " " << f.key().toStdString();
         }
     EXPECT_NE(TextWidths(plain).width("WWWW"), TextWidths(large).width("WWWW"));
-    EXPECT_EQ(TextWidths::kept(), 3 * 5); // five distinct texts that have a width, per font
+    // Five distinct texts that are not numbers, per font; numbers are not kept.
+    EXPECT_EQ(TextWidths::kept(), 3 * 5);
 
     // The widths kept for the program are bounded; past the bound texts are
     // still measured right, and kept only for the object's life.
     TextWidths w(plain);
     const QFontMetrics fm(plain);
     for (int i = 0; i < TextWidths::MaxKept + 50; ++i)
-        w.width(QString::number(i));
+        w.width("n" + QString::number(i));
     EXPECT_EQ(TextWidths::kept(), TextWidths::MaxKept);
-    const QString late = QString::number(TextWidths::MaxKept + 49);
+    const QString late = "n" + QString::number(TextWidths::MaxKept + 49);
     EXPECT_EQ(w.width(late), fm.horizontalAdvance(late));
     EXPECT_EQ(w.width(late + "WW"), fm.horizontalAdvance(late + "WW"));
     EXPECT_EQ(TextWidths::kept(), TextWidths::MaxKept);
     TextWidths::forget();
+    EXPECT_EQ(TextWidths::kept(), 0);
+}
+
+// Numbers are measured from their characters' advances: the same widths as
+// shaping them, in every font, size and style, and in the fonts that kern
+// some of their characters too.
+TEST(TextWidths, NumbersTakeTheWidthsShapingGives)
+{
+    using platform::grid::TextWidths;
+    TextWidths::forget();
+    std::vector<QFont> fonts;
+    for (const char *family : {"", "DejaVu Sans", "DejaVu Serif", "DejaVu Sans Mono", "DejaVu Sans Condensed"})
+        for (const int px : {7, 11, 13, 16, 31})
+            for (const bool boldItalic : {false, true}) {
+                QFont f = *family ? QFont(family) : QApplication::font();
+                f.setPixelSize(px);
+                f.setBold(boldItalic);
+                f.setItalic(boldItalic);
+                fonts.push_back(f);
+            }
+    QFont spaced = QApplication::font();
+    spaced.setLetterSpacing(QFont::AbsoluteSpacing, 1.3);
+    fonts.push_back(spaced);
+    QFont hintless = QApplication::font();
+    hintless.setHintingPreference(QFont::PreferNoHinting);
+    hintless.setPointSizeF(9.3);
+    fonts.push_back(hintless);
+
+    QStringList numbers = {"0", "1", "11", "111", "-1", "+1", "1,", ",5", "1.234.567,89", "--", ",,", "..",
+                           "0,01", "-0,01", "17,4", "71,1", "1-1", "9999999999,99", "1+1"};
+    for (int i = 0; i < 400; ++i) {
+        const double v = (i * 7919 % 100003) / (i % 7 + 1.0) - 300.0;
+        numbers << QString::number(v, 'f', i % 4).replace('.', ',');
+        numbers << QLocale(QLocale::Italian).toString(v * 1000, 'f', 2);
+    }
+    int additive = 0;
+    for (const QFont &f : fonts) {
+        TextWidths w(f);
+        const QFontMetrics fm(f);
+        for (const QString &t : numbers)
+            ASSERT_EQ(w.width(t), fm.horizontalAdvance(t)) << t.toStdString() << " " << f.key().toStdString();
+        const int before = TextWidths::kept();
+        w.width("12345,67");
+        additive += TextWidths::kept() == before;
+    }
+    // The program's font sets numbers without kerning: their widths are not kept.
+    EXPECT_GT(additive, 0);
+    TextWidths::forget();
+    TextWidths w(QApplication::font());
+    for (const QString &t : numbers)
+        w.width(t);
     EXPECT_EQ(TextWidths::kept(), 0);
 }

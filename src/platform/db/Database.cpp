@@ -12,6 +12,7 @@
 #include <sqlite3.h>
 
 #include <atomic>
+#include <cctype>
 #include <cmath>
 #include <cstring>
 #include <map>
@@ -182,13 +183,6 @@ int onProgress(void *budget)
     return b->used > gSteps.load() ? 1 : 0;
 }
 
-// What one cell read into a recordset costs.
-qint64 cellCost(sqlite3_stmt *st, int i)
-{
-    const qint64 text = sqlite3_column_type(st, i) == SQLITE_TEXT ? 2 * qint64(sqlite3_column_bytes(st, i)) : 0;
-    return qint64(sizeof(Value)) + text;
-}
-
 [[noreturn]] void overLimit(sqlite3 *db, const QString &what)
 {
     const char *file = db ? sqlite3_db_filename(db, "main") : nullptr;
@@ -290,8 +284,11 @@ QString fileUri(const QString &path, bool readOnly)
     return uri;
 }
 
-Value columnValue(sqlite3_stmt *st, int i, bool boolean)
+// The value of a column of the current row; `bytes` grows by what it costs
+// read into a recordset.
+Value columnValue(sqlite3_stmt *st, int i, bool boolean, qint64 &bytes)
 {
+    bytes += qint64(sizeof(Value));
     switch (sqlite3_column_type(st, i)) {
     case SQLITE_NULL: return {};
     case SQLITE_INTEGER: {
@@ -301,7 +298,9 @@ Value columnValue(sqlite3_stmt *st, int i, bool boolean)
     case SQLITE_FLOAT: return Value::real(sqlite3_column_double(st, i));
     default: {
         const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(st, i));
-        return Value::text(QString::fromUtf8(p, sqlite3_column_bytes(st, i)));
+        const int n = sqlite3_column_bytes(st, i);
+        bytes += 2 * qint64(n);
+        return Value::text(QString::fromUtf8(p, n));
     }
     }
 }
@@ -315,6 +314,9 @@ bool isBooleanType(const QString &decl)
 
 void bind(sqlite3 *db, sqlite3_stmt *st, const std::vector<Value> &params)
 {
+    // A statement run before keeps its values: the parameters not given are Null.
+    if (int(params.size()) < sqlite3_bind_parameter_count(st))
+        sqlite3_clear_bindings(st);
     for (size_t i = 0; i < params.size(); ++i) {
         const int k = int(i) + 1;
         const Value &v = params[i];
@@ -335,10 +337,13 @@ void bind(sqlite3 *db, sqlite3_stmt *st, const std::vector<Value> &params)
     }
 }
 
-struct Statement {
-    sqlite3_stmt *st = nullptr;
-    ~Statement() { sqlite3_finalize(st); }
-};
+bool onlyBlanks(const char *p, const char *end)
+{
+    for (; p < end; ++p)
+        if (!std::isspace(static_cast<unsigned char>(*p)))
+            return false;
+    return true;
+}
 
 } // namespace
 
@@ -348,8 +353,86 @@ struct Database::Impl {
     sqlite3 *db = nullptr;
     QString path;
     StepBudget budget;
+    // Statements kept prepared for their next run, by their text as written,
+    // the most recently used last; none of them is running.
+    static constexpr size_t MaxKept = 16;
+    bool keep = false;
+    std::vector<std::pair<QString, sqlite3_stmt *>> kept;
+
+    // One statement prepared for one run: reset and given back to the kept
+    // ones, or finalized, when the run ends.
+    struct Prepared {
+        sqlite3_stmt *st = nullptr;
+        Impl *keeper = nullptr;
+        QString key;
+        Prepared() = default;
+        Prepared(const Prepared &) = delete;
+        Prepared &operator=(const Prepared &) = delete;
+        ~Prepared()
+        {
+            if (keeper)
+                keeper->giveBack(std::move(key), st);
+            else
+                sqlite3_finalize(st);
+        }
+    };
+
+    // The kept statement of `sql`, when there is one.
+    bool takeKept(const QString &sql, Prepared &out)
+    {
+        if (!keep)
+            return false;
+        for (auto it = kept.begin(); it != kept.end(); ++it) {
+            if (it->first == sql) {
+                out.st = it->second;
+                out.keeper = this;
+                out.key = std::move(it->first);
+                kept.erase(it);
+                return true;
+            }
+        }
+        return false;
+    }
+
+    // Prepares the statement that starts at `p` in `text` (the translation of
+    // `sql`) and moves `p` past it. A statement that is the whole text is
+    // kept after its run when the connection keeps its statements.
+    void prepareNext(const QByteArray &text, const char *&p, const QString &sql, Prepared &out)
+    {
+        const char *end = text.constData() + text.size();
+        const bool first = p == text.constData();
+        const char *tail = nullptr;
+        const int rc = sqlite3_prepare_v2(db, p, int(end - p), &out.st, &tail);
+        if (rc != SQLITE_OK)
+            raise(db, rc);
+        p = tail ? tail : end;
+        if (keep && out.st && first && onlyBlanks(p, end)) {
+            out.keeper = this;
+            out.key = sql;
+        }
+    }
+
+    void giveBack(QString key, sqlite3_stmt *st)
+    {
+        sqlite3_reset(st);
+        sqlite3_clear_bindings(st);
+        kept.emplace_back(std::move(key), st);
+        if (kept.size() > MaxKept) {
+            sqlite3_finalize(kept.front().second);
+            kept.erase(kept.begin());
+        }
+    }
+
+    void forgetStatements()
+    {
+        for (auto &k : kept)
+            sqlite3_finalize(k.second);
+        kept.clear();
+    }
+
     ~Impl()
     {
+        forgetStatements();
         if (db)
             sqlite3_close_v2(db);
     }
@@ -570,18 +653,25 @@ static void requireOpen(const Database &db)
 Recordset Database::query(const QString &sql)
 {
     requireOpen(*this);
-    const QByteArray text = translate(sql).toUtf8();
-    Statement s;
-    const char *tail = nullptr;
-    int rc = sqlite3_prepare_v2(d->db, text.constData(), int(text.size()), &s.st, &tail);
-    if (rc != SQLITE_OK)
-        raise(d->db, rc);
+    Impl::Prepared s;
+    QByteArray text;
+    if (!d->takeKept(sql, s)) {
+        text = translate(sql).toUtf8();
+        const char *p = text.constData();
+        d->prepareNext(text, p, sql, s);
+    }
     if (!s.st)
         return {};
+    d->budget.start();
+    // The columns are read after the first step: a kept statement is
+    // prepared anew there when the tables changed in the meantime.
+    int rc = sqlite3_step(s.st);
     const int cols = sqlite3_column_count(s.st);
     QStringList names;
     std::vector<QString> decl;
     std::vector<bool> boolean;
+    names.reserve(cols);
+    decl.reserve(size_t(cols));
     for (int i = 0; i < cols; ++i) {
         names << QString::fromUtf8(sqlite3_column_name(s.st, i));
         const char *dt = sqlite3_column_decltype(s.st, i);
@@ -591,12 +681,9 @@ Recordset Database::query(const QString &sql)
     std::vector<Value> cells;
     const qint64 maxBytes = gResultMemory.load();
     qint64 bytes = 0;
-    d->budget.start();
-    while ((rc = sqlite3_step(s.st)) == SQLITE_ROW) {
-        for (int i = 0; i < cols; ++i) {
-            bytes += cellCost(s.st, i);
-            cells.push_back(columnValue(s.st, i, boolean[size_t(i)]));
-        }
+    for (; rc == SQLITE_ROW; rc = sqlite3_step(s.st)) {
+        for (int i = 0; i < cols; ++i)
+            cells.push_back(columnValue(s.st, i, boolean[size_t(i)], bytes));
         if (bytes > maxBytes)
             overLimit(d->db, QStringLiteral("produce troppi dati"));
     }
@@ -605,28 +692,38 @@ Recordset Database::query(const QString &sql)
     return Recordset(std::move(names), std::move(decl), std::move(cells));
 }
 
+// Runs a prepared statement to its end; returns the rows it changed.
+static qint64 runToEnd(sqlite3 *db, sqlite3_stmt *st)
+{
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+    }
+    if (rc != SQLITE_DONE)
+        raise(db, rc);
+    return sqlite3_changes64(db);
+}
+
 qint64 Database::execute(const QString &sql)
 {
     requireOpen(*this);
+    {
+        Impl::Prepared s;
+        if (d->takeKept(sql, s)) {
+            d->budget.start();
+            return runToEnd(d->db, s.st);
+        }
+    }
     const QByteArray text = translate(sql).toUtf8();
     const char *p = text.constData();
     const char *end = p + text.size();
     qint64 changes = 0;
     while (p < end) {
-        Statement s;
-        const char *tail = nullptr;
-        int rc = sqlite3_prepare_v2(d->db, p, int(end - p), &s.st, &tail);
-        if (rc != SQLITE_OK)
-            raise(d->db, rc);
-        p = tail;
+        Impl::Prepared s;
+        d->prepareNext(text, p, sql, s);
         if (!s.st)
             continue;
         d->budget.start();
-        while ((rc = sqlite3_step(s.st)) == SQLITE_ROW) {
-        }
-        if (rc != SQLITE_DONE)
-            raise(d->db, rc);
-        changes += sqlite3_changes64(d->db);
+        changes += runToEnd(d->db, s.st);
     }
     return changes;
 }
@@ -634,40 +731,38 @@ qint64 Database::execute(const QString &sql)
 qint64 Database::execute(const QString &sql, const std::vector<Value> &params)
 {
     requireOpen(*this);
-    const QByteArray text = translate(sql).toUtf8();
-    Statement s;
-    int rc = sqlite3_prepare_v2(d->db, text.constData(), int(text.size()), &s.st, nullptr);
-    if (rc != SQLITE_OK)
-        raise(d->db, rc);
+    Impl::Prepared s;
+    QByteArray text;
+    if (!d->takeKept(sql, s)) {
+        text = translate(sql).toUtf8();
+        const char *p = text.constData();
+        d->prepareNext(text, p, sql, s);
+    }
     if (!s.st)
         return 0;
     bind(d->db, s.st, params);
     d->budget.start();
-    while ((rc = sqlite3_step(s.st)) == SQLITE_ROW) {
-    }
-    if (rc != SQLITE_DONE)
-        raise(d->db, rc);
-    return sqlite3_changes64(d->db);
+    return runToEnd(d->db, s.st);
 }
 
 void Database::executeMany(const QString &sql, const std::vector<std::vector<Value>> &rows)
 {
     requireOpen(*this);
-    const QByteArray text = translate(sql).toUtf8();
     auto run = [&] {
-        Statement s;
-        int rc = sqlite3_prepare_v2(d->db, text.constData(), int(text.size()), &s.st, nullptr);
-        if (rc != SQLITE_OK)
-            raise(d->db, rc);
+        Impl::Prepared s;
+        QByteArray text;
+        if (!d->takeKept(sql, s)) {
+            text = translate(sql).toUtf8();
+            const char *p = text.constData();
+            d->prepareNext(text, p, sql, s);
+        }
+        if (!s.st)
+            return;
         for (const auto &row : rows) {
             sqlite3_reset(s.st);
-            sqlite3_clear_bindings(s.st);
             bind(d->db, s.st, row);
             d->budget.start();
-            while ((rc = sqlite3_step(s.st)) == SQLITE_ROW) {
-            }
-            if (rc != SQLITE_DONE)
-                raise(d->db, rc);
+            runToEnd(d->db, s.st);
         }
     };
     if (sqlite3_get_autocommit(d->db))
@@ -698,6 +793,14 @@ static QStringList namesOf(Database &db, const char *type)
     for (; !rs.eof(); rs.moveNext())
         out << rs.text(0);
     return out;
+}
+
+void Database::keepStatements(bool keep)
+{
+    requireOpen(*this);
+    d->keep = keep;
+    if (!keep)
+        d->forgetStatements();
 }
 
 QStringList Database::tables() const { return namesOf(const_cast<Database &>(*this), "table"); }

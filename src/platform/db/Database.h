@@ -85,6 +85,11 @@ public:
     // back when it throws (the exception goes on).
     void transaction(const std::function<void()> &work);
 
+    // Keeps the statements this connection runs prepared, by their text, for
+    // their next run (a few of them, the least recently used given up first):
+    // for a connection that runs the same few statements over and over.
+    void keepStatements(bool keep);
+
     // Names of the file's own tables and views (not the attached ones), as stored.
     QStringList tables() const;
     QStringList views() const;

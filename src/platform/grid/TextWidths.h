@@ -5,7 +5,10 @@
 // table shapes each text once however often it appears, in the table or in
 // the next table of the same data. The widths kept for the program are
 // bounded (MaxKept, every font together); past the bound they are kept only
-// while the object lives (one sizing of a table). For the user-interface thread.
+// while the object lives (one sizing of a table). Numbers (digits, signs and
+// separators) are not shaped nor kept when the font sets those characters
+// side by side without kerning: their width is the sum of their characters'
+// advances, which is what shaping them gives. For the user-interface thread.
 #include <QFont>
 #include <QFontMetrics>
 #include <QHash>
@@ -26,9 +29,18 @@ public:
     static int kept();
     static void forget();
 
+    // The characters of a number, and the advances of each in the font in
+    // 1/64 pixel (0 = not a character of a number); empty when the font
+    // kerns some pair of them, so that numbers are shaped like other texts.
+    static constexpr char16_t NumberChars[] = u"0123456789,.-+";
+    struct NumberAdvances {
+        bool additive = false;
+        int advance[128] = {};
+    };
+
 private:
     QFontMetrics m_metrics;
-    QHash<QString, int> *m_known; // kept for the program
+    struct FontWidths *m_font; // kept for the program
     QHash<QString, int> m_recent; // kept while this object lives
 };
 
