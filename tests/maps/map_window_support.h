@@ -1,11 +1,15 @@
 #pragma once
 // Points and colours of the map window's thematic layer, for the tests that drive the window.
+#include "frame/Globals.h"
 #include "maps/frm_Mappa.h"
 #include "platform/map/MapLayer.h"
 #include "platform/map/MapWidget.h"
+#include "support/TestEnv.h"
 
+#include <QApplication>
 #include <QColor>
 #include <QPoint>
+#include <QSize>
 
 namespace maptest {
 
@@ -43,5 +47,33 @@ inline QColor colorOf(frm_Mappa *w, const QString &code)
             return rec.Layer->symbolFor(s)->color;
     return {};
 }
+
+// The map window opened on `in` in a program folder of its own, laid out and
+// shown off screen; closed again at the end of the test.
+struct OpenMap {
+    testenv::ProgramFolder pf;
+    frm_Mappa *w = nullptr;
+    explicit OpenMap(const maps::MapInput &in, const QSize &size = {1100, 760})
+    {
+        gNomeLivelloMappa = in.levelName;
+        gLivelloMappa = in.level;
+        w = frm_Mappa::ShowForm(in);
+        if (w) {
+            w->resize(size);
+            w->show();
+            QApplication::processEvents();
+        }
+    }
+    ~OpenMap()
+    {
+        if (frm_Mappa *open = frm_Mappa::Instance())
+            open->close();
+        QApplication::processEvents();
+    }
+    OpenMap(const OpenMap &) = delete;
+    OpenMap &operator=(const OpenMap &) = delete;
+    QColor colorOf(const QString &code) { return maptest::colorOf(w, code); }
+    QPoint pointIn(const QString &code) { return maptest::pointIn(w, code); }
+};
 
 } // namespace maptest

@@ -1,6 +1,7 @@
 // The map window as an assistive tool (a screen reader) reads and drives it.
 #include "frame/Globals.h"
 #include "maps/frm_Mappa.h"
+#include "maps/map_window_support.h"
 #include "support/Controls.h"
 #include "support/TestEnv.h"
 
@@ -32,26 +33,9 @@ MapInput provinces()
     return in;
 }
 
-struct OpenMap {
-    testenv::ProgramFolder pf;
-    frm_Mappa *w = nullptr;
-    explicit OpenMap(const QSize &size = {1000, 650})
-    {
-        gNomeLivelloMappa = "provincia";
-        gLivelloMappa = 2;
-        w = frm_Mappa::ShowForm(provinces());
-        if (w) {
-            w->resize(size);
-            w->show();
-            QApplication::processEvents();
-        }
-    }
-    ~OpenMap()
-    {
-        if (frm_Mappa *open = frm_Mappa::Instance())
-            open->close();
-        QApplication::processEvents();
-    }
+// The map window on every province, at the size the tests give it.
+struct OpenMap : maptest::OpenMap {
+    explicit OpenMap(const QSize &size = {1000, 650}) : maptest::OpenMap(provinces(), size) {}
 };
 
 // Every accessible interface under `root` with the number of children it

@@ -63,27 +63,9 @@ using testenv::must;
 bool MapTableExists() { return MapWorkTable().MapTableExists(); }
 platform::db::Recordset MapRecordset() { return MapWorkTable().MapRecordset(); }
 
-// The map window opened, laid out and shown off screen.
-struct OpenMap {
-    testenv::ProgramFolder pf;
-    frm_Mappa *w = nullptr;
-    explicit OpenMap(const MapInput &in)
-    {
-        gNomeLivelloMappa = in.levelName;
-        gLivelloMappa = in.level;
-        w = frm_Mappa::ShowForm(in);
-        if (w) {
-            w->resize(1100, 760);
-            w->show();
-            QApplication::processEvents();
-        }
-    }
-    ~OpenMap()
-    {
-        if (frm_Mappa *open = frm_Mappa::Instance())
-            open->close();
-        QApplication::processEvents();
-    }
+// The map window opened, with its class grid read as the user reads it.
+struct OpenMap : maptest::OpenMap {
+    using maptest::OpenMap::OpenMap;
     platform::grid::TextGrid &grid() { return w->GridIndici(); }
     QStringList gridLabels()
     {
@@ -92,10 +74,6 @@ struct OpenMap {
             out << grid().TextMatrix(r, 1);
         return out;
     }
-    // The symbol a territory of the thematic layer is drawn with.
-    QColor colorOf(const QString &code) { return maptest::colorOf(w, code); }
-    // A widget point inside the territory `code` of the thematic layer.
-    QPoint pointIn(const QString &code) { return maptest::pointIn(w, code); }
 };
 
 } // namespace

@@ -412,6 +412,17 @@ struct Database::Impl {
         }
     }
 
+    // The first statement of `sql`: its kept one, else prepared from the
+    // translation (the engine keeps its own copy of the text).
+    void prepareFirst(const QString &sql, Prepared &out)
+    {
+        if (takeKept(sql, out))
+            return;
+        const QByteArray text = jet::translate(sql).toUtf8();
+        const char *p = text.constData();
+        prepareNext(text, p, sql, out);
+    }
+
     void giveBack(QString key, sqlite3_stmt *st)
     {
         sqlite3_reset(st);
@@ -654,12 +665,7 @@ Recordset Database::query(const QString &sql)
 {
     requireOpen(*this);
     Impl::Prepared s;
-    QByteArray text;
-    if (!d->takeKept(sql, s)) {
-        text = translate(sql).toUtf8();
-        const char *p = text.constData();
-        d->prepareNext(text, p, sql, s);
-    }
+    d->prepareFirst(sql, s);
     if (!s.st)
         return {};
     d->budget.start();
@@ -732,12 +738,7 @@ qint64 Database::execute(const QString &sql, const std::vector<Value> &params)
 {
     requireOpen(*this);
     Impl::Prepared s;
-    QByteArray text;
-    if (!d->takeKept(sql, s)) {
-        text = translate(sql).toUtf8();
-        const char *p = text.constData();
-        d->prepareNext(text, p, sql, s);
-    }
+    d->prepareFirst(sql, s);
     if (!s.st)
         return 0;
     bind(d->db, s.st, params);
@@ -750,12 +751,7 @@ void Database::executeMany(const QString &sql, const std::vector<std::vector<Val
     requireOpen(*this);
     auto run = [&] {
         Impl::Prepared s;
-        QByteArray text;
-        if (!d->takeKept(sql, s)) {
-            text = translate(sql).toUtf8();
-            const char *p = text.constData();
-            d->prepareNext(text, p, sql, s);
-        }
+        d->prepareFirst(sql, s);
         if (!s.st)
             return;
         for (const auto &row : rows) {
