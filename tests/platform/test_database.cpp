@@ -245,11 +245,13 @@ TEST_F(DbTest, FormatOfStoredValuesRowByRow)
     Database db = make("f.mdb", script);
     for (int loc = 0; loc < 2; ++loc) {
         LocaleGuard g(loc == 0 ? QLocale(QLocale::Italian, QLocale::Italy) : QLocale::c());
-        // The pattern is the same on every row of a real query: one query per pattern.
+        // The pattern is the same on every row of a real query (one query per
+        // pattern), and last a pattern read from each row.
         for (const char *pattern : {"0.00", "0", "0.0000", "#.##", "0.00000000000000000000",
-                                    "0.000000000000000000000000000000000000000000000000000000000000"}) {
-            Recordset rs = db.query(QStringLiteral("SELECT k, Format(v, '%1') FROM n WHERE p = '%1' ORDER BY k")
-                                        .arg(QLatin1String(pattern)));
+                                    "0.000000000000000000000000000000000000000000000000000000000000", ""}) {
+            Recordset rs = db.query(*pattern ? QStringLiteral("SELECT k, Format(v, '%1') FROM n WHERE p = '%1' ORDER BY k")
+                                                   .arg(QLatin1String(pattern))
+                                             : QStringLiteral("SELECT k, Format(v, p) FROM n ORDER BY k"));
             for (; !rs.eof(); rs.moveNext()) {
                 const Case &c = cases[size_t(rs.field(0).toInt())];
                 EXPECT_EQ(rs.text(1), QString::fromUtf8(loc == 0 ? c.it : c.c)) << c.stored << " locale " << loc;

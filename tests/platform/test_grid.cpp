@@ -269,6 +269,53 @@ TEST(TextGridView, HeaderRowWidthsAndSelectionBothWays)
     EXPECT_FALSE(v.horizontalHeader()->isVisible());
 }
 
+TEST(TextGridView, HeaderSizesAreThoseOfAPlainHeader)
+{
+    // The grid's header keeps the size of each text it measures, for the
+    // program: the sizes must stay those a plain header gives, whatever the
+    // font, the sort indicator and the texts, and however often they change.
+    using platform::grid::GridHeader;
+    GridHeader::forget();
+    TextGrid g;
+    fill(g, {{"1"}, {"a"}, {"x"}, {"y"}, {"z"}});
+    const QStringList texts = {"", "Territorio", "A01001_1996", "Citt\u00e0 di Forl\u00ec", "Densit\u00e0\ndi popolazione"};
+    for (int c = 0; c < texts.size(); ++c)
+        g.setTextMatrix(0, c, texts[c]);
+    const QFont normal = GridView().horizontalHeader()->font();
+    QFont big = normal;
+    big.setPointSize(big.pointSize() + 9);
+    big.setItalic(true);
+    struct Case { const char *what; QFont font; bool sort; const char *rename; };
+    const Case cases[] = {
+        {"default font", normal, false, nullptr},
+        {"large italic font", big, false, nullptr},
+        {"sort indicator", normal, true, nullptr},
+        {"renamed column", normal, true, "Un nome molto pi\u00f9 lungo di prima"},
+        {"back to the default", normal, false, nullptr},
+        {"sort indicator again", normal, true, nullptr},
+    };
+    int kept = 0;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.rename)
+            g.setTextMatrix(0, 2, QString::fromUtf8(c.rename));
+        GridView v;
+        v.setGrid(&g);
+        QHeaderView plain(Qt::Horizontal);
+        plain.setModel(&g);
+        for (QHeaderView *h : {v.horizontalHeader(), &plain}) {
+            h->setFont(c.font);
+            h->setSortIndicatorShown(c.sort);
+        }
+        EXPECT_EQ(v.horizontalHeader()->sizeHint(), plain.sizeHint());
+        for (int i = 0; i < g.Cols(); ++i)
+            EXPECT_EQ(v.horizontalHeader()->sectionSizeHint(i), plain.sectionSizeHint(i)) << "section " << i;
+        if (c.what == cases[std::size(cases) - 1].what) // the texts of this font were measured before
+            EXPECT_EQ(GridHeader::kept(), kept);
+        kept = GridHeader::kept();
+    }
+}
+
 TEST(TextWidths, EachFontKeepsItsOwnWidths)
 {
     using platform::grid::TextWidths;

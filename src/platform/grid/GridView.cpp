@@ -1,8 +1,9 @@
 #include "platform/grid/GridView.h"
 #include "platform/grid/TextGrid.h"
 
-#include <QHeaderView>
+#include <QHash>
 #include <QKeyEvent>
+#include <QStyle>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <cmath>
@@ -42,10 +43,63 @@ int keyCode(const QKeyEvent *e)
     return 0;
 }
 
+// Header section sizes by context (style, orientation, font, sort indicator)
+// and text, bounded as the column widths are.
+constexpr int MaxHeaderSizes = 32768;
+QHash<QString, QHash<QString, QSize>> &headerSizes()
+{
+    static QHash<QString, QHash<QString, QSize>> sizes;
+    return sizes;
+}
+int headerSizesKept = 0;
+
 } // namespace
+
+GridHeader::GridHeader(QWidget *parent) : QHeaderView(Qt::Horizontal, parent)
+{
+    setSectionsClickable(true);
+}
+
+int GridHeader::kept()
+{
+    return headerSizesKept;
+}
+
+void GridHeader::forget()
+{
+    headerSizes().clear();
+    headerSizesKept = 0;
+}
+
+QSize GridHeader::sectionSizeFromContents(int logicalIndex) const
+{
+    const QAbstractItemModel *m = model();
+    // Only a section that is its text alone is kept: no size, font or picture of its own.
+    if (!m || m->headerData(logicalIndex, orientation(), Qt::SizeHintRole).isValid() ||
+        m->headerData(logicalIndex, orientation(), Qt::FontRole).isValid() ||
+        m->headerData(logicalIndex, orientation(), Qt::DecorationRole).isValid())
+        return QHeaderView::sectionSizeFromContents(logicalIndex);
+    const QVariant text = m->headerData(logicalIndex, orientation(), Qt::DisplayRole);
+    if (text.isValid() && text.userType() != QMetaType::QString)
+        return QHeaderView::sectionSizeFromContents(logicalIndex);
+    ensurePolished();
+    const QString context = style()->name() + u'|' + QString::number(int(orientation())) + u'|' +
+                            (isSortIndicatorShown() ? u'1' : u'0') + u'|' + font().key();
+    QHash<QString, QSize> &sizes = headerSizes()[context];
+    const QString key = text.toString();
+    if (const auto it = sizes.constFind(key); it != sizes.constEnd())
+        return *it;
+    const QSize size = QHeaderView::sectionSizeFromContents(logicalIndex);
+    if (headerSizesKept >= MaxHeaderSizes)
+        forget();
+    headerSizes()[context].insert(key, size);
+    ++headerSizesKept;
+    return size;
+}
 
 GridView::GridView(QWidget *parent) : QTableView(parent)
 {
+    setHorizontalHeader(new GridHeader(this));
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::ContiguousSelection);
     setSelectionBehavior(QAbstractItemView::SelectItems);

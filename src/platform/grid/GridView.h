@@ -4,11 +4,27 @@
 // the grid's current cell and selection follow the user's clicks and keys and
 // are shown when code sets them. A right click does not move the current cell.
 #include <QColor>
+#include <QHeaderView>
 #include <QTableView>
 
 namespace platform::grid {
 
 class TextGrid;
+
+// The column header of a grid. The size of a header section from its text is
+// what QHeaderView gives; it is measured once per text, header font and
+// style and kept for the program, so that a table laid out anew (or the next
+// table of the same data) does not shape its header texts again.
+class GridHeader : public QHeaderView {
+public:
+    explicit GridHeader(QWidget *parent = nullptr);
+    // Sizes kept for the program, every font together; forgets them (for tests).
+    static int kept();
+    static void forget();
+
+protected:
+    QSize sectionSizeFromContents(int logicalIndex) const override;
+};
 
 class GridView : public QTableView {
     Q_OBJECT
