@@ -51,6 +51,20 @@ void BM_DrawProvincesWithRegions(benchmark::State &state)
 }
 BENCHMARK(BM_DrawProvincesWithRegions)->Unit(benchmark::kMillisecond);
 
+// The same picture as the map window paints it: in bands on several threads.
+void BM_DrawProvincesWithRegionsInBands(benchmark::State &state)
+{
+    Map map;
+    fillMap(map);
+    const ViewTransform view(map.fullExtent(), QSizeF(1000, 800));
+    QImage img(1000, 800, QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        map.renderImage(img, view);
+        benchmark::DoNotOptimize(img.constBits());
+    }
+}
+BENCHMARK(BM_DrawProvincesWithRegionsInBands)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 // A zoomed-in view: most shapes fall outside and are skipped.
 void BM_DrawZoomedIn(benchmark::State &state)
 {

@@ -270,3 +270,65 @@ TEST(MapWidget, FlashReturnsAtOnceAndStops)
     m.w.flashShape(m.prov, 9999, 3); // no such shape: nothing happens
     EXPECT_FALSE(m.w.isFlashing());
 }
+
+TEST(MapWidget, BandsOnSeveralThreadsPaintTheSamePicture)
+{
+    // The map widget paints its picture in bands on several threads: the
+    // picture must be the one a single painter gives. Only an outline that
+    // crosses from one band into the next may take a slightly different
+    // shade on a few of its pixels (where its antialiasing starts again).
+    using namespace platform::map;
+    Map map;
+    auto provinces = std::make_shared<MapLayer>();
+    auto regions = std::make_shared<MapLayer>();
+    ASSERT_TRUE(provinces->setFile(maptest::provinceShp()));
+    ASSERT_TRUE(regions->setFile(maptest::regionShp()));
+    ValueRenderer r;
+    r.setField(QStringLiteral("COD_PRO"));
+    for (int p = 1; p <= 111; ++p) {
+        Symbol s;
+        s.color = QColor::fromHsv((p * 37) % 360, 160, 230);
+        s.outline = true;
+        s.outlineColor = Qt::darkGray;
+        r.addValue(QString::number(p), s);
+    }
+    provinces->setRenderer(r);
+    Symbol border;
+    border.style = Symbol::Transparent;
+    border.outline = true;
+    border.outlineColor = Qt::black;
+    border.size = 2;
+    regions->setSymbol(border);
+    map.addLayer(provinces);
+    map.addLayer(regions);
+    const MapRect all = map.fullExtent();
+    const MapRect lazio(700000, 4550000, 900000, 4750000);
+    struct Case { const char *what; QSize size; MapRect extent; };
+    const Case cases[] = {
+        {"whole map", {1000, 800}, all}, {"odd sizes", {517, 1003}, all},
+        {"a few bands", {300, 130}, all}, {"one band", {60, 60}, all}, {"zoomed in", {900, 700}, lazio},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        const ViewTransform view(c.extent, QSizeF(c.size));
+        QImage single(c.size, QImage::Format_ARGB32_Premultiplied), bands = single;
+        {
+            QPainter p(&single);
+            map.render(p, view);
+        }
+        bands.fill(Qt::magenta);
+        map.renderImage(bands, view);
+        int differ = 0, worst = 0;
+        for (int y = 0; y < single.height(); ++y)
+            for (int x = 0; x < single.width(); ++x) {
+                const QRgb a = single.pixel(x, y), b = bands.pixel(x, y);
+                if (a == b)
+                    continue;
+                ++differ;
+                for (int shift : {0, 8, 16, 24})
+                    worst = std::max(worst, std::abs(int((a >> shift) & 0xff) - int((b >> shift) & 0xff)));
+            }
+        EXPECT_LE(differ, single.width() * single.height() / 10000) << "pixels of another shade";
+        EXPECT_LE(worst, 4) << "the largest difference of a colour component";
+    }
+}

@@ -3,6 +3,11 @@
 #include "platform/map/ViewTransform.h"
 
 #include <QPainter>
+#include <QThread>
+#include <QThreadPool>
+#include <algorithm>
+#include <cstring>
+#include <latch>
 
 namespace platform::map {
 
@@ -82,6 +87,16 @@ void Map::setExtent(const MapRect &r)
 
 void Map::render(QPainter &painter, const ViewTransform &view, bool scalablePens) const
 {
+    paint(painter, view, scalablePens, nullptr);
+}
+
+// The rows of the view a painter draws; the painter's coordinates are those of the view.
+struct Map::Band {
+    double top = 0, bottom = 0;
+};
+
+void Map::paint(QPainter &painter, const ViewTransform &view, bool scalablePens, const Band *band) const
+{
     const QSizeF size = view.viewSize();
     painter.fillRect(QRectF(QPointF(0, 0), size), m_backColor);
     if (!view.isValid())
@@ -89,9 +104,55 @@ void Map::render(QPainter &painter, const ViewTransform &view, bool scalablePens
     painter.save();
     painter.setClipRect(QRectF(QPointF(0, 0), size), Qt::IntersectClip);
     painter.setRenderHint(QPainter::Antialiasing, true);
-    for (const LayerPtr &l : m_layers)
-        l->draw(painter, view, scalablePens);
+    for (const LayerPtr &l : m_layers) {
+        if (band)
+            l->drawBand(painter, view, band->top, band->bottom);
+        else
+            l->draw(painter, view, scalablePens);
+    }
     painter.restore();
+}
+
+void Map::renderImage(QImage &image, const ViewTransform &view) const
+{
+    // Bands of at least 64 rows, one per processor up to four.
+    constexpr int MaxBands = 4, MinRows = 64;
+    const int rows = image.height();
+    const int bands = image.devicePixelRatio() == 1.0 ? std::clamp(std::min(QThread::idealThreadCount(), rows / MinRows), 1, MaxBands) : 1;
+    if (bands == 1) {
+        QPainter p(&image);
+        render(p, view);
+        return;
+    }
+    static QThreadPool pool;
+    pool.setMaxThreadCount(MaxBands - 1);
+    // Each band is painted with a few rows more above and below, then only
+    // its own rows are copied into the image: the rows near the edge of a
+    // painting are those where clipped outlines may differ by a shade.
+    constexpr int Overlap = 4;
+    uchar *bits = image.bits();
+    const qsizetype bytesPerLine = image.bytesPerLine();
+    const auto paintBand = [&](int k) {
+        const int top = rows * k / bands, bottom = rows * (k + 1) / bands;
+        const int from = std::max(0, top - Overlap), to = std::min(rows, bottom + Overlap);
+        QImage part(image.width(), to - from, image.format());
+        {
+            QPainter p(&part);
+            p.translate(0, -from);
+            const Band band{double(from), double(to)};
+            paint(p, view, false, &band);
+        }
+        for (int y = top; y < bottom; ++y)
+            std::memcpy(bits + y * bytesPerLine, part.constScanLine(y - from), size_t(part.bytesPerLine()));
+    };
+    std::latch done(bands - 1);
+    for (int k = 1; k < bands; ++k)
+        pool.start([&, k] {
+            paintBand(k);
+            done.count_down();
+        });
+    paintBand(0);
+    done.wait();
 }
 
 std::uint64_t Map::revision() const

@@ -6,6 +6,7 @@
 #include "platform/map/MapTypes.h"
 
 #include <QColor>
+#include <QImage>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -43,10 +44,18 @@ public:
     // Background and layers, bottom to top, in the painter's current coordinates.
     void render(QPainter &painter, const ViewTransform &view, bool scalablePens = false) const;
 
+    // What render() paints, on an image of the view's size at one device pixel
+    // per pixel. A large image is painted in horizontal bands on several
+    // threads at once.
+    void renderImage(QImage &image, const ViewTransform &view) const;
+
     // Changes whenever what render() paints may change.
     std::uint64_t revision() const;
 
 private:
+    struct Band;
+    void paint(QPainter &painter, const ViewTransform &view, bool scalablePens, const Band *band) const;
+
     std::vector<LayerPtr> m_layers;
     QColor m_backColor = Qt::white;
     MapRect m_extent;

@@ -521,9 +521,28 @@ const Symbol *MapLayer::symbolFor(int shapeId) const
 
 void MapLayer::draw(QPainter &painter, const ViewTransform &view, bool scalablePens) const
 {
+    drawShapes(painter, view, scalablePens, nullptr);
+}
+
+void MapLayer::drawBand(QPainter &painter, const ViewTransform &view, double top, double bottom) const
+{
+    const Band band{top, bottom};
+    drawShapes(painter, view, false, &band);
+}
+
+void MapLayer::drawShapes(QPainter &painter, const ViewTransform &view, bool scalablePens, const Band *band) const
+{
     if (!m_valid || !view.isValid())
         return;
     const MapRect visible = view.visibleExtent();
+    // A band leaves out the shapes wholly above or below it (with room for
+    // their outlines and antialiasing).
+    const auto outsideBand = [&](const MapRect &b, double margin) {
+        if (!band)
+            return false;
+        const double y1 = view.toPixel(QPointF(b.left, b.top)).y(), y2 = view.toPixel(QPointF(b.left, b.bottom)).y();
+        return std::max(y1, y2) + margin < band->top || std::min(y1, y2) - margin > band->bottom;
+    };
     painter.save();
     const Symbol *current = nullptr;
     // Pens are one view pixel wide: cosmetic on screen; for a picture that will be
@@ -537,12 +556,14 @@ void MapLayer::draw(QPainter &painter, const ViewTransform &view, bool scalableP
             const Symbol *s = symbolFor(i);
             if (!s || !m_features[i].bounds.intersects(visible))
                 continue;
+            const double r = 2.0 + std::max(s->size, 1);
+            if (outsideBand(m_features[i].bounds, r + 2))
+                continue;
             if (s != current) {
                 current = s;
                 painter.setBrush(s->style == Symbol::Transparent ? QBrush(Qt::NoBrush) : QBrush(s->color));
                 painter.setPen(s->outline ? QPen(s->outlineColor, 1.0) : QPen(Qt::NoPen));
             }
-            const double r = 2.0 + std::max(s->size, 1);
             for (const QPolygonF &part : m_features[i].parts)
                 for (const QPointF &q : part)
                     painter.drawEllipse(view.toPixel(q), r, r);
@@ -550,11 +571,19 @@ void MapLayer::draw(QPainter &painter, const ViewTransform &view, bool scalableP
         painter.restore();
         return;
     }
-    painter.setTransform(view.transform(), true);
+    // A band draws copies of the paths mapped to its pixels: a path shared
+    // between threads must not be drawn, as drawing fills its caches.
+    const QTransform toDevice = view.transform() * painter.transform();
+    if (band)
+        painter.resetTransform();
+    else
+        painter.setTransform(view.transform(), true);
     for (int i = 0; i < featureCount(); ++i) {
         const Symbol *s = symbolFor(i);
         const Feature &f = m_features[i];
         if (!s || !f.bounds.intersects(visible))
+            continue;
+        if (outsideBand(f.bounds, std::max(s->size, 1) + 2.0))
             continue;
         if (s != current) {
             current = s;
@@ -574,7 +603,16 @@ void MapLayer::draw(QPainter &painter, const ViewTransform &view, bool scalableP
                 }
             }
         }
-        painter.drawPath(f.path);
+        if (band) {
+            QPainterPath own;
+            if (toDevice.type() == QTransform::TxNone)
+                own.addPath(f.path); // a mapping that changes nothing would share the path
+            else
+                own = toDevice.map(f.path);
+            painter.drawPath(own);
+        } else {
+            painter.drawPath(f.path);
+        }
     }
     painter.restore();
 }

@@ -91,6 +91,10 @@ public:
     // taken as the view's pixels. `scalablePens`: outlines scale with a later
     // transform of the drawing (pictures), instead of staying one device pixel.
     void draw(QPainter &painter, const ViewTransform &view, bool scalablePens = false) const;
+    // What draw() paints in the rows [top, bottom) of the view, the painter's
+    // coordinates being the view's pixels. Several threads may draw bands of
+    // one layer at once: each call paints its own copies of the shapes.
+    void drawBand(QPainter &painter, const ViewTransform &view, double top, double bottom) const;
 
     // Changes whenever what draw() paints changes (file, symbol, renderer).
     std::uint64_t revision() const { return m_revision; }
@@ -101,6 +105,10 @@ private:
         std::vector<QPolygonF> parts; // rings (polygons), paths (lines), points
         QPainterPath path;            // polygons and lines
     };
+    struct Band {
+        double top, bottom;
+    };
+    void drawShapes(QPainter &painter, const ViewTransform &view, bool scalablePens, const Band *band) const;
     void resolveSymbols();
     void clear();
     bool fail(const QString &message);

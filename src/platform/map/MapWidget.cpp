@@ -86,8 +86,12 @@ bool MapWidget::ensureCache()
         m_cache.setDevicePixelRatio(dpr);
     }
     if (!m_cache.isNull()) {
-        QPainter p(&m_cache);
-        m_map.render(p, v);
+        if (dpr == 1.0) {
+            m_map.renderImage(m_cache, v);
+        } else {
+            QPainter p(&m_cache);
+            m_map.render(p, v);
+        }
     }
     m_cacheRevision = rev;
     m_cacheExtent = v.visibleExtent();
