@@ -13,7 +13,6 @@
 #include <QLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QRegularExpression>
 #include <QVBoxLayout>
 
 using frame::Named;
@@ -96,8 +95,10 @@ QString frmStart::InfoCaption(const QString &fileText)
 {
     if (fileText.isEmpty())
         return {};
-    static const QRegularExpression lineEnd(QStringLiteral("\r\n|\r|\n"));
-    QStringList lines = fileText.split(lineEnd);
+    // Lines end with CR LF, CR or LF.
+    QString text = fileText;
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
+    QStringList lines = text.split(u'\n');
     if (lines.last().isEmpty())
         lines.removeLast();   // the end of the last line, not an empty line
     QString caption;

@@ -52,15 +52,38 @@ bool existsIn(const QString &folder, const QString &name)
     return !resolve(folder, name).isEmpty();
 }
 
+bool wildcardMatch(QStringView name, QStringView pattern)
+{
+    // Letters compared case-folded; on a mismatch the last '*' takes one
+    // character more.
+    qsizetype n = 0, p = 0, starP = -1, starN = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && pattern[p] == u'*') {
+            starP = p++;
+            starN = n;
+        } else if (p < pattern.size() &&
+                   (pattern[p] == u'?' || pattern[p].toCaseFolded() == name[n].toCaseFolded())) {
+            ++p;
+            ++n;
+        } else if (starP >= 0) {
+            p = starP + 1;
+            n = ++starN;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == u'*')
+        ++p;
+    return p == pattern.size();
+}
+
 QStringList find(const QString &folder, const QString &pattern)
 {
     if (folder.isEmpty() || !QFileInfo(folder).isDir())
         return {};
-    const QRegularExpression re(QRegularExpression::wildcardToRegularExpression(pattern),
-                                QRegularExpression::CaseInsensitiveOption);
     QStringList out;
     for (const QString &e : QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name))
-        if (re.match(e).hasMatch())
+        if (wildcardMatch(e, pattern))
             out << e;
     return out;
 }

@@ -19,6 +19,10 @@ QString resolve(const QString &folder, const QString &name);
 // True when resolve() finds the file (or folder).
 bool existsIn(const QString &folder, const QString &name);
 
+// True when `name` matches the wildcard `pattern`, letter case ignored: `*`
+// stands for any run of characters, `?` for one character.
+bool wildcardMatch(QStringView name, QStringView pattern);
+
 // The files of `folder` whose names match the wildcard `pattern` ("*.shp"),
 // ignoring letter case, sorted by name.
 QStringList find(const QString &folder, const QString &pattern);

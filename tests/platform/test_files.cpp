@@ -210,3 +210,18 @@ TEST(StaysInside, NamesOfFilesOfTheFolderOnly)
         EXPECT_EQ(platform::files::resolveInside(folder, c.name).toStdString(), c.resolved.toStdString());
     }
 }
+
+TEST(Files, WildcardsIgnoreLetterCase)
+{
+    struct Case { const char *name, *pattern; bool match; };
+    const Case cases[] = {
+        {"province_2006.shp", "*.shp", true}, {"PROVINCE_2006.SHP", "*.shp", true},
+        {"province_2006.shx", "*.shp", false}, {"province.shp.bak", "*.shp", false},
+        {".shp", "*.shp", true}, {"a.shp", "?.shp", true}, {"ab.shp", "?.shp", false},
+        {"Città.dbf", "CITTÀ.*", true}, {"aXbXc", "a*b*c", true}, {"aXbX", "a*b*c", false},
+        {"", "*", true}, {"", "?", false}, {"abc", "", false}, {"abc", "abc", true}, {"abc", "**c", true},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(platform::files::wildcardMatch(QString::fromUtf8(c.name), QString::fromUtf8(c.pattern)), c.match)
+            << c.name << " ~ " << c.pattern;
+}

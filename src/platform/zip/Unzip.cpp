@@ -612,8 +612,11 @@ Extraction::Recovery Extraction::recover(const QString &destFolder)
     const QString dest = withSep(destFolder);
     if (dest.isEmpty() || !QFileInfo(dest).isDir())
         return r;
-    const QStringList found = QDir(dest).entryList({StagingPrefix + u'*'}, QDir::Dirs | QDir::Hidden |
-                                                                               QDir::NoDotAndDotDot | QDir::NoSymLinks);
+    // Folders named as the staging folders, letter case ignored (compared by
+    // hand: a name pattern would bring in the regular expression engine at
+    // every start of the program).
+    QStringList found = QDir(dest).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot | QDir::NoSymLinks);
+    found.removeIf([](const QString &name) { return !name.startsWith(StagingPrefix, Qt::CaseInsensitive); });
     for (const QString &name : found) {
         ++r.stagingFolders;
         const QString staging = dest + name + u'/';
