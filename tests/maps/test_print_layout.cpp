@@ -116,8 +116,7 @@ TEST(PrintPage, TheMapOpensAtASizeThatFitsThePage)
     QImage preview(433, 612, QImage::Format_RGB32);
     preview.setDotsPerMeterX(3780); // 96 dpi
     preview.setDotsPerMeterY(3780);
-    const QSizeF a4(8.27, 11.69);
-    const PageDevice dev = PreviewDevice(&preview, QRectF(0, 0, 433, 612), a4);
+    const PageDevice dev = PreviewDevice(&preview, QRectF(0, 0, 433, 612), A4);
     struct Case { double wPx, hPx; int zoom; };
     const Case cases[] = {
         {300, 300, 65},     // a small map view: the default scale
@@ -128,7 +127,7 @@ TEST(PrintPage, TheMapOpensAtASizeThatFitsThePage)
     };
     for (const Case &c : cases) {
         LayoutPage page;
-        page.paper = a4;
+        page.paper = A4;
         page.mapWidthPx = c.wPx;
         page.mapHeightPx = c.hPx;
         const int zoom = InitialMapZoom(page, dev);
@@ -136,7 +135,7 @@ TEST(PrintPage, TheMapOpensAtASizeThatFitsThePage)
         if (zoom > 10 && c.wPx > 0) {
             page.zoomMappa = zoom / 100.0;
             const QRectF r = MapRectOnPage(page, dev);
-            EXPECT_LE(r.right(), a4.width() - 0.5);
+            EXPECT_LE(r.right(), A4.width() - 0.5);
             EXPECT_LE(r.bottom(), page.legendTop);
         }
     }
