@@ -1,14 +1,8 @@
 // The map window as an assistive tool (a screen reader) reads and drives it.
-#include "frame/Globals.h"
-#include "maps/frm_Mappa.h"
 #include "maps/map_window_support.h"
-#include "support/Controls.h"
-#include "support/TestEnv.h"
 
 #include <QAccessible>
-#include <QApplication>
 #include <QCheckBox>
-#include <QGroupBox>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>

@@ -1,14 +1,8 @@
 // The identify list of the map window, as the window opens in the main window.
 #include "frame/Forms.h"
-#include "frame/Globals.h"
 #include "frame/Layout.h"
-#include "maps/frm_Mappa.h"
-#include "platform/map/MapWidget.h"
 #include "maps/map_window_support.h"
-#include "support/Controls.h"
-#include "support/TestEnv.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QMainWindow>
 #include <QMenuBar>

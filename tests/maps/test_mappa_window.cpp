@@ -1,23 +1,15 @@
 // The map window driven by its controls, on the sample shapes and databases.
-#include "frame/Globals.h"
 #include "maps/ColorBox.h"
 #include "maps/MapWorkTable.h"
-#include "maps/ShapeConfig.h"
-#include "maps/frm_Mappa.h"
 #include "maps/map_window_support.h"
 #include "platform/grid/TextGrid.h"
-#include "platform/map/MapWidget.h"
-#include "support/Controls.h"
 #include "support/CountingVfs.h"
 #include "support/FileSizeLimit.h"
-#include "support/TestEnv.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QGroupBox>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTreeWidget>

@@ -1,28 +1,21 @@
 // The print layout window opened from a map window with quartile classes:
 // set-up, settings, placement with the mouse, saving and printing.
-#include "frame/Globals.h"
-#include "support/Controls.h"
 #include "maps/LayoutRender.h"
 #include "maps/PrintMappa.h"
 #include "maps/RegisterPrint.h"
-#include "maps/frm_Mappa.h"
 #include "maps/map_window_support.h"
 #include "platform/Files.h"
 #include "platform/grid/TextGrid.h"
-#include "platform/map/MapWidget.h"
 #include "platform/print/Print.h"
 #include "support/FileSizeLimit.h"
 #include "support/JpegHeader.h"
-#include "support/TestEnv.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QPrinter>
 #include <QPushButton>
