@@ -150,6 +150,7 @@ TEST(MapHandOff, BothLevelsAskTheChooser)
         SCOPED_TRACE(c.button);
         DataTable t;
         gLivelloTerritorio = 3;
+        gLivelloMappa = 1; // whatever the chooser's answer, it sets the level
         const QString button = QString::fromLatin1(c.button);
         QString title;
         QTimer::singleShot(0, [button, &title] {
