@@ -1,17 +1,91 @@
 #pragma once
-// Points and colours of the map window's thematic layer, for the tests that drive the window.
+// The map window's inputs, its points and colours, and the state of its controls,
+// for the tests that drive the window.
 #include "frame/Globals.h"
 #include "maps/frm_Mappa.h"
 #include "platform/map/MapLayer.h"
 #include "platform/map/MapWidget.h"
+#include "support/Controls.h"
 #include "support/TestEnv.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QColor>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPoint>
 #include <QSize>
+#include <QStringList>
 
 namespace maptest {
+
+// Provinces 1..107 valued "c,00"; with `gaps` every tenth one is left empty.
+inline maps::MapInput provinceInput(bool gaps = true)
+{
+    maps::MapInput in;
+    in.header = "A0001_1996";
+    in.description = "Superficie territoriale";
+    in.level = 2;
+    in.levelName = "provincia";
+    for (int c = 1; c <= 107; ++c)
+        in.rows.push_back({QString::number(c), gaps && c % 10 == 0 ? QString() : QStringLiteral("%1,00").arg(c)});
+    return in;
+}
+
+// Regions 1..20 valued "3c,5".
+inline maps::MapInput regionInput()
+{
+    maps::MapInput in;
+    in.header = "I0101_2005";
+    in.description = "Indice";
+    in.level = 3;
+    in.levelName = "regione";
+    for (int c = 1; c <= 20; ++c)
+        in.rows.push_back({QString::number(c), QStringLiteral("%1,5").arg(c * 3)});
+    return in;
+}
+
+// The texts of the named labels and line edits of `w`.
+inline QStringList texts(QWidget *w, const QStringList &names)
+{
+    QStringList out;
+    for (const QString &n : names) {
+        QWidget *c = testenv::ctl<QWidget>(w, n);
+        if (auto *l = qobject_cast<QLabel *>(c))
+            out << l->text();
+        else if (auto *e = qobject_cast<QLineEdit *>(c))
+            out << e->text();
+        else
+            out << "?" + n;
+    }
+    return out;
+}
+
+// The controls of `spec` ("+name": the state holds, "-name": it does not)
+// whose state differs; empty when every one agrees.
+template <class State>
+QString wrong(QWidget *w, const QString &spec, State state)
+{
+    QStringList out;
+    for (const QString &item : spec.split(' ', Qt::SkipEmptyParts))
+        if (state(testenv::ctl<QWidget>(w, item.mid(1))) != (item[0] == '+'))
+            out << item;
+    return out.join(' ');
+}
+inline QString wrongEnabled(QWidget *w, const QString &spec)
+{
+    return wrong(w, spec, [](QWidget *c) { return c->isEnabled(); });
+}
+inline QString wrongVisible(QWidget *w, const QString &spec)
+{
+    return wrong(w, spec, [](QWidget *c) { return c->isVisible(); });
+}
+inline QString wrongChecked(QWidget *w, const QString &spec)
+{
+    return wrong(w, spec, [](QWidget *c) {
+        return testenv::must(qobject_cast<QAbstractButton *>(c), "button")->isChecked();
+    });
+}
 
 // A widget point of the map inside the territory `code` of the thematic layer;
 // (-1, -1) when there is none.
@@ -49,20 +123,18 @@ inline QColor colorOf(frm_Mappa *w, const QString &code)
 }
 
 // The map window opened on `in` in a program folder of its own, laid out and
-// shown off screen; closed again at the end of the test.
+// shown off screen (the test stops when it does not open); closed again at the end of the test.
 struct OpenMap {
     testenv::ProgramFolder pf;
     frm_Mappa *w = nullptr;
-    explicit OpenMap(const maps::MapInput &in, const QSize &size = {1100, 760})
+    explicit OpenMap(const maps::MapInput &in = provinceInput(), const QSize &size = {1100, 760})
     {
         gNomeLivelloMappa = in.levelName;
         gLivelloMappa = in.level;
-        w = frm_Mappa::ShowForm(in);
-        if (w) {
-            w->resize(size);
-            w->show();
-            QApplication::processEvents();
-        }
+        w = testenv::must(frm_Mappa::ShowForm(in), "map window");
+        w->resize(size);
+        w->show();
+        QApplication::processEvents();
     }
     ~OpenMap()
     {
@@ -74,6 +146,7 @@ struct OpenMap {
     OpenMap &operator=(const OpenMap &) = delete;
     QColor colorOf(const QString &code) { return maptest::colorOf(w, code); }
     QPoint pointIn(const QString &code) { return maptest::pointIn(w, code); }
+    void click(const char *button) { testenv::ctl<QAbstractButton>(w, button)->click(); }
 };
 
 } // namespace maptest

@@ -1,14 +1,8 @@
 // The map window as an assistive tool (a screen reader) reads and drives it.
-#include "frame/Globals.h"
-#include "maps/frm_Mappa.h"
 #include "maps/map_window_support.h"
-#include "support/Controls.h"
-#include "support/TestEnv.h"
 
 #include <QAccessible>
-#include <QApplication>
 #include <QCheckBox>
-#include <QGroupBox>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -21,21 +15,9 @@ using testenv::ctl;
 
 namespace {
 
-MapInput provinces()
-{
-    MapInput in;
-    in.header = "A0001_1996";
-    in.description = "Superficie territoriale";
-    in.level = 2;
-    in.levelName = "provincia";
-    for (int c = 1; c <= 107; ++c)
-        in.rows.push_back({QString::number(c), QStringLiteral("%1,00").arg(c)});
-    return in;
-}
-
 // The map window on every province, at the size the tests give it.
 struct OpenMap : maptest::OpenMap {
-    explicit OpenMap(const QSize &size = {1000, 650}) : maptest::OpenMap(provinces(), size) {}
+    OpenMap() : maptest::OpenMap(maptest::provinceInput(false), {1000, 650}) {}
 };
 
 // Every accessible interface under `root` with the number of children it
@@ -63,7 +45,6 @@ std::map<QAccessible::Id, int> walk(QAccessibleInterface *root)
 TEST(MapAccessibility, AReaderAskingForChildrenCountedBeforeAResetGetsNoneInsteadOfACrash)
 {
     OpenMap m;
-    ASSERT_NE(m.w, nullptr);
     auto *panel = m.w->findChild<QScrollArea *>();
     ASSERT_NE(panel, nullptr);
     // A window just tall enough for the panel with "Avanzate" ticked and no class grid.
@@ -109,46 +90,31 @@ TEST(MapAccessibility, AReaderAskingForChildrenCountedBeforeAResetGetsNoneInstea
 TEST(MapAccessibility, OptionsAndCheckBoxesToggledByAnAssistiveToolRunTheirHandlers)
 {
     OpenMap m;
-    ASSERT_NE(m.w, nullptr);
-    const auto toggle = [&](const char *name) {
-        QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(ctl<QAbstractButton>(m.w, name));
-        ASSERT_TRUE(iface && iface->actionInterface());
-        iface->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
-        QApplication::processEvents();
-    };
-    const auto visible = [&](const char *name) { return ctl<QWidget>(m.w, name)->isVisible(); };
-    const auto checked = [&](const char *name) { return ctl<QAbstractButton>(m.w, name)->isChecked(); };
-    const auto enabled = [&](const char *name) { return ctl<QWidget>(m.w, name)->isEnabled(); };
+    // The control toggled, then the controls shown, ticked and enabled ("+name") or not ("-name").
     struct Case {
-        const char *control;
-        std::function<void()> expect;
+        const char *control, *visible, *checked, *enabled;
     };
     const Case cases[] = {
-        {"Avanz", [&] { EXPECT_TRUE(visible("Frame4")); EXPECT_TRUE(visible("ListView1")); }},
-        {"chk_inform", [&] { EXPECT_TRUE(checked("chk_inform")); EXPECT_FALSE(checked("chk_zoom")); }},
-        {"chk_zoom", [&] { EXPECT_TRUE(checked("chk_zoom")); EXPECT_FALSE(checked("chk_inform")); }},
-        {"chk_zoom", [&] { EXPECT_FALSE(checked("chk_zoom")); EXPECT_TRUE(checked("chk_inform")); }},
-        {"Option2", [&] {
-             EXPECT_TRUE(visible("Frame3")); EXPECT_FALSE(visible("Frame5")); EXPECT_FALSE(visible("cmdNota"));
-         }},
-        {"Option3", [&] {
-             EXPECT_TRUE(visible("Frame2")); EXPECT_FALSE(visible("Frame3"));
-             EXPECT_EQ(ctl<QGroupBox>(m.w, "fraCB")->title(), "Click sul colore per modificare");
-         }},
-        {"Option1", [&] { EXPECT_TRUE(visible("Frame5")); EXPECT_FALSE(visible("Frame2")); EXPECT_TRUE(visible("cmdNota")); }},
-        {"chk_outline", [&] {
-             EXPECT_EQ(enabled("pic_colorSep"), checked("chk_outline"));
-             EXPECT_EQ(enabled("lbl_colorsep"), checked("chk_outline"));
-         }},
-        {"chk_Trasparent", [&] {
-             EXPECT_EQ(enabled("pic_colorsfondo"), !checked("chk_Trasparent"));
-             EXPECT_EQ(enabled("lbl_colors"), !checked("chk_Trasparent"));
-         }},
-        {"Avanz", [&] { EXPECT_FALSE(visible("Frame4")); EXPECT_FALSE(visible("ListView1")); }},
+        {"Avanz", "+Frame4 +ListView1", "", ""},
+        {"chk_inform", "", "+chk_inform -chk_zoom", ""},
+        {"chk_zoom", "", "+chk_zoom -chk_inform", ""},
+        {"chk_zoom", "", "-chk_zoom +chk_inform", ""},
+        {"Option2", "+Frame3 -Frame5 -cmdNota", "", ""},
+        {"Option3", "+Frame2 -Frame3", "", ""},
+        {"Option1", "+Frame5 -Frame2 +cmdNota", "", ""},
+        {"chk_outline", "", "-chk_outline", "-pic_colorSep -lbl_colorsep"},
+        {"chk_outline", "", "+chk_outline", "+pic_colorSep +lbl_colorsep"},
+        {"chk_Trasparent", "", "+chk_Trasparent", "-pic_colorsfondo -lbl_colors"},
+        {"Avanz", "-Frame4 -ListView1", "", ""},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.control);
-        toggle(c.control);
-        c.expect();
+        QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(ctl<QAbstractButton>(m.w, c.control));
+        ASSERT_TRUE(iface && iface->actionInterface());
+        iface->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+        QApplication::processEvents();
+        EXPECT_EQ(maptest::wrongVisible(m.w, c.visible), "");
+        EXPECT_EQ(maptest::wrongChecked(m.w, c.checked), "");
+        EXPECT_EQ(maptest::wrongEnabled(m.w, c.enabled), "");
     }
 }

@@ -8,7 +8,7 @@
 #include "support/TestEnv.h"
 
 #include <QApplication>
-#include <QLabel>
+#include <QDialog>
 #include <QPushButton>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -95,7 +95,7 @@ TEST(MapHandOff, ChecksInOrderWithTheirMessages)
     }
 }
 
-TEST(MapHandOff, ProvincesOnlyOpensTheMapOnTheirRows)
+TEST(MapHandOff, ProvincesOnlyOpensTheMapOnTheirRowsAndASecondHandOffReloadsIt)
 {
     DataTable t;
     t.desc.clear();
@@ -106,10 +106,9 @@ TEST(MapHandOff, ProvincesOnlyOpensTheMapOnTheirRows)
     EXPECT_EQ(t.tipoTerrNow, 1);
     // The hidden grid: row 0 empty, then the 12 provinces in ascending order of the column.
     ASSERT_EQ(t.datagrid2.Rows(), 13);
-    EXPECT_EQ(t.datagrid2.TextMatrix(0, 5), "");
-    EXPECT_EQ(t.datagrid2.TextMatrix(1, 5), ""); // the empty value sorts first
-    EXPECT_EQ(t.datagrid2.TextMatrix(2, 5), "88,00");
-    EXPECT_EQ(t.datagrid2.TextMatrix(12, 5), "99,00");
+    EXPECT_EQ(QStringList({t.datagrid2.TextMatrix(0, 5), t.datagrid2.TextMatrix(1, 5), t.datagrid2.TextMatrix(2, 5),
+                           t.datagrid2.TextMatrix(12, 5)}),
+              QStringList({"", "", "88,00", "99,00"})); // the empty value sorts first
     EXPECT_EQ(t.datagrid2.ColSel(), 5);
     EXPECT_EQ(t.sortsAsc, 1);
     EXPECT_EQ(t.sortsNamed, 1);
@@ -121,46 +120,55 @@ TEST(MapHandOff, ProvincesOnlyOpensTheMapOnTheirRows)
     EXPECT_EQ(w->input().rows.size(), 12u);
     EXPECT_DOUBLE_EQ(w->ValMin, 88);
     EXPECT_DOUBLE_EQ(w->ValMax, 99);
-}
 
-TEST(MapHandOff, BothLevelsAskTheChooser)
-{
-    struct Case {
-        const char *button;
-        int livello, tipo;
-        bool opens;
-    };
-    const Case cases[] = {{"cmdReg", 3, 2, true}, {"cmdProv", 2, 1, true}, {"cmdAnnulla", 0, 0, false}};
-    for (const Case &c : cases) {
-        DataTable t;
-        gLivelloTerritorio = 3;
-        const QString button = QString::fromLatin1(c.button);
-        QTimer::singleShot(0, [button] {
-            if (QWidget *dlg = QApplication::activeModalWidget())
-                dlg->findChild<QPushButton *>(button)->click();
-        });
-        mnu_createMap_Click(t.link);
-        EXPECT_EQ(gLivelloMappa, c.livello) << c.button;
-        EXPECT_EQ(t.tipoTerrNow, c.tipo) << c.button;
-        EXPECT_EQ(frm_Mappa::Instance() != nullptr, c.opens) << c.button;
-        EXPECT_TRUE(t.pf.prompts.messages().isEmpty()) << c.button;
-    }
-}
-
-TEST(MapHandOff, ASecondHandOffReloadsTheMap)
-{
-    DataTable t;
-    mnu_createMap_Click(t.link);
-    frm_Mappa *first = frm_Mappa::Instance();
-    ASSERT_NE(first, nullptr);
-    // The table changes under the open map: the map keeps its own data.
+    // The table changes under the open map: the map keeps its own data until the next hand-off.
     t.datagrid.setTextMatrix(1, 5, "1,00");
-    EXPECT_DOUBLE_EQ(first->ValMin, 88);
+    EXPECT_DOUBLE_EQ(w->ValMin, 88);
     t.datagrid.setCol(5);
     t.datagrid.setColSel(5);
     mnu_createMap_Click(t.link);
     QApplication::processEvents();
-    frm_Mappa *second = frm_Mappa::Instance();
-    ASSERT_NE(second, nullptr);
-    EXPECT_DOUBLE_EQ(second->ValMin, 1);
+    ASSERT_NE(frm_Mappa::Instance(), nullptr);
+    EXPECT_DOUBLE_EQ(frm_Mappa::Instance()->ValMin, 1);
+}
+
+// With provinces and regions in the table the level chooser asks; its close box is "Annulla".
+TEST(MapHandOff, BothLevelsAskTheChooser)
+{
+    struct Case {
+        const char *button; // empty: the close box
+        int livello;
+        const char *nome;
+        int tipo;
+        bool opens;
+    };
+    const Case cases[] = {{"cmdReg", 3, "regione", 2, true},
+                          {"cmdProv", 2, "provincia", 1, true},
+                          {"", 0, "provincia", 0, false},
+                          {"cmdAnnulla", 0, "provincia", 0, false}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.button);
+        DataTable t;
+        gLivelloTerritorio = 3;
+        gLivelloMappa = 1; // whatever the chooser's answer, it sets the level
+        const QString button = QString::fromLatin1(c.button);
+        QString title;
+        QTimer::singleShot(0, [button, &title] {
+            auto *dlg = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            if (!dlg)
+                return;
+            title = dlg->windowTitle();
+            if (button.isEmpty())
+                dlg->reject();
+            else
+                dlg->findChild<QPushButton *>(button)->click();
+        });
+        mnu_createMap_Click(t.link);
+        EXPECT_EQ(title, "Selezione territorio");
+        EXPECT_EQ(gLivelloMappa, c.livello);
+        EXPECT_EQ(gNomeLivelloMappa, c.nome);
+        EXPECT_EQ(t.tipoTerrNow, c.tipo);
+        EXPECT_EQ(frm_Mappa::Instance() != nullptr, c.opens);
+        EXPECT_TRUE(t.pf.prompts.messages().isEmpty());
+    }
 }

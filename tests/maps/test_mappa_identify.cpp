@@ -1,14 +1,8 @@
 // The identify list of the map window, as the window opens in the main window.
 #include "frame/Forms.h"
-#include "frame/Globals.h"
 #include "frame/Layout.h"
-#include "maps/frm_Mappa.h"
-#include "platform/map/MapWidget.h"
 #include "maps/map_window_support.h"
-#include "support/Controls.h"
-#include "support/TestEnv.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QMainWindow>
 #include <QMenuBar>
@@ -20,55 +14,36 @@
 using namespace maps;
 using testenv::ctl;
 
-namespace {
-
-using maptest::pointIn;
-
-} // namespace
-
 TEST(MapIdentify, TheListShowsNameRegionAndValueWithoutScrolling)
 {
-    struct Case {
-        const char *name;
-        QSize screen;   // the main window on it
-    };
-    const Case cases[] = {
-        {"1024 x 768", {1024, 718}},
-        {"1280 x 1024", {1280, 974}},
-    };
+    // The screen and the main window on it.
+    const std::pair<const char *, QSize> cases[] = {{"1024 x 768", {1024, 718}}, {"1280 x 1024", {1280, 974}}};
     // A large desktop font: rows taller than the headless default.
     const QFont oldFont = QApplication::font();
     QFont font = oldFont;
     font.setPointSize(16);
     QApplication::setFont(font);
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto &[screen, size] : cases) {
+        SCOPED_TRACE(screen);
         testenv::ProgramFolder pf;
         QMainWindow main;
         auto *area = new frame::BackgroundMdiArea;
         main.setCentralWidget(area);
         main.menuBar()->addMenu("File");
-        main.resize(c.screen);
+        main.resize(size);
         main.show();
         frame::SetMdiArea(area);
         QApplication::processEvents();
 
-        MapInput in;
-        in.header = "A0102_2005";
-        in.description = "Superficie territoriale";
-        in.level = 2;
-        in.levelName = "provincia";
-        for (int code = 1; code <= 107; ++code)
-            in.rows.push_back({QString::number(code), QStringLiteral("%1,00").arg(code)});
         gNomeLivelloMappa = "provincia";
         gLivelloMappa = 2;
-        frm_Mappa *w = frm_Mappa::ShowForm(in);
+        frm_Mappa *w = frm_Mappa::ShowForm(maptest::provinceInput(false));
         ASSERT_NE(w, nullptr);
         ctl<QPushButton>(w, "Cmd_cmdAutocolor")->click();
         ctl<QCheckBox>(w, "Avanz")->click();
         ctl<QCheckBox>(w, "chk_inform")->click();
         QApplication::processEvents();
-        w->DoIdentify(pointIn(w, "58"));
+        w->DoIdentify(maptest::pointIn(w, "58"));
         QApplication::processEvents();
 
         auto *list = ctl<QTreeWidget>(w, "ListView1");

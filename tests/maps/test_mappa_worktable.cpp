@@ -27,11 +27,6 @@ std::vector<ValuedRow> rowsOf(const std::vector<std::pair<const char *, const ch
     return ValuedRows(rows);
 }
 
-QStringList tableNames()
-{
-    return Utility::OpenUserDatabase().tables();
-}
-
 } // namespace
 
 TEST(MapWorkTable, LifecycleOfTheTable)
@@ -64,7 +59,7 @@ TEST(MapWorkTable, LifecycleOfTheTable)
     EXPECT_EQ(t.MapRecordset().recordCount(), 0);
     t.DropMapQuery();
     EXPECT_FALSE(t.MapTableExists());
-    EXPECT_FALSE(tableNames().contains("tMappa", Qt::CaseInsensitive));
+    EXPECT_FALSE(Utility::OpenUserDatabase().tables().contains("tMappa", Qt::CaseInsensitive));
     EXPECT_FALSE(t.MapValue("37").has_value());
     // Closed, the table opens again on the next use.
     t.SaveMapQuery({{"5", 1.5, 1}});

@@ -1,27 +1,21 @@
 // The print layout window opened from a map window with quartile classes:
 // set-up, settings, placement with the mouse, saving and printing.
-#include "frame/Globals.h"
-#include "support/Controls.h"
 #include "maps/LayoutRender.h"
 #include "maps/PrintMappa.h"
 #include "maps/RegisterPrint.h"
-#include "maps/frm_Mappa.h"
+#include "maps/map_window_support.h"
 #include "platform/Files.h"
 #include "platform/grid/TextGrid.h"
-#include "platform/map/MapWidget.h"
 #include "platform/print/Print.h"
 #include "support/FileSizeLimit.h"
 #include "support/JpegHeader.h"
-#include "support/TestEnv.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QPrinter>
 #include <QPushButton>
@@ -37,18 +31,6 @@ namespace {
 
 using testenv::ctl;
 
-MapInput provinceInput()
-{
-    MapInput in;
-    in.header = "A0001_1996";
-    in.description = "Superficie territoriale";
-    in.level = 2;
-    in.levelName = "provincia";
-    for (int c = 1; c <= 107; ++c)
-        in.rows.push_back({QString::number(c), c % 10 == 0 ? QString() : QStringLiteral("%1,00").arg(c)});
-    return in;
-}
-
 // A map window with quartile classes and the print layout opened from it.
 struct OpenLayout {
     testenv::ProgramFolder pf;
@@ -59,19 +41,23 @@ struct OpenLayout {
         RegisterPrintForms();
         gNomeLivelloMappa = "provincia";
         gLivelloMappa = 2;
-        map = frm_Mappa::ShowForm(provinceInput());
-        if (!map)
-            return;
-        map->resize(1100, 760);
-        map->show();
-        QApplication::processEvents();
-        ctl<QPushButton>(map, "Cmd_cmdAutocolor")->click();
-        ctl<QPushButton>(map, "cmd_Stampa")->click();
-        w = PrintMappa::Instance();
-        if (w)
+        map = frm_Mappa::ShowForm(maptest::provinceInput());
+        if (map) {
+            map->resize(1100, 760);
+            map->show();
             QApplication::processEvents();
+            ctl<QPushButton>(map, "Cmd_cmdAutocolor")->click();
+            ctl<QPushButton>(map, "cmd_Stampa")->click();
+            w = PrintMappa::Instance();
+        }
+        if (!w) {
+            closeAll();
+            throw testenv::Missing("the print layout did not open");
+        }
+        QApplication::processEvents();
     }
-    ~OpenLayout()
+    ~OpenLayout() { closeAll(); }
+    static void closeAll()
     {
         PrintMappa::PopupChooser = nullptr;
         if (PrintMappa *open = PrintMappa::Instance())
@@ -82,12 +68,21 @@ struct OpenLayout {
     }
     const LayoutPage &page() { return w->page(); }
     QListWidget *list() { return ctl<QListWidget>(w, "lst_leggenda"); }
+    void click(const char *button) { ctl<QAbstractButton>(w, button)->click(); }
     // Page inches to a pixel of the saved image.
     QPoint pixel(const QImage &img, double x, double y)
     {
         return {int(x * img.width() / page().paper.width()), int(y * img.height() / page().paper.height())};
     }
 };
+
+// The pages of a PDF file.
+int pdfPages(const QString &pdf)
+{
+    QFile f(pdf);
+    const QByteArray data = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    return data.startsWith("%PDF") ? data.count("/Type /Page\n") + data.count("/Type /Page ") : -1;
+}
 
 bool near(QColor a, QColor b, int tol = 30)
 {
@@ -100,7 +95,6 @@ bool near(QColor a, QColor b, int tol = 30)
 TEST(PrintMappaWindow, LoadsThePageFromTheMapWindow)
 {
     OpenLayout l;
-    ASSERT_NE(l.w, nullptr);
     const auto &grid = l.map->GridIndici();
     ASSERT_EQ(grid.Rows(), 5);
     ASSERT_EQ(l.page().legendHolder.Count(), 5);
@@ -111,23 +105,17 @@ TEST(PrintMappaWindow, LoadsThePageFromTheMapWindow)
         EXPECT_EQ(r.Text, grid.TextMatrix(i, 1));
         EXPECT_EQ(l.list()->item(i)->text(), r.Text);
         EXPECT_EQ(ColorOf(r.BoxColor), grid.cellBackColor(i, 0));
-        EXPECT_NEAR(r.Top, 8.0 + i / 3.0, 1e-9);
-        EXPECT_EQ(r.FontSize, 8);
         EXPECT_EQ(r.FontName, ctl<QComboBox>(l.w, "cmb_LFont")->currentText());
     }
     EXPECT_EQ(l.page().descHolder.Text, "A0001_1996: Superficie territoriale");
-    EXPECT_EQ(ctl<QLineEdit>(l.w, "txtDesc")->text(), "A0001_1996: Superficie territoriale");
-    EXPECT_EQ(ctl<QLineEdit>(l.w, "txt_Titolo")->text(), "Inserire un Titolo");
-    for (const char *c : {"Chk_Titolo", "chk_Cartina", "chk_Bordo", "chk_Leggenda", "chkDesc"})
-        EXPECT_TRUE(ctl<QCheckBox>(l.w, c)->isChecked()) << c;
+    EXPECT_EQ(maptest::texts(l.w, {"txtDesc", "txt_Titolo"}),
+              QStringList({"A0001_1996: Superficie territoriale", "Inserire un Titolo"}));
+    EXPECT_EQ(maptest::wrongChecked(l.w, "+Chk_Titolo +chk_Cartina +chk_Bordo +chk_Leggenda +chkDesc"), "");
     // The default scale, narrowed so that this map view fits the sheet.
     const int zoom = maps::InitialMapZoom(l.page(), l.w->PreviewPageDevice());
     EXPECT_LE(zoom, 65);
     EXPECT_EQ(ctl<QSlider>(l.w, "Slider1")->value(), zoom);
     EXPECT_DOUBLE_EQ(l.page().zoomMappa, zoom / 100.0);
-    const QRectF mapOnPage = maps::MapRectOnPage(l.page(), l.w->PreviewPageDevice());
-    EXPECT_LE(mapOnPage.right(), l.page().paper.width() - 0.5);
-    EXPECT_LE(mapOnPage.bottom(), l.page().legendTop);
     EXPECT_FALSE(l.page().mapPicture.isNull());
     EXPECT_EQ(l.page().mapWidthPx, l.map->Map2->width());
     EXPECT_TRUE(l.pf.prompts.shown.empty());
@@ -137,6 +125,19 @@ TEST(PrintMappaWindow, LoadsThePageFromTheMapWindow)
     ctl<QAbstractButton>(l.map, "cmd_export")->click();
     EXPECT_EQ(PrintMappa::Instance(), l.w);
     EXPECT_DOUBLE_EQ(l.page().zoomMappa, 0.8);
+
+    // Closed and opened again: the defaults.
+    l.pf.prompts.colors = {QColor(Qt::red)};
+    l.w->lblDesc_Colore_Click();
+    l.click("cmd_close");
+    QApplication::processEvents();
+    EXPECT_EQ(PrintMappa::Instance(), nullptr);
+    ctl<QPushButton>(l.map, "cmd_Stampa")->click();
+    l.w = PrintMappa::Instance();
+    ASSERT_NE(l.w, nullptr);
+    EXPECT_DOUBLE_EQ(l.page().zoomMappa, zoom / 100.0);
+    EXPECT_EQ(l.page().descHolder.Color, 0);
+    EXPECT_EQ(l.page().titleHolder.Text, "Inserire un Titolo");
 }
 
 TEST(PrintMappaWindow, ClassGridWithoutRowsGivesNoLegend)
@@ -165,7 +166,6 @@ TEST(PrintMappaWindow, ClassGridWithoutRowsGivesNoLegend)
 TEST(PrintMappaWindow, TitleAndDescriptionSettings)
 {
     OpenLayout l;
-    ASSERT_NE(l.w, nullptr);
     auto *text = ctl<QLineEdit>(l.w, "txt_Titolo");
     auto *chk = ctl<QCheckBox>(l.w, "Chk_Titolo");
     text->setText("  Dotazione stradale, perché  ");
@@ -178,8 +178,7 @@ TEST(PrintMappaWindow, TitleAndDescriptionSettings)
     l.w->txt_Titolo_LostFocus();
     EXPECT_FALSE(chk->isChecked());
     EXPECT_FALSE(l.page().showTitle);
-    for (const char *c : {"txt_Titolo", "cmb_Font", "cmb_Fontsize", "lbl_colore"})
-        EXPECT_FALSE(ctl<QWidget>(l.w, c)->isEnabled()) << c;
+    EXPECT_EQ(maptest::wrongEnabled(l.w, "-txt_Titolo -cmb_Font -cmb_Fontsize -lbl_colore"), "");
     chk->setChecked(true);
     EXPECT_EQ(text->text(), "Inserire un Titolo");
     EXPECT_TRUE(text->isEnabled());
@@ -207,7 +206,6 @@ TEST(PrintMappaWindow, TitleAndDescriptionSettings)
 TEST(PrintMappaWindow, LegendSettingsFollowTheListSelection)
 {
     OpenLayout l;
-    ASSERT_NE(l.w, nullptr);
     auto *font = ctl<QComboBox>(l.w, "cmb_LFont");
     auto *size = ctl<QComboBox>(l.w, "cmb_LFontSize");
     ASSERT_GE(font->count(), 2);
@@ -235,14 +233,14 @@ TEST(PrintMappaWindow, LegendSettingsFollowTheListSelection)
 
     // Boxes: three presses of "-" from 0.3.
     for (int i = 0; i < 3; ++i)
-        ctl<QPushButton>(l.w, "cmd_GrM")->click();
+        l.click("cmd_GrM");
     EXPECT_NEAR(l.page().legendBoxSize, 0, 1e-9);
-    ctl<QPushButton>(l.w, "cmd_GrP")->click();
+    l.click("cmd_GrP");
     EXPECT_NEAR(l.page().legendBoxSize, 0.1, 1e-9);
 
     // Margins.
     for (int i = 0; i < 8; ++i)
-        ctl<QPushButton>(l.w, "cmd_mardesmen")->click();
+        l.click("cmd_mardesmen");
     EXPECT_NEAR(l.page().borderHolder.Right, l.page().paper.width() - 0.5 - 1.6, 1e-9);
 
     // Editing a text: list and row, selection back to the first item.
@@ -252,7 +250,7 @@ TEST(PrintMappaWindow, LegendSettingsFollowTheListSelection)
     EXPECT_FALSE(edit->isHidden());
     EXPECT_EQ(edit->text(), l.list()->item(3)->text());
     edit->setText("Oltre 81");
-    ctl<QPushButton>(l.w, "cmdEditOk")->click();
+    l.click("cmdEditOk");
     EXPECT_EQ(l.list()->item(3)->text(), "Oltre 81");
     EXPECT_EQ(l.page().legendHolder.row(3).Text, "Oltre 81");
     EXPECT_EQ(l.list()->currentRow(), 0);
@@ -262,7 +260,6 @@ TEST(PrintMappaWindow, LegendSettingsFollowTheListSelection)
 TEST(PrintMappaWindow, RightClickPicksAndLeftDragMoves)
 {
     OpenLayout l;
-    ASSERT_NE(l.w, nullptr);
     auto *tabs = ctl<QTabWidget>(l.w, "SSTab1");
     ctl<QSlider>(l.w, "Slider1")->setValue(30); // the map clear of the legend
     ASSERT_LT(MapRectOnPage(l.page(), l.w->PreviewPageDevice()).bottom(), 8.0);
@@ -315,10 +312,9 @@ TEST(PrintMappaWindow, RightClickPicksAndLeftDragMoves)
     EXPECT_EQ(l.page().borderHolder.Left, 0.5);
 }
 
-TEST(PrintMappaWindow, SavesBmpAndJpegOfThePreview)
+TEST(PrintMappaWindow, SavesBmpAndJpegOfThePreviewAndAFailedSaveSaysWhy)
 {
     OpenLayout l;
-    ASSERT_NE(l.w, nullptr);
     const QString dir = l.pf.path();
     struct Case {
         QString file;
@@ -340,7 +336,7 @@ TEST(PrintMappaWindow, SavesBmpAndJpegOfThePreview)
     for (const Case &c : cases) {
         l.pf.prompts.clear();
         l.pf.prompts.files = {c.file};
-        ctl<QPushButton>(l.w, "cmdSalva")->click();
+        l.click("cmdSalva");
         EXPECT_EQ(l.pf.prompts.messages(), QStringList{"Immagine " + c.file + " salvata correttamente."});
         EXPECT_EQ(l.pf.prompts.shown.back().style, 64);
         QImageReader reader(c.file);
@@ -372,89 +368,79 @@ TEST(PrintMappaWindow, SavesBmpAndJpegOfThePreview)
     l.w->Picture1_MouseMove(Qt::LeftButton, QPointF(3, 3));
     QApplication::processEvents();
 
-    // Cancelled: nothing. A folder that does not exist: the failure message.
+    // Cancelled: nothing.
     l.pf.prompts.clear();
     l.pf.prompts.files = {QString()};
-    ctl<QPushButton>(l.w, "cmdSalva")->click();
+    l.click("cmdSalva");
     EXPECT_TRUE(l.pf.prompts.messages().isEmpty());
-    for (const QString &bad : {dir + "manca/pagina.bmp", dir + "manca/pagina.jpg"}) {
-        l.pf.prompts.clear();
-        l.pf.prompts.files = {bad};
-        ctl<QPushButton>(l.w, "cmdSalva")->click();
-        ASSERT_FALSE(l.pf.prompts.messages().isEmpty());
-        EXPECT_EQ(l.pf.prompts.messages().back(), "Immagine " + bad + " non salvata correttamente.\n" +
-                                                      platform::files::writeErrorText(bad, ENOENT));
-        EXPECT_EQ(l.pf.prompts.shown.back().style, 16);
-        EXPECT_FALSE(QFile::exists(bad));
-    }
-}
-
-TEST(PrintMappaWindow, AFullDiskKeepsTheOldImageAndSaysWhy)
-{
-    OpenLayout l;
-    ASSERT_NE(l.w, nullptr);
-    const QString dir = l.pf.path() + "immagini/";
-    ASSERT_TRUE(QDir().mkpath(dir));
-    struct Case {
+    // A folder that does not exist, or a full disk: the failure message, the old image kept.
+    ASSERT_TRUE(QDir().mkpath(dir + "immagini"));
+    struct Bad {
         QString file;
+        bool full;
         QStringList before; // messages shown before the page's own
     };
-    const Case cases[] = {{dir + "pagina.bmp", {}}, {dir + "pagina.jpeg", {"Failed to save to JPG"}}};
-    for (const Case &c : cases) {
-        {
+    const Bad bad[] = {{dir + "manca/pagina.bmp", false, {}},
+                       {dir + "manca/pagina.jpg", false, {"Failed to save to JPG"}},
+                       {dir + "immagini/pagina.bmp", true, {}},
+                       {dir + "immagini/pagina.jpeg", true, {"Failed to save to JPG"}}};
+    const QByteArray old = "la pagina di ieri";
+    const auto contents = [](const QString &file) {
+        QFile f(file);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<none>");
+    };
+    for (const Bad &c : bad) {
+        SCOPED_TRACE(c.file.toStdString());
+        if (c.full) {
             QFile f(c.file);
             ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-            f.write("la pagina di ieri");
+            f.write(old);
         }
         l.pf.prompts.clear();
         l.pf.prompts.files = {c.file};
         {
-            testsupport::FileSizeLimit full(1024);
-            ctl<QPushButton>(l.w, "cmdSalva")->click();
+            testsupport::FileSizeLimit full(c.full ? 1024 : RLIM_INFINITY);
+            l.click("cmdSalva");
         }
         const QStringList shown = l.pf.prompts.messages();
         ASSERT_EQ(shown.size(), c.before.size() + 1) << shown.join("|").toStdString();
         EXPECT_EQ(shown.mid(0, c.before.size()), c.before);
-        EXPECT_TRUE(shown.back().startsWith("Immagine " + c.file + " non salvata correttamente.\n"))
-            << shown.back().toStdString();
-        EXPECT_TRUE(shown.back().contains(QFileInfo(c.file).fileName() + "'")) << shown.back().toStdString();
+        const QString failed = "Immagine " + c.file + " non salvata correttamente.\n";
+        if (c.full)
+            EXPECT_TRUE(shown.back().startsWith(failed) && shown.back().contains(QFileInfo(c.file).fileName() + "'"))
+                << shown.back().toStdString();
+        else
+            EXPECT_EQ(shown.back(), failed + platform::files::writeErrorText(c.file, ENOENT));
         EXPECT_EQ(l.pf.prompts.shown.back().style, 16);
-        QFile f(c.file);
-        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-        EXPECT_EQ(f.readAll(), "la pagina di ieri");
+        EXPECT_EQ(contents(c.file), c.full ? old : QByteArray("<none>"));
     }
-    EXPECT_EQ(QDir(dir).entryList(QDir::Files | QDir::Hidden, QDir::Name), QStringList({"pagina.bmp", "pagina.jpeg"}));
+    EXPECT_EQ(QDir(dir + "immagini").entryList(QDir::Files | QDir::Hidden, QDir::Name),
+              QStringList({"pagina.bmp", "pagina.jpeg"}));
 }
 
 TEST(PrintMappaWindow, PrintsOnePageAndCancelPrintsNothing)
 {
     OpenLayout l;
-    ASSERT_NE(l.w, nullptr);
     const QString pdf = l.pf.path() + "pagina.pdf";
     QPrinter &printer = l.w->printer();
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(pdf);
 
     l.pf.prompts.printers = {false};
-    ctl<QPushButton>(l.w, "cmdStampa")->click();
+    l.click("cmdStampa");
     EXPECT_FALSE(QFile::exists(pdf));
 
     l.pf.prompts.printers = {true};
-    ctl<QPushButton>(l.w, "cmdStampa")->click();
-    ASSERT_TRUE(QFile::exists(pdf));
-    QFile f(pdf);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    const QByteArray data = f.readAll();
-    EXPECT_TRUE(data.startsWith("%PDF"));
-    EXPECT_GT(data.size(), 5000);
-    EXPECT_EQ(data.count("/Type /Page\n") + data.count("/Type /Page "), 1);
+    l.click("cmdStampa");
+    EXPECT_EQ(pdfPages(pdf), 1);
+    EXPECT_GT(QFileInfo(pdf).size(), 5000);
     EXPECT_DOUBLE_EQ(l.page().printFactor, 1.0);
     EXPECT_TRUE(l.pf.prompts.messages().isEmpty());
 
     // A printer that cannot take the page: the program's print failure message.
     printer.setOutputFileName(l.pf.path() + "manca/pagina.pdf");
     l.pf.prompts.printers = {true};
-    ctl<QPushButton>(l.w, "cmdStampa")->click();
+    l.click("cmdStampa");
     EXPECT_EQ(l.pf.prompts.messages(), QStringList{"Impossibile eseguire la stampa"});
     EXPECT_DOUBLE_EQ(l.page().printFactor, 1.0);
 }
@@ -462,7 +448,6 @@ TEST(PrintMappaWindow, PrintsOnePageAndCancelPrintsNothing)
 TEST(PrintMappaWindow, WithoutAPrinterThePageIsWrittenToAPdfFile)
 {
     OpenLayout l;
-    ASSERT_NE(l.w, nullptr);
     platform::print::SetPrinterProbe([] { return false; });
     struct ResetProbe {
         ~ResetProbe() { platform::print::SetPrinterProbe(nullptr); }
@@ -470,38 +455,15 @@ TEST(PrintMappaWindow, WithoutAPrinterThePageIsWrittenToAPdfFile)
     const QString pdf = l.pf.path() + "mappa.pdf";
     l.pf.prompts.printers = {true};
     l.pf.prompts.printFiles = {pdf};
-    ctl<QPushButton>(l.w, "cmdStampa")->click();
+    l.click("cmdStampa");
     // The dialog offered a PDF file of its own, and the page went to the file chosen.
     ASSERT_FALSE(l.pf.prompts.shown.empty());
     EXPECT_TRUE(l.pf.prompts.shown[0].text.endsWith(".pdf")) << l.pf.prompts.shown[0].text.toStdString();
-    QFile f(pdf);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    const QByteArray data = f.readAll();
-    EXPECT_TRUE(data.startsWith("%PDF"));
-    EXPECT_EQ(data.count("/Type /Page\n") + data.count("/Type /Page "), 1);
+    EXPECT_EQ(pdfPages(pdf), 1);
     EXPECT_TRUE(l.pf.prompts.messages().isEmpty());
     // The next print offers the same file again.
     l.pf.prompts.clear();
     l.pf.prompts.printers = {false};
-    ctl<QPushButton>(l.w, "cmdStampa")->click();
+    l.click("cmdStampa");
     EXPECT_EQ(l.pf.prompts.shown.at(0).text, pdf);
-}
-
-TEST(PrintMappaWindow, ReopeningRestoresTheDefaults)
-{
-    OpenLayout l;
-    ASSERT_NE(l.w, nullptr);
-    ctl<QSlider>(l.w, "Slider1")->setValue(120);
-    l.pf.prompts.colors = {QColor(Qt::red)};
-    l.w->lblDesc_Colore_Click();
-    ctl<QPushButton>(l.w, "cmd_close")->click();
-    QApplication::processEvents();
-    EXPECT_EQ(PrintMappa::Instance(), nullptr);
-
-    ctl<QPushButton>(l.map, "cmd_Stampa")->click();
-    l.w = PrintMappa::Instance();
-    ASSERT_NE(l.w, nullptr);
-    EXPECT_DOUBLE_EQ(l.page().zoomMappa, maps::InitialMapZoom(l.page(), l.w->PreviewPageDevice()) / 100.0);
-    EXPECT_EQ(l.page().descHolder.Color, 0);
-    EXPECT_EQ(l.page().titleHolder.Text, "Inserire un Titolo");
 }

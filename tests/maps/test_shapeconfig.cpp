@@ -17,7 +17,8 @@ using platform::map::Map;
 
 namespace {
 
-enum class Encoding { Utf8, Utf16 };
+const QString P = QStringLiteral("province_2006"), R = QStringLiteral("regioni_2001");
+const QString T = QStringLiteral("True"), F = QStringLiteral("False");
 
 QString shapeDir() { return testenv::sourceDir() + QStringLiteral("/Shape/"); }
 
@@ -28,8 +29,7 @@ QByteArray readAll(const QString &path)
 }
 
 // One layer child of a Case.
-QString child(const QString &key, const QString &useToMatch = QStringLiteral("False"),
-              const QString &outline = QStringLiteral("True"), const QString &tras = QStringLiteral("False"))
+QString child(const QString &key, const QString &useToMatch = F, const QString &outline = T, const QString &tras = F)
 {
     return QStringLiteral("<Layer Outline=\"%1\" OutlineColor=\"255\" BackColor=\"65280\" Trasparenza=\"%2\" "
                           "useToMatch=\"%3\">%4</Layer>")
@@ -44,20 +44,39 @@ QString shape(const QString &name, const QString &file, const QString &field = Q
         .arg(name, file, field, match);
 }
 
+// The shapes of both sample layers.
+QString sampleShapes() { return shape(P, P) + shape(R, R, QStringLiteral("COD_REG"), QStringLiteral("regione")); }
+
 QString config(const QString &children, const QString &shapes = QString())
 {
     return QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Configs><LoadOrder>"
                           "<Case name=\"provincia\" mapBackColor=\"16711680\">%1</Case></LoadOrder>"
-                          "<Shapes>%2%3%4</Shapes></Configs>\n")
-        .arg(children, shape(QStringLiteral("province_2006"), QStringLiteral("province_2006")),
-             shape(QStringLiteral("regioni_2001"), QStringLiteral("regioni_2001"), QStringLiteral("COD_REG"),
-                   QStringLiteral("regione")),
-             shapes);
+                          "<Shapes>%2%3</Shapes></Configs>\n")
+        .arg(children, sampleShapes(), shapes);
 }
+
+// The layers of one level as CaricaShapeLayers reads them, with the error it raised.
+struct Loaded {
+    Map map;
+    std::vector<LayerInfo> records;
+    int idx;
+    long error = 0;
+    QString reason;
+    Loaded(const QString &file, const QString &level = QStringLiteral("provincia"), int start = 0) : idx(start)
+    {
+        try {
+            CaricaShapeLayers(map, records, idx, file, level, shapeDir());
+        } catch (const platform::RuntimeError &e) {
+            error = e.number();
+            reason = e.description();
+        }
+    }
+};
 
 class ShapeConfigTest : public ::testing::Test {
 protected:
     QTemporaryDir dir;
+    QString reason; // of the last failed save
     QString file() const { return dir.filePath(QStringLiteral("ShapeConfig.xml")); }
     void write(const QString &text) { write(text.toUtf8()); }
     void write(const QByteArray &bytes)
@@ -66,16 +85,7 @@ protected:
         ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
         f.write(bytes);
     }
-    // Loads the "provincia" level; returns the error number, 0 when it loaded.
-    long load(Map &map, std::vector<LayerInfo> &records, int &idx, const QString &level = QStringLiteral("provincia"))
-    {
-        try {
-            CaricaShapeLayers(map, records, idx, file(), level, shapeDir());
-            return 0;
-        } catch (const platform::RuntimeError &e) {
-            return e.number();
-        }
-    }
+    // Saves one layer's style; returns the error number, 0 when it saved.
     long save(const QString &layerText, const LayerInfo &r, std::int64_t back = 0,
               const QString &level = QStringLiteral("provincia"))
     {
@@ -83,6 +93,7 @@ protected:
             SalvaLayer(file(), level, back, layerText, r);
             return 0;
         } catch (const platform::RuntimeError &e) {
+            reason = e.description();
             return e.number();
         }
     }
@@ -90,39 +101,27 @@ protected:
 
 } // namespace
 
-TEST(ShapeConfigTexts, Flags)
+TEST(ShapeConfigTexts, FlagsBooleansAndLongs)
 {
-    struct Case {
-        const char *text;
-        bool value;
-    };
-    const Case cases[] = {{"True", true}, {"Vero", true}, {" True ", true}, {"true", false}, {"vero", false},
-                          {"TRUE", false}, {"False", false}, {"1", false}, {"", false}, {"Falso", false}};
-    for (const Case &c : cases)
-        EXPECT_EQ(shapeconfig::ReadFlag(QString::fromUtf8(c.text)), c.value) << c.text;
-}
-
-TEST(ShapeConfigTexts, BooleansAndLongs)
-{
-    struct B {
-        const char *text;
-        std::optional<bool> value; // nullopt: not a Boolean
-    };
-    const B bools[] = {{"True", true},   {"TRUE", true},   {"true", true},  {"False", false},     {"false", false},
-                       {"0", false},     {"1", true},      {"-1", true},    {"2,5", true},        {" 0 ", false},
-                       {"Vero", true},   {"VERO", true},   {"Falso", false}, {"falso", false},    {"si", std::nullopt},
-                       {"", std::nullopt}, {"forse", std::nullopt}};
-    for (const B &c : bools)
-        EXPECT_EQ(shapeconfig::ReadBoolean(QString::fromUtf8(c.text)), c.value) << c.text;
+    const std::pair<const char *, bool> flags[] = {{"True", true},  {"Vero", true},   {" True ", true}, {"true", false},
+                                                   {"vero", false}, {"TRUE", false},  {"False", false}, {"1", false},
+                                                   {"", false},     {"Falso", false}};
+    for (const auto &[text, value] : flags)
+        EXPECT_EQ(shapeconfig::ReadFlag(QString::fromUtf8(text)), value) << text;
+    const std::pair<const char *, std::optional<bool>> bools[] = { // nullopt: not a Boolean
+        {"True", true},  {"TRUE", true},   {"true", true},   {"False", false},  {"false", false},       {"0", false},
+        {"1", true},     {"-1", true},     {"2,5", true},    {" 0 ", false},    {"Vero", true},         {"VERO", true},
+        {"Falso", false}, {"falso", false}, {"si", std::nullopt}, {"", std::nullopt}, {"forse", std::nullopt}};
+    for (const auto &[text, value] : bools)
+        EXPECT_EQ(shapeconfig::ReadBoolean(QString::fromUtf8(text)), value) << text;
     struct L {
         const char *text;
         std::int64_t value;
         long error;
     };
-    const L longs[] = {{"16777215", 16777215, 0},    {" 255 ", 255, 0},      {"0", 0, 0},
-                       {"-2147483633", -2147483633LL, 0}, {"12,5", 12, 0}, {"13,5", 14, 0},
-                       {"2147483648", 0, 6},         {"abc", 0, 13},         {"", 0, 13},
-                       {"&HFF", 0, 13}};
+    const L longs[] = {{"16777215", 16777215, 0}, {" 255 ", 255, 0}, {"0", 0, 0}, {"-2147483633", -2147483633LL, 0},
+                       {"12,5", 12, 0},          {"13,5", 14, 0},   {"2147483648", 0, 6}, {"abc", 0, 13},
+                       {"", 0, 13},              {"&HFF", 0, 13}};
     for (const L &c : longs) {
         try {
             EXPECT_EQ(shapeconfig::ReadLong(QString::fromUtf8(c.text)), c.value) << c.text;
@@ -136,157 +135,130 @@ TEST(ShapeConfigTexts, BooleansAndLongs)
 TEST_F(ShapeConfigTest, ProgramConfigurationBothLevels)
 {
     QFile::copy(testenv::sourceDir() + QStringLiteral("/Files/ShapeConfig.xml"), file());
-    Map map;
-    std::vector<LayerInfo> records;
-    int idx = 0;
-    ASSERT_EQ(load(map, records, idx), 0);
-    ASSERT_EQ(records.size(), 2u);
-    EXPECT_EQ(idx, 0);
-    EXPECT_EQ(records[0].FileName, QStringLiteral("province_2006"));
-    EXPECT_TRUE(records[0].MatchesLevel);
-    EXPECT_FALSE(records[1].MatchesLevel);
-    EXPECT_TRUE(records[1].Trasparenza);
-    EXPECT_FALSE(records[0].Trasparenza);
-    ASSERT_EQ(map.layerCount(), 2);
-    EXPECT_EQ(map.layer(0), records[0].Layer); // the thematic layer at the bottom
-    EXPECT_EQ(map.layer(1), records[1].Layer); // the region borders over it
-    EXPECT_EQ(map.layer(1)->symbol().style, platform::map::Symbol::Transparent);
-    EXPECT_EQ(map.backColor(), QColor(Qt::white));
-    EXPECT_EQ(map.extent(), map.fullExtent());
+    Loaded p(file());
+    ASSERT_EQ(p.error, 0);
+    ASSERT_EQ(p.records.size(), 2u);
+    EXPECT_EQ(p.idx, 0);
+    EXPECT_EQ(p.records[0].FileName, P);
+    EXPECT_TRUE(p.records[0].MatchesLevel);
+    EXPECT_FALSE(p.records[1].MatchesLevel);
+    EXPECT_FALSE(p.records[0].Trasparenza);
+    EXPECT_TRUE(p.records[1].Trasparenza);
+    ASSERT_EQ(p.map.layerCount(), 2);
+    EXPECT_EQ(p.map.layer(0), p.records[0].Layer); // the thematic layer at the bottom
+    EXPECT_EQ(p.map.layer(1), p.records[1].Layer); // the region borders over it
+    EXPECT_EQ(p.map.layer(1)->symbol().style, platform::map::Symbol::Transparent);
+    EXPECT_EQ(p.map.backColor(), QColor(Qt::white));
+    EXPECT_EQ(p.map.extent(), p.map.fullExtent());
     // the code fields exist in the shape files
-    EXPECT_GE(records[idx].Layer->fieldIndex(records[idx].FieldId), 0);
-    EXPECT_EQ(records[idx].Layer->featureCount(), 107);
+    EXPECT_GE(p.records[0].Layer->fieldIndex(p.records[0].FieldId), 0);
+    EXPECT_EQ(p.records[0].Layer->featureCount(), 107);
 
-    Map map2;
-    std::vector<LayerInfo> records2;
-    int idx2 = 0;
-    ASSERT_EQ(load(map2, records2, idx2, QStringLiteral("Regione")), 0); // the level name in any case
-    ASSERT_EQ(records2.size(), 1u);
-    EXPECT_EQ(records2[0].FieldId, QStringLiteral("COD_REG"));
-    EXPECT_EQ(records2[0].Layer->featureCount(), 20);
-    EXPECT_GE(records2[0].Layer->fieldIndex(QStringLiteral("COD_REG")), 0);
-    EXPECT_TRUE(records2[0].MatchesLevel);
+    Loaded r(file(), QStringLiteral("Regione")); // the level name in any case
+    ASSERT_EQ(r.error, 0);
+    ASSERT_EQ(r.records.size(), 1u);
+    EXPECT_EQ(r.records[0].FieldId, QStringLiteral("COD_REG"));
+    EXPECT_EQ(r.records[0].Layer->featureCount(), 20);
+    EXPECT_GE(r.records[0].Layer->fieldIndex(QStringLiteral("COD_REG")), 0);
+    EXPECT_TRUE(r.records[0].MatchesLevel);
 }
 
 TEST_F(ShapeConfigTest, ThematicLayerIsTheLastMarkedOne)
 {
-    const QString p = QStringLiteral("province_2006"), r = QStringLiteral("regioni_2001");
-    const QString T = QStringLiteral("True"), F = QStringLiteral("False");
     struct Case {
         QString children;
         int start, idx;
     };
     const Case cases[] = {
-        {child(p, F) + child(r, T) + child(p, F), 0, 1},
-        {child(p, F) + child(r, F) + child(p, F), 0, 0},
-        {child(p, F) + child(r, F), 7, 7}, // none marked: left as it was
-        {child(p, T) + child(r, QStringLiteral("1")) + child(p, F), 0, 1},
-        {child(p, T) + child(r, F) + child(p, QStringLiteral("-1")), 0, 2},
+        {child(P, F) + child(R, T) + child(P, F), 0, 1},
+        {child(P, F) + child(R, F) + child(P, F), 0, 0},
+        {child(P, F) + child(R, F), 7, 7}, // none marked: left as it was
+        {child(P, T) + child(R, QStringLiteral("1")) + child(P, F), 0, 1},
+        {child(P, T) + child(R, F) + child(P, QStringLiteral("-1")), 0, 2},
         // Italian words, as a save under an Italian locale could leave them.
-        {child(p, QStringLiteral("Falso")) + child(r, QStringLiteral("vero")), 0, 1},
+        {child(P, QStringLiteral("Falso")) + child(R, QStringLiteral("vero")), 0, 1},
         // A text that is no Boolean does not stop the map: that layer is not thematic.
-        {child(p, T) + child(r, QStringLiteral("forse")) + child(p, QStringLiteral("")), 0, 0},
+        {child(P, T) + child(R, QStringLiteral("forse")) + child(P, QStringLiteral("")), 0, 0},
     };
     const QString savedFiles = gFilesPath;
     gFilesPath = dir.path() + QStringLiteral("/");
     for (const Case &c : cases) {
+        SCOPED_TRACE(c.children.toStdString());
         QFile::remove(dir.filePath(QStringLiteral("Error.log")));
         write(config(c.children));
-        Map map;
-        std::vector<LayerInfo> records;
-        int idx = c.start;
-        ASSERT_EQ(load(map, records, idx), 0);
-        EXPECT_EQ(idx, c.idx) << c.children.toStdString();
-        EXPECT_EQ(map.layerCount(), int(records.size()));
+        Loaded l(file(), QStringLiteral("provincia"), c.start);
+        ASSERT_EQ(l.error, 0);
+        EXPECT_EQ(l.idx, c.idx);
+        EXPECT_EQ(l.map.layerCount(), int(l.records.size()));
         // Each unreadable text leaves one line in the error log.
         const QByteArray log = readAll(dir.filePath(QStringLiteral("Error.log")));
-        EXPECT_EQ(log.count("useToMatch"), c.children.contains(QStringLiteral("forse")) ? 2 : 0)
-            << c.children.toStdString();
+        EXPECT_EQ(log.count("useToMatch"), c.children.contains(QStringLiteral("forse")) ? 2 : 0);
     }
     gFilesPath = savedFiles;
 }
 
-TEST_F(ShapeConfigTest, StylesReadFromTheAttributes)
+TEST_F(ShapeConfigTest, StylesKeysNestingAndAMissingShapeFile)
 {
-    const QString p = QStringLiteral("province_2006");
-    write(config(child(p, QStringLiteral("True"), QStringLiteral("true"), QStringLiteral("Vero"))
-                 + child(p, QStringLiteral("False"), QStringLiteral("Vero"), QStringLiteral("False"))));
-    Map map;
-    std::vector<LayerInfo> records;
-    int idx = 0;
-    ASSERT_EQ(load(map, records, idx), 0);
-    ASSERT_EQ(records.size(), 2u);
-    EXPECT_FALSE(records[0].Outline);
-    EXPECT_TRUE(records[0].Trasparenza);
-    EXPECT_TRUE(records[1].Outline);
-    EXPECT_EQ(records[1].OutlineColor, 255);
-    EXPECT_EQ(records[1].BackColor, 65280);
-    EXPECT_EQ(map.backColor(), QColor(0, 0, 255));
-    const auto &s = records[1].Layer->symbol();
+    // Styles from the attributes; a key in capitals, a key with an apostrophe and
+    // blanks, a key inside elements nested as deep as a file may go, comments; a
+    // shape file that is not there.
+    const QString deep = QStringLiteral("<b>").repeated(20) + P + QStringLiteral("</b>").repeated(20);
+    write(config(QStringLiteral("<!-- the provinces first -->\n") + child(P, T, QStringLiteral("true"),
+                                                                           QStringLiteral("Vero")) +
+                     child(QStringLiteral("PROVINCE_2006"), F, QStringLiteral("Vero"), F) +
+                     child(QStringLiteral("  l'aquila\n ")) + QStringLiteral("<!-- <Layer/> -->") + child(deep) +
+                     child(QStringLiteral("com2001"), T),
+                 shape(QStringLiteral("l'aquila"), R) + shape(QStringLiteral("com2001"), QStringLiteral("com2001"))));
+    Loaded l(file());
+    ASSERT_EQ(l.error, 0);
+    ASSERT_EQ(l.records.size(), 5u);
+    QStringList files;
+    for (const LayerInfo &r : l.records)
+        files << r.FileName;
+    EXPECT_EQ(files, QStringList({P, P, R, P, QStringLiteral("com2001")}));
+    EXPECT_FALSE(l.records[0].Outline);
+    EXPECT_TRUE(l.records[0].Trasparenza);
+    EXPECT_TRUE(l.records[1].Outline);
+    EXPECT_EQ(l.records[1].OutlineColor, 255);
+    EXPECT_EQ(l.records[1].BackColor, 65280);
+    EXPECT_EQ(l.map.backColor(), QColor(0, 0, 255));
+    const auto &s = l.records[1].Layer->symbol();
     EXPECT_EQ(s.color, QColor(0, 255, 0));
     EXPECT_EQ(s.outlineColor, QColor(255, 0, 0));
     EXPECT_TRUE(s.outline);
     EXPECT_EQ(s.style, platform::map::Symbol::Solid);
-    EXPECT_FALSE(records[0].Layer->symbol().outline);
-    EXPECT_EQ(records[0].GeoName, QStringLiteral("G_province_2006"));
-    EXPECT_EQ(records[0].Layer->name(), records[0].GeoName);
-    EXPECT_EQ(map.layer(QStringLiteral("g_province_2006")), records[1].Layer); // the top-most of that name
-}
+    EXPECT_FALSE(l.records[0].Layer->symbol().outline);
+    EXPECT_EQ(l.records[0].GeoName, QStringLiteral("G_province_2006"));
+    EXPECT_EQ(l.records[0].Layer->name(), l.records[0].GeoName);
+    EXPECT_EQ(l.map.layer(QStringLiteral("g_province_2006")), l.records[3].Layer); // the top-most of that name
 
-TEST_F(ShapeConfigTest, KeysCommentsAndWhitespace)
-{
-    // a key in capitals, a key with an apostrophe, a comment and blanks around a key
-    write(config(QStringLiteral("<!-- the provinces first -->\n") + child(QStringLiteral("PROVINCE_2006"))
-                     + child(QStringLiteral("  l'aquila\n ")) + QStringLiteral("<!-- <Layer/> -->"),
-                 shape(QStringLiteral("l'aquila"), QStringLiteral("regioni_2001"))));
-    Map map;
-    std::vector<LayerInfo> records;
-    int idx = 0;
-    ASSERT_EQ(load(map, records, idx), 0);
-    ASSERT_EQ(records.size(), 2u);
-    EXPECT_EQ(records[0].FileName, QStringLiteral("province_2006"));
-    EXPECT_EQ(records[1].FileName, QStringLiteral("regioni_2001"));
-    EXPECT_EQ(map.layerCount(), 2);
-}
-
-TEST_F(ShapeConfigTest, MissingShapeFileKeepsTheRecordButNotTheLayer)
-{
-    write(config(child(QStringLiteral("province_2006")) + child(QStringLiteral("com2001"), QStringLiteral("True")),
-                 shape(QStringLiteral("com2001"), QStringLiteral("com2001"))));
-    Map map;
-    std::vector<LayerInfo> records;
-    int idx = 0;
-    ASSERT_EQ(load(map, records, idx), 0);
-    ASSERT_EQ(records.size(), 2u);
-    EXPECT_EQ(idx, 1);
-    ASSERT_NE(records[1].Layer, nullptr);
-    EXPECT_FALSE(records[1].Layer->isValid());
-    EXPECT_EQ(records[1].Layer->name(), QStringLiteral("G_com2001"));
-    EXPECT_EQ(map.layerCount(), 1);
-    EXPECT_EQ(map.layer(0), records[0].Layer);
-    ApplyLayerSymbols(records); // a record without a drawn layer still takes its style
-    EXPECT_EQ(records[1].Layer->symbol().color, QColor(0, 255, 0));
+    // The missing shape file keeps its record but not its layer.
+    EXPECT_EQ(l.idx, 4);
+    const LayerInfo &missing = l.records[4];
+    ASSERT_NE(missing.Layer, nullptr);
+    EXPECT_FALSE(missing.Layer->isValid());
+    EXPECT_EQ(missing.Layer->name(), QStringLiteral("G_com2001"));
+    EXPECT_EQ(l.map.layerCount(), 4);
+    ApplyLayerSymbols(l.records); // a record without a drawn layer still takes its style
+    EXPECT_EQ(missing.Layer->symbol().color, QColor(0, 255, 0));
 }
 
 TEST_F(ShapeConfigTest, ErrorsStopTheLoad)
 {
-    const QString p = QStringLiteral("province_2006");
-    const QString good = child(p);
+    const QString good = child(P);
     struct Case {
         const char *what;
         QByteArray content; // empty: no file
         long error;
         size_t records; // read before the error
+        const char *reason = "";
     };
     auto cfg = [](const QString &s) { return s.toUtf8(); };
-    QString noFileName = config(good + child(QStringLiteral("x")), QStringLiteral("<Shape name=\"x\"><GeoName>g</GeoName></Shape>"));
-    QString noLabel = config(good + child(QStringLiteral("x")),
-                             QStringLiteral("<Shape name=\"x\"><FileName>f</FileName><GeoName>g</GeoName><FieldId>i</FieldId>"
-                                            "<LandFields>l</LandFields><LandMatch>m</LandMatch></Shape>"));
-    QString noOutline = config(good + QStringLiteral("<Layer OutlineColor=\"0\" BackColor=\"0\" Trasparenza=\"False\" "
-                                                     "useToMatch=\"True\">province_2006</Layer>"));
-    QString badColor = config(QStringLiteral("<Layer Outline=\"True\" OutlineColor=\"nero\" BackColor=\"0\" "
-                                             "Trasparenza=\"False\" useToMatch=\"True\">province_2006</Layer>"));
+    auto nested = [&](int levels) {
+        return cfg(config(child(QStringLiteral("<b>").repeated(levels) + P + QStringLiteral("</b>").repeated(levels))));
+    };
+    const QString xShape = QStringLiteral("<Shape name=\"x\"><FileName>f</FileName><GeoName>g</GeoName>"
+                                          "<FieldId>i</FieldId><LandFields>l</LandFields><LandMatch>m</LandMatch>");
     QString noBack = config(good);
     noBack.replace(QStringLiteral(" mapBackColor=\"16711680\""), QString());
     const std::vector<Case> cases = {
@@ -295,200 +267,63 @@ TEST_F(ShapeConfigTest, ErrorsStopTheLoad)
         {"no level", cfg(config(good).replace(QStringLiteral("\"provincia\""), QStringLiteral("\"Provincia\""))), 91, 0},
         {"no map colour", cfg(noBack), 91, 0},
         {"no Shape", cfg(config(good + child(QStringLiteral("com2001")))), 91, 2},
-        {"no FileName", cfg(noFileName), 91, 2},
-        {"no Label", cfg(noLabel), 91, 2},
-        {"no Outline", cfg(noOutline), 91, 2},
-        {"colour not a number", cfg(badColor), 13, 1},
+        {"no FileName", cfg(config(good + child("x"), "<Shape name=\"x\"><GeoName>g</GeoName></Shape>")), 91, 2},
+        {"no Label", cfg(config(good + child("x"), xShape + "</Shape>")), 91, 2},
+        {"no Outline", cfg(config(good + child(P).replace("Outline=\"True\" ", ""))), 91, 2},
+        {"colour not a number", cfg(config(child(P).replace("OutlineColor=\"255\"", "OutlineColor=\"nero\""))), 13, 1},
         // Damage outside the root element, read leniently it would read back otherwise once saved.
         {"stray bytes before the declaration", "\xEF\xBB" + cfg(config(good)), 91, 0},
         {"a blank line before the declaration", "\r\n" + cfg(config(good)), 91, 0},
         {"two root elements", cfg(config(good)) + "<Configs/>", 91, 0},
+        // Nesting far deeper than a real file: refused with a message instead of a crash.
+        {"nested 40 deep", nested(40), 91, 0, "annidati"},
+        {"nested 300000 deep", nested(300000), 91, 0, "annidati"},
     };
     for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
         QFile::remove(file());
         if (!c.content.isEmpty())
             write(c.content);
-        Map map;
-        std::vector<LayerInfo> records;
-        int idx = 0;
-        EXPECT_EQ(load(map, records, idx), c.error) << c.what;
-        EXPECT_EQ(records.size(), c.records) << c.what;
-        EXPECT_EQ(map.layerCount(), 0) << c.what;
+        Loaded l(file());
+        EXPECT_EQ(l.error, c.error);
+        EXPECT_EQ(l.records.size(), c.records);
+        EXPECT_EQ(l.map.layerCount(), 0);
+        EXPECT_TRUE(l.reason.contains(QString::fromUtf8(c.reason))) << l.reason.toStdString();
     }
 }
 
-TEST_F(ShapeConfigTest, NestingFarDeeperThanARealFileIsRefused)
-{
-    struct Case {
-        int levels;   // elements around the layer's text
-        bool loads;
-    };
-    const Case cases[] = {{1, true}, {20, true}, {40, false}, {300000, false}};
-    for (const Case &c : cases) {
-        const QString layer = QStringLiteral("<b>").repeated(c.levels) + QStringLiteral("province_2006") +
-                              QStringLiteral("</b>").repeated(c.levels);
-        write(config(child(layer, QStringLiteral("True"))));
-        const QByteArray before = readAll(file());
-        Map map;
-        std::vector<LayerInfo> records;
-        int idx = 0;
-        QString error;
-        try {
-            CaricaShapeLayers(map, records, idx, file(), QStringLiteral("provincia"), shapeDir());
-        } catch (const platform::RuntimeError &e) {
-            error = e.description();
-        }
-        EXPECT_EQ(error.isEmpty(), c.loads) << c.levels << ": " << error.toStdString();
-        if (c.loads) {
-            ASSERT_EQ(records.size(), 1u) << c.levels;
-            EXPECT_EQ(records[0].FileName, QStringLiteral("province_2006")) << c.levels;
-            continue;
-        }
-        EXPECT_TRUE(error.contains(QStringLiteral("annidati"))) << error.toStdString();
-        EXPECT_TRUE(records.empty()) << c.levels;
-        LayerInfo r;
-        EXPECT_EQ(save(QStringLiteral("province_2006"), r), 91) << c.levels;
-        EXPECT_EQ(readAll(file()), before) << c.levels;
-    }
-}
-
-TEST_F(ShapeConfigTest, SaveChangesOnlyTheStyleAttributes)
-{
-    const QString original = QStringLiteral(
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-        "<Configs>\n"
-        "  <!-- livelli -->\n"
-        "  <LoadOrder>\n"
-        "    <Case name=\"provincia\" mapBackColor=\"16777215\">\n"
-        "      <Layer Outline=\"Vero\" OutlineColor=\"1\" BackColor=\"2\" Trasparenza=\"Falso\" useToMatch=\"True\">province_2006</Layer>\n"
-        "      <Layer Outline=\"True\" OutlineColor=\"3\" BackColor=\"4\" Trasparenza=\"True\" useToMatch=\"False\">regioni_2001</Layer>\n"
-        "    </Case>\n"
-        "    <Case name=\"regione\" mapBackColor=\"5\">\n"
-        "      <Layer Outline=\"True\" OutlineColor=\"6\" BackColor=\"7\" Trasparenza=\"False\" useToMatch=\"True\">regioni_2001</Layer>\n"
-        "    </Case>\n"
-        "  </LoadOrder>\n"
-        "  <Shapes>\n"
-        "    %1\n"
-        "    %2\n"
-        "  </Shapes>\n"
-        "</Configs>\n")
-        .arg(shape(QStringLiteral("province_2006"), QStringLiteral("province_2006")),
-             shape(QStringLiteral("regioni_2001"), QStringLiteral("regioni_2001"), QStringLiteral("COD_REG"),
-                   QStringLiteral("regione")));
-    write(original);
-    Map map;
-    std::vector<LayerInfo> records;
-    int idx = 0;
-    ASSERT_EQ(load(map, records, idx), 0);
-    EXPECT_TRUE(records[0].Outline); // "Vero" reads as true
-
-    LayerInfo r = records[1];
-    r.Outline = false;
-    r.OutlineColor = 255;
-    r.BackColor = 12632256;
-    r.Trasparenza = false;
-    ASSERT_EQ(save(QStringLiteral("regioni_2001"), r, 8421504), 0);
-
-    QString expected = original;
-    expected.replace(QStringLiteral("name=\"provincia\" mapBackColor=\"16777215\""),
-                     QStringLiteral("name=\"provincia\" mapBackColor=\"8421504\""));
-    expected.replace(QStringLiteral("<Layer Outline=\"True\" OutlineColor=\"3\" BackColor=\"4\" Trasparenza=\"True\" useToMatch=\"False\">"),
-                     QStringLiteral("<Layer Outline=\"False\" OutlineColor=\"255\" BackColor=\"12632256\" Trasparenza=\"False\" useToMatch=\"False\">"));
-    EXPECT_EQ(readAll(file()).toStdString(), expected.toStdString());
-
-    // the first record, read from "Vero", is written back as "True"
-    ASSERT_EQ(save(QStringLiteral("province_2006"), records[0], 8421504), 0);
-    EXPECT_TRUE(readAll(file()).contains("<Layer Outline=\"True\" OutlineColor=\"1\" BackColor=\"2\" Trasparenza=\"False\""));
-
-    std::vector<LayerInfo> again;
-    Map map2;
-    ASSERT_EQ(load(map2, again, idx), 0);
-    EXPECT_FALSE(again[1].Outline);
-    EXPECT_EQ(again[1].BackColor, 12632256);
-    EXPECT_EQ(map2.backColor(), QColor(128, 128, 128));
-}
-
-TEST_F(ShapeConfigTest, FailedSaveLeavesTheFileAsItWas)
-{
-    write(config(child(QStringLiteral("province_2006"))));
-    LayerInfo r;
-    r.Outline = true;
-    struct Case {
-        const char *what;
-        QString text, level;
-        QByteArray content; // replaces the file when not empty
-        long error;
-    };
-    const std::vector<Case> cases = {
-        {"layer text in other letter case", QStringLiteral("Province_2006"), QStringLiteral("provincia"), {}, 91},
-        {"no such layer", QStringLiteral("com2001"), QStringLiteral("provincia"), {}, 91},
-        {"no such level", QStringLiteral("province_2006"), QStringLiteral("comune"), {}, 91},
-        {"damaged file", QStringLiteral("province_2006"), QStringLiteral("provincia"), "<Configs><LoadOrder><Case", 91},
-    };
-    for (const Case &c : cases) {
-        if (!c.content.isEmpty())
-            write(c.content);
-        const QByteArray before = readAll(file());
-        EXPECT_EQ(save(c.text, r, 0, c.level), c.error) << c.what;
-        EXPECT_EQ(readAll(file()), before) << c.what;
-        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 1) << c.what; // no temporary file left
-    }
-    QFile::remove(file());
-    EXPECT_EQ(save(QStringLiteral("province_2006"), r), platform::err::FileNotFound);
-    EXPECT_FALSE(QFile::exists(file()));
-}
-
-TEST_F(ShapeConfigTest, SaveKeepsTheFileEncoding)
-{
-    // a Latin-1 file with an accented comment stays Latin-1
-    QByteArray latin = QStringLiteral("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<!-- Città -->")
-                           .toLatin1()
-                       + config(child(QStringLiteral("province_2006"))).section(u'\n', 1).toUtf8();
-    write(latin);
-    LayerInfo r;
-    ASSERT_EQ(save(QStringLiteral("province_2006"), r, 7), 0);
-    const QByteArray after = readAll(file());
-    EXPECT_TRUE(after.contains("Citt\xE0")) << after.left(80).toStdString();
-    EXPECT_TRUE(after.startsWith("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>"));
-    EXPECT_TRUE(after.contains("mapBackColor=\"7\""));
-
-    // a file without declaration gets none; a byte-order mark stays
-    write(QByteArray("\xEF\xBB\xBF") + config(child(QStringLiteral("province_2006"))).section(u'\n', 1).toUtf8());
-    ASSERT_EQ(save(QStringLiteral("province_2006"), r, 7), 0);
-    EXPECT_TRUE(readAll(file()).startsWith("\xEF\xBB\xBF<Configs>"));
-}
-
+// Each file is saved with mapBackColor 7 and the style of the provinces' second
+// layer set to Outline False, OutlineColor 255, BackColor 12632256, Trasparenza
+// True: nothing else changes, byte for byte, the other level's layer of the same
+// name included.
 TEST_F(ShapeConfigTest, SaveKeepsEveryByteItDoesNotSet)
 {
-    const QString shapes = shape(QStringLiteral("province_2006"), QStringLiteral("province_2006")) +
-                           shape(QStringLiteral("regioni_2001"), QStringLiteral("regioni_2001"),
-                                 QStringLiteral("COD_REG"), QStringLiteral("regione"));
-    // Each file is saved with mapBackColor 7 and the second layer's style set to
-    // Outline False, OutlineColor 255, BackColor 12632256, Trasparenza True.
+    enum class Encoding { Utf8, Utf8Bom, Latin1, Utf16 };
+    const QString caseOpen = QStringLiteral("<Case name=\"provincia\" mapBackColor=\"16777215\">");
+    const QString caseSaved = QStringLiteral("<Case name=\"provincia\" mapBackColor=\"7\">");
+    const QString first = QStringLiteral("<Layer Outline=\"Vero\" OutlineColor=\"1\" BackColor=\"2\" "
+                                         "Trasparenza=\"Falso\" useToMatch=\"True\">province_2006</Layer>");
+    const QString plainLayer = QStringLiteral("<Layer Outline=\"True\" OutlineColor=\"3\" BackColor=\"4\" "
+                                              "Trasparenza=\"False\" useToMatch=\"False\">regioni_2001</Layer>");
+    const QString savedLayer = QStringLiteral("<Layer Outline=\"False\" OutlineColor=\"255\" BackColor=\"12632256\" "
+                                              "Trasparenza=\"True\" useToMatch=\"False\">regioni_2001</Layer>");
+    auto doc = [&](const QString &caseTag, const QString &second, const QString &nl) {
+        return QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>%1<!-- livelli%1 e stili, città -->%1"
+                              "<Configs>%1  <LoadOrder>%1    <Case name=\"regione\" mapBackColor=\"5\">%6</Case>%1"
+                              "    %2%1      %3%1      %4%1    </Case>%1  </LoadOrder>%1"
+                              "  <Shapes>%5</Shapes>%1</Configs>%1")
+            .arg(nl, caseTag, first, second, sampleShapes(), plainLayer);
+    };
     struct Case {
         const char *what;
         QString before, after;
         Encoding encoding = Encoding::Utf8;
     };
-    const QString caseOpen = QStringLiteral("<Case name=\"provincia\" mapBackColor=\"16777215\">");
-    const QString caseSaved = QStringLiteral("<Case name=\"provincia\" mapBackColor=\"7\">");
-    const QString first = QStringLiteral(
-        "<Layer Outline=\"True\" OutlineColor=\"1\" BackColor=\"2\" Trasparenza=\"False\" useToMatch=\"True\">province_2006</Layer>");
-    auto doc = [&](const QString &caseTag, const QString &second, const QString &nl) {
-        return QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>%1<!-- livelli%1 e stili -->%1<Configs>%1"
-                              "  <LoadOrder>%1    %2%1      %3%1      %4%1    </Case>%1  </LoadOrder>%1"
-                              "  <Shapes>%5</Shapes>%1</Configs>%1")
-            .arg(nl, caseTag, first, second, shapes);
-    };
-    const QString savedLayer = QStringLiteral(
-        "<Layer Outline=\"False\" OutlineColor=\"255\" BackColor=\"12632256\" Trasparenza=\"True\" useToMatch=\"False\">regioni_2001</Layer>");
-    const QString plainLayer = QStringLiteral(
-        "<Layer Outline=\"True\" OutlineColor=\"3\" BackColor=\"4\" Trasparenza=\"False\" useToMatch=\"False\">regioni_2001</Layer>");
+    const auto afterDecl = [](const QString &s) { return s.section("?>", 1); };
     const std::vector<Case> cases = {
         {"CR LF line ends", doc(caseOpen, plainLayer, "\r\n"), doc(caseSaved, savedLayer, "\r\n")},
         {"LF line ends", doc(caseOpen, plainLayer, "\n"), doc(caseSaved, savedLayer, "\n")},
-        {"mixed line ends stay mixed",
-         doc(caseOpen, plainLayer, "\r\n").replace("<Configs>\r\n", "<Configs>\n"),
+        {"mixed line ends stay mixed", doc(caseOpen, plainLayer, "\r\n").replace("<Configs>\r\n", "<Configs>\n"),
          doc(caseSaved, savedLayer, "\r\n").replace("<Configs>\r\n", "<Configs>\n")},
         {"attributes over several lines, single quotes, entities and blanks",
          doc(caseOpen,
@@ -506,12 +341,16 @@ TEST_F(ShapeConfigTest, SaveKeepsEveryByteItDoesNotSet)
              "Trasparenza=\"True\"\r\n>regioni_2001</Layer>",
              "\r\n")},
         {"CDATA and a document type with a '>' in a quoted text",
-         QStringLiteral("<!DOCTYPE Configs [ <!ENTITY nota \"a > b\"> ]>\r\n") +
-             doc(caseOpen, plainLayer, "\r\n").section("?>", 1).replace("<Shapes>", "<Shapes><![CDATA[<Case x='1'>]]>"),
-         QStringLiteral("<!DOCTYPE Configs [ <!ENTITY nota \"a > b\"> ]>\r\n") +
-             doc(caseSaved, savedLayer, "\r\n").section("?>", 1).replace("<Shapes>", "<Shapes><![CDATA[<Case x='1'>]]>")},
+         "<!DOCTYPE Configs [ <!ENTITY nota \"a > b\"> ]>\r\n" +
+             afterDecl(doc(caseOpen, plainLayer, "\r\n")).replace("<Shapes>", "<Shapes><![CDATA[<Case x='1'>]]>"),
+         "<!DOCTYPE Configs [ <!ENTITY nota \"a > b\"> ]>\r\n" +
+             afterDecl(doc(caseSaved, savedLayer, "\r\n")).replace("<Shapes>", "<Shapes><![CDATA[<Case x='1'>]]>")},
         {"UTF-16 with its byte-order mark", doc(caseOpen, plainLayer, "\r\n").replace("UTF-8", "UTF-16"),
          doc(caseSaved, savedLayer, "\r\n").replace("UTF-8", "UTF-16"), Encoding::Utf16},
+        {"Latin-1 with an accented comment", doc(caseOpen, plainLayer, "\n").replace("UTF-8", "ISO-8859-1"),
+         doc(caseSaved, savedLayer, "\n").replace("UTF-8", "ISO-8859-1"), Encoding::Latin1},
+        {"no declaration, a byte-order mark", afterDecl(doc(caseOpen, plainLayer, "\n")),
+         afterDecl(doc(caseSaved, savedLayer, "\n")), Encoding::Utf8Bom},
     };
     LayerInfo r;
     r.Outline = false;
@@ -519,41 +358,76 @@ TEST_F(ShapeConfigTest, SaveKeepsEveryByteItDoesNotSet)
     r.BackColor = 12632256;
     r.Trasparenza = true;
     auto bytesOf = [](const QString &text, Encoding enc) {
-        if (enc == Encoding::Utf8)
-            return text.toUtf8();
+        switch (enc) {
+        case Encoding::Utf8: return text.toUtf8();
+        case Encoding::Utf8Bom: return "\xEF\xBB\xBF" + text.toUtf8();
+        case Encoding::Latin1: return text.toLatin1();
+        case Encoding::Utf16: break;
+        }
         QByteArray b("\xFF\xFE");
         b.append(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
         return b;
     };
     for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
         write(bytesOf(c.before, c.encoding));
-        EXPECT_EQ(save(QStringLiteral("regioni_2001"), r, 7), 0) << c.what;
-        EXPECT_EQ(readAll(file()), bytesOf(c.after, c.encoding)) << c.what;
-        Map map;
-        std::vector<LayerInfo> records;
-        int idx = 0;
-        ASSERT_EQ(load(map, records, idx), 0) << c.what;
-        ASSERT_EQ(records.size(), 2u) << c.what;
-        EXPECT_EQ(records[1].BackColor, 12632256) << c.what;
-        EXPECT_TRUE(records[1].Trasparenza) << c.what;
+        EXPECT_EQ(save(R, r, 7), 0);
+        EXPECT_EQ(readAll(file()), bytesOf(c.after, c.encoding));
+        Loaded l(file());
+        ASSERT_EQ(l.error, 0);
+        ASSERT_EQ(l.records.size(), 2u);
+        EXPECT_TRUE(l.records[0].Outline); // "Vero" reads as true
+        EXPECT_EQ(l.records[1].BackColor, 12632256);
+        EXPECT_TRUE(l.records[1].Trasparenza);
+        EXPECT_EQ(l.map.backColor(), QColor(7, 0, 0));
+        // The first record, read from "Vero", is written back as "True".
+        ASSERT_EQ(save(P, l.records[0], 7), 0);
+        const QString written = "<Layer Outline=\"True\" OutlineColor=\"1\" BackColor=\"2\" Trasparenza=\"False\"";
+        EXPECT_TRUE(readAll(file()).contains(c.encoding == Encoding::Utf16 ? bytesOf(written, c.encoding).mid(2)
+                                                                            : written.toUtf8()));
     }
 }
 
-TEST_F(ShapeConfigTest, AFullDiskKeepsTheOldFileAndGivesTheReason)
+TEST_F(ShapeConfigTest, FailedSaveLeavesTheFileAsItWas)
 {
-    write(config(child(QStringLiteral("province_2006"))));
-    const QByteArray before = readAll(file());
+    write(config(child(P)));
     LayerInfo r;
-    r.BackColor = 42;
-    try {
-        testsupport::FileSizeLimit full(64);
-        SalvaLayer(file(), QStringLiteral("provincia"), 7, QStringLiteral("province_2006"), r);
-        ADD_FAILURE() << "the save reported success";
-    } catch (const platform::RuntimeError &e) {
-        EXPECT_TRUE(e.description().contains("ShapeConfig.xml")) << e.description().toStdString();
+    r.Outline = true;
+    struct Case {
+        const char *what;
+        QString text, level;
+        QByteArray content; // replaces the file when not empty
+        long error;
+        qint64 diskLeft = -1; // a full disk: the bytes that still fit
+    };
+    const QString deep = QStringLiteral("<b>").repeated(40) + P + QStringLiteral("</b>").repeated(40);
+    const std::vector<Case> cases = {
+        {"layer text in other letter case", QStringLiteral("Province_2006"), QStringLiteral("provincia"), {}, 91},
+        {"no such layer", QStringLiteral("com2001"), QStringLiteral("provincia"), {}, 91},
+        {"no such level", P, QStringLiteral("comune"), {}, 91},
+        {"damaged file", P, QStringLiteral("provincia"), "<Configs><LoadOrder><Case", 91},
+        {"nested far too deep", P, QStringLiteral("provincia"), config(child(deep, T)).toUtf8(), 91},
+        {"a full disk", P, QStringLiteral("provincia"), config(child(P)).toUtf8(), -1, 64},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        if (!c.content.isEmpty())
+            write(c.content);
+        const QByteArray before = readAll(file());
+        if (c.diskLeft >= 0) {
+            testsupport::FileSizeLimit full(c.diskLeft);
+            EXPECT_NE(save(c.text, r, 7, c.level), 0) << "the save reported success";
+            EXPECT_TRUE(reason.contains("ShapeConfig.xml")) << reason.toStdString();
+        } else {
+            EXPECT_EQ(save(c.text, r, 0, c.level), c.error);
+        }
+        EXPECT_EQ(readAll(file()), before);
+        // no temporary file left
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"ShapeConfig.xml"});
     }
-    EXPECT_EQ(readAll(file()), before);
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"ShapeConfig.xml"});
+    QFile::remove(file());
+    EXPECT_EQ(save(P, r), platform::err::FileNotFound);
+    EXPECT_FALSE(QFile::exists(file()));
 }
 
 TEST_F(ShapeConfigTest, GlobalsNameTheFileTheLevelAndTheShapeFolder)
@@ -562,7 +436,7 @@ TEST_F(ShapeConfigTest, GlobalsNameTheFileTheLevelAndTheShapeFolder)
     gFilesPath = dir.path() + QStringLiteral("/");
     gShapePath = shapeDir();
     gNomeLivelloMappa = QStringLiteral("Provincia");
-    write(config(child(QStringLiteral("province_2006"))));
+    write(config(child(P)));
     QFile::rename(file(), dir.filePath(QStringLiteral("shapeconfig.XML"))); // found ignoring letter case
     Map map;
     std::vector<LayerInfo> records;
@@ -571,7 +445,7 @@ TEST_F(ShapeConfigTest, GlobalsNameTheFileTheLevelAndTheShapeFolder)
     EXPECT_EQ(map.layerCount(), 1);
     LayerInfo r = records[0];
     r.BackColor = 42;
-    EXPECT_NO_THROW(SalvaLayer(99, QStringLiteral("province_2006"), r));
+    EXPECT_NO_THROW(SalvaLayer(99, P, r));
     EXPECT_TRUE(readAll(dir.filePath(QStringLiteral("shapeconfig.XML"))).contains("BackColor=\"42\""));
     gFilesPath = savedFiles;
     gShapePath = savedShape;
