@@ -38,6 +38,9 @@ bool near(QRgb a, QColor b, int tol = 40)
            std::abs(qBlue(a) - b.blue()) <= tol;
 }
 
+// The blue, green and red bytes of the pixel at `p`.
+std::array<int, 3> bgr(const std::uint8_t *p) { return {p[0], p[1], p[2]}; }
+
 } // namespace
 
 TEST(DibSection, BytesPerScanLine)
@@ -56,20 +59,14 @@ TEST(DibSection, FromPictureBottomRowFirst)
     cDIBSection d;
     d.CreateFromPicture(twoBands(429, 592));
     ASSERT_FALSE(d.isEmpty());
-    EXPECT_EQ(d.Width(), 429);
-    EXPECT_EQ(d.Height(), 592);
+    EXPECT_EQ(QSize(d.Width(), d.Height()), QSize(429, 592));
     EXPECT_EQ(d.BytesPerScanLine(), 1288);
     const std::uint8_t *bits = d.DIBSectionBitsPtr();
     // First row in memory = bottom of the picture (blue), bytes blue-green-red.
-    EXPECT_EQ(bits[0], 255);
-    EXPECT_EQ(bits[1], 0);
-    EXPECT_EQ(bits[2], 0);
-    // Last row in memory = top row; its first pixel is the green corner.
-    const std::uint8_t *top = bits + 591 * 1288;
-    EXPECT_EQ(top[0], 0);
-    EXPECT_EQ(top[1], 255);
-    EXPECT_EQ(top[2], 0);
-    EXPECT_EQ(top[3 + 2], 255); // red next to it
+    EXPECT_EQ(bgr(bits), (std::array{255, 0, 0}));
+    // Last row in memory = top row; its first pixel is the green corner, red next to it.
+    EXPECT_EQ(bgr(bits + 591 * 1288), (std::array{0, 255, 0}));
+    EXPECT_EQ(bgr(bits + 591 * 1288 + 3), (std::array{0, 0, 255}));
     // And back to an upright image unchanged.
     EXPECT_EQ(d.toImage().convertToFormat(QImage::Format_RGB32), twoBands(429, 592));
 }
@@ -79,15 +76,13 @@ TEST(DibSection, CreateReplacesAndFailsCleanly)
     cDIBSection d;
     ASSERT_TRUE(d.Create(10, 10));
     ASSERT_TRUE(d.Create(7, 3)); // the first bitmap is dropped
-    EXPECT_EQ(d.Width(), 7);
-    EXPECT_EQ(d.Height(), 3);
+    EXPECT_EQ(QSize(d.Width(), d.Height()), QSize(7, 3));
     EXPECT_EQ(d.DIBSectionBitsPtr()[0], 0); // a new bitmap is black
 
     EXPECT_FALSE(d.Create(0, 5));
     EXPECT_TRUE(d.isEmpty());
     EXPECT_EQ(d.DIBSectionBitsPtr(), nullptr);
-    EXPECT_EQ(d.Width(), 0); // the size asked for is still reported
-    EXPECT_EQ(d.Height(), 5);
+    EXPECT_EQ(QSize(d.Width(), d.Height()), QSize(0, 5)); // the size asked for is still reported
 
     d.CreateFromPicture(QImage());
     EXPECT_TRUE(d.isEmpty());
@@ -206,10 +201,8 @@ TEST(DibSection, ResampleKeepsCornersAndInterpolates)
     for (const Case &c : cases) {
         const auto r = d.Resample(c.h, c.w);
         ASSERT_NE(r, nullptr);
-        EXPECT_EQ(r->Width(), c.w);
-        EXPECT_EQ(r->Height(), c.h);
-        const std::uint8_t *p = r->DIBSectionBitsPtr() + c.y * r->BytesPerScanLine() + 3 * c.x;
-        EXPECT_EQ((std::array<int, 3>{p[0], p[1], p[2]}), c.bgr) << c.w << " " << c.x << "," << c.y;
+        EXPECT_EQ(QSize(r->Width(), r->Height()), QSize(c.w, c.h));
+        EXPECT_EQ(bgr(r->DIBSectionBitsPtr() + c.y * r->BytesPerScanLine() + 3 * c.x), c.bgr) << c.w << " " << c.x << "," << c.y;
     }
     const auto same = d.Resample(2, 2);
     EXPECT_EQ(std::memcmp(same->DIBSectionBitsPtr(), d.DIBSectionBitsPtr(), size_t(d.BytesPerScanLine() * 2)), 0);

@@ -2,6 +2,7 @@
 #include "platform/map/MapLayer.h"
 #include "platform/map/ValueRenderer.h"
 #include "platform/map/ViewTransform.h"
+#include "test_map_support.h"
 
 #include <gtest/gtest.h>
 
@@ -114,14 +115,10 @@ TEST(MapRenderer, KeysMatchWhateverTheNumberFormat)
 TEST(MapRenderer, FirstMatchingValueElseTheDefault)
 {
     ValueRenderer r(QStringLiteral("COD_PRO"));
-    Symbol red, blue, white;
-    red.color = Qt::red;
-    blue.color = Qt::blue;
-    white.color = Qt::white;
-    r.setDefaultSymbol(white);
-    r.addValue(QStringLiteral("37"), red);
-    r.addValue(QStringLiteral("58"), blue);
-    r.addValue(QStringLiteral("037"), blue); // the same key again: the first entry wins
+    r.setDefaultSymbol(maptest::symbol(Qt::white));
+    r.addValue(QStringLiteral("37"), maptest::symbol(Qt::red));
+    r.addValue(QStringLiteral("58"), maptest::symbol(Qt::blue));
+    r.addValue(QStringLiteral("037"), maptest::symbol(Qt::blue)); // the same key again: the first entry wins
     struct Case { const char *attribute; QColor color; };
     const Case cases[] = {
         {"37", Qt::red}, {"        37", Qt::red}, {"37.0", Qt::red}, {"58", Qt::blue}, {"59", Qt::white}, {"", Qt::white},

@@ -229,18 +229,13 @@ TEST(MapLayerStyle, RendererDecidesEachShapeSymbol)
 {
     MapLayer prov;
     ASSERT_TRUE(prov.setFile(provinceShp()));
-    Symbol base;
-    base.color = Qt::gray;
-    prov.setSymbol(base);
+    prov.setSymbol(symbol(Qt::gray));
     const auto before = prov.revision();
 
     ValueRenderer r(QStringLiteral("COD_PRO"));
-    Symbol red, white;
-    red.color = Qt::red;
-    white.color = Qt::white;
-    r.setDefaultSymbol(white);
-    r.addValue(QStringLiteral("58"), red);   // Roma
-    r.addValue(QStringLiteral("015"), red);  // Milano, written with a leading zero
+    r.setDefaultSymbol(symbol(Qt::white));
+    r.addValue(QStringLiteral("58"), symbol(Qt::red));   // Roma
+    r.addValue(QStringLiteral("015"), symbol(Qt::red));  // Milano, written with a leading zero
     prov.setRenderer(r);
     EXPECT_NE(prov.revision(), before);
 

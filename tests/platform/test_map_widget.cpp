@@ -24,14 +24,8 @@ struct ProvinceMap {
         w.setDpi(96);
         prov->setFile(provinceShp());
         reg->setFile(regionShp());
-        Symbol s;
-        s.color = QColor(192, 192, 192);
-        s.outlineColor = QColor(128, 128, 128);
-        prov->setSymbol(s);
-        Symbol t;
-        t.style = Symbol::Transparent;
-        t.outlineColor = Qt::black;
-        reg->setSymbol(t);
+        prov->setSymbol(symbol(QColor(192, 192, 192), QColor(128, 128, 128)));
+        reg->setSymbol(symbol(Qt::white, Qt::black, Symbol::Transparent));
         w.map().addLayer(prov);
         w.map().addLayer(reg);
         w.map().setExtent(w.map().fullExtent());
@@ -130,12 +124,8 @@ TEST(MapWidget, DrawsTheProvincesInTheirColours)
 
     // a value renderer colours Roma (58) red and leaves the rest white
     ValueRenderer r(QStringLiteral("COD_PRO"));
-    Symbol red, def;
-    red.color = Qt::red;
-    red.outlineColor = Qt::black;
-    def.color = Qt::white;
-    r.setDefaultSymbol(def);
-    r.addValue(QStringLiteral("58"), red);
+    r.setDefaultSymbol(symbol(Qt::white));
+    r.addValue(QStringLiteral("58"), symbol(Qt::red));
     m.prov->setRenderer(r);
     img = m.w.grabMap();
     EXPECT_EQ(img.pixelColor(m.pixelOf(places()[0].at)), QColor(Qt::red));

@@ -27,6 +27,9 @@ Recordset rows(const QStringList &names, const std::vector<std::vector<Value>> &
     return Recordset(names, std::vector<QString>(size_t(names.size())), cells);
 }
 
+// One record of a name and an empty flag.
+Recordset oneRow(const QString &name) { return rows({"nome", "flag"}, {{Value::text(name), Value()}}); }
+
 // A one-page design: a title in the page header, a detail of name and flag.
 Design smallDesign()
 {
@@ -104,7 +107,7 @@ TEST(ReportLayout, DetailRepeatedPerRecordWithBindingsIgnoringCase)
 TEST(ReportLayout, TallDetailContinuesOnNextPagesRowsKeptWhole)
 {
     const QSizeF paper = DefaultPaperTwips();
-    const auto pages = Paginate(tallDesign(), rows({"nome", "flag"}, {{Value::text("v"), Value()}}), paper);
+    const auto pages = Paginate(tallDesign(), oneRow("v"), paper);
     ASSERT_GE(pages.size(), 2u);
     const double bodyBottom = paper.height() - 1000 - 200;
     for (size_t p = 0; p < pages.size(); ++p) {
@@ -226,7 +229,7 @@ TEST(ReportLayout, LinesTallerThanAPageStillEndTheReport)
     d.detail.controls = {TextBox("txtNome", "nome", QRect(0, 0, 300, 300), FontDef{"Arial", 36, false}),
                          Label("dopo", "dopo", QRect(0, 350, 1000, 50))};
     d.detail.height = 400;
-    const auto pages = Paginate(d, rows({"nome", "flag"}, {{Value::text("a b c"), Value()}}), QSizeF(12000, 3100));
+    const auto pages = Paginate(d, oneRow("a b c"), QSizeF(12000, 3100));
     const auto pieces = piecesOf(pages, "txtNome");
     ASSERT_EQ(pieces.size(), 3u);   // one huge line a page
     QString joined;
@@ -320,7 +323,7 @@ TEST(ReportPrint, PrinterPaths)
         ps.p.printFiles.push_back(c.file);
         Probe r("rptProva", tallDesign());
         r.show = c.handlerShows;
-        r.setDataSource(rows({"nome", "flag"}, {{Value::text("x"), Value()}}));
+        r.setDataSource(oneRow("x"));
         r.PrintReport();
         EXPECT_EQ(r.errors, c.errors) << c.file.toStdString();
         EXPECT_EQ(ps.p.messages(), c.messages) << c.file.toStdString();
@@ -335,7 +338,7 @@ TEST(ReportPrint, PrinterPaths)
         }
         EXPECT_EQ(pdfPages(pdf), c.written ? int(r.pages().size()) : -1) << c.file.toStdString();
     }
-    EXPECT_GE(Paginate(tallDesign(), rows({"nome", "flag"}, {{Value::text("x"), Value()}}), DefaultPaperTwips()).size(), 2u);
+    EXPECT_GE(Paginate(tallDesign(), oneRow("x"), DefaultPaperTwips()).size(), 2u);
 }
 
 TEST(ReportPrint, FreePdfFileNames)
@@ -360,7 +363,7 @@ TEST(ReportPreview, ModalPreviewShowsThePagesThenTheReportEnds)
 {
     PromptsScope ps;
     Probe r("rptProva", tallDesign());
-    r.setDataSource(rows({"nome", "flag"}, {{Value::text("v"), Value()}}));
+    r.setDataSource(oneRow("v"));
     QString title, name, pageLabel;
     int pageCount = 0;
     testenv::onModal([&](QWidget *dlg) {
