@@ -136,8 +136,9 @@ TEST(JpegWriter, AFailureShowsItsMessageKeepsTheOldFileAndGivesTheReason)
         ASSERT_EQ(g.p.shown.size(), 1u);
         EXPECT_EQ(g.p.shown[0].text, "Failed to save to JPG");
         EXPECT_EQ(g.p.shown[0].style, 48);
-        if (c.cap)
+        if (c.cap) {
             EXPECT_TRUE(reason.contains("pagina.jpg")) << reason.toStdString();
+        }
         EXPECT_EQ(ptest::readFile(dir.filePath("pagina.jpg")), "la pagina di ieri");
         EXPECT_EQ(ptest::names(dir.path()), QStringList{"pagina.jpg"});
     }

@@ -353,8 +353,9 @@ TEST(ReportPrint, FreePdfFileNames)
         {"  ", nullptr, "Stampa.pdf"},
     };
     for (const Case &c : cases) {
-        if (c.existing)
+        if (c.existing) {
             ASSERT_TRUE(ptest::writeFile(QDir(folder).filePath(c.existing), {}));
+        }
         EXPECT_EQ(platform::print::FreePdfPath(c.docName, folder), QDir(folder).filePath(c.expected)) << c.docName;
     }
 }

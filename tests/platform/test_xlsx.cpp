@@ -100,10 +100,12 @@ TEST(Xlsx, TheFileAppearsWholeOrNotAtAll)
         QTemporaryDir dir;
         const QString folder = k.missingFolder ? dir.path() + "/manca" : dir.path();
         const QString path = folder + "/" + k.name;
-        if (k.existingFile)
+        if (k.existingFile) {
             ASSERT_TRUE(writeFile(path, "vecchio"));
-        if (k.targetIsFolder)
+        }
+        if (k.targetIsFolder) {
             ASSERT_TRUE(QDir().mkpath(path + "/dentro"));
+        }
         EXPECT_EQ(ptest::errorOf([&] {
                       Workbook book(path);
                       book.addSheet("Dati").writeNumber(0, 0, 1);

@@ -127,10 +127,12 @@ TEST(Extraction, FailureLeavesTheFolderAsItWas)
         const auto before = ziptest::snapshot(f.dest);
         const QString zip = f.zip(c.entries);
         // Names the archive library would not write.
-        if (QByteArray(c.what).startsWith("control characters in a name"))
+        if (QByteArray(c.what).startsWith("control characters in a name")) {
             ASSERT_TRUE(ziptest::renameEntries(zip, "a<LF>b<SOH>.txt", QByteArray("a\nb\x01_______.txt")));
-        if (QByteArray(c.what).startsWith("control characters in a UTF-8"))
+        }
+        if (QByteArray(c.what).startsWith("control characters in a UTF-8")) {
             ASSERT_TRUE(ziptest::renameEntries(zip, "<SOH>", QByteArray("\x01____")));
+        }
         const auto outside = ziptest::snapshot(f.root.path());
         Extraction ex;
         EXPECT_EQ(ex.run(zip, f.dest), c.code);
@@ -303,8 +305,8 @@ TEST(Extraction, TheCheckSeesTheFolderAsTheUpdateWouldLeaveIt)
         hooks.progress = [&](qint64 done, qint64 total) { progress.emplace_back(done, total); };
         hooks.check = [&](const StagedView &view) {
             brought = view.names();
-            for (const QString &name : {"Metadati.mdb", "Variabili.mdb", "nuovi/A.mdb", "Manca.mdb", "Esterno.mdb",
-                                        "../Databases/Variabili.mdb"})
+            for (const char *name : {"Metadati.mdb", "Variabili.mdb", "nuovi/A.mdb", "Manca.mdb", "Esterno.mdb",
+                                     "../Databases/Variabili.mdb"})
                 seen[name] = view.pathOf(name).isEmpty() ? QByteArray("<none>") : readFile(view.pathOf(name));
             EXPECT_TRUE(view.brings("METADATI.mdb"));
             EXPECT_FALSE(view.brings("Variabili.mdb"));
