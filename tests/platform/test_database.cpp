@@ -343,18 +343,7 @@ TEST_F(DbTest, LongDataQueriesRunUpToTheEngineLimit)
     EXPECT_EQ(errorOf([&] { db.query(dataQuery(70)); }), err::RequestTooComplex);
 }
 
-TEST_F(DbTest, DropsViewsAndTablesByExactName)
-{
-    Database db = make("q.mdb", "CREATE TABLE tMappa (N_ARVEN REAL); CREATE VIEW qArea AS SELECT 1;");
-    EXPECT_FALSE(db.dropView("QAREA"));
-    EXPECT_TRUE(db.dropView("qArea"));
-    EXPECT_TRUE(db.views().isEmpty());
-    EXPECT_FALSE(db.dropTable("tmappa"));
-    EXPECT_TRUE(db.dropTable("tMappa"));
-    EXPECT_TRUE(db.tables().isEmpty());
-}
-
-TEST_F(DbTest, ParametersAndBatches)
+TEST_F(DbTest, ParametersBatchesAndDropsByExactName)
 {
     LocaleScope it(ptest::italian());
     Database db = make("u.mdb", "CREATE TABLE \"tMappa\" (\"N_ARVEN\" REAL, \"B0101_2005\" REAL, \"N4\" SMALLINT)");
@@ -368,6 +357,14 @@ TEST_F(DbTest, ParametersAndBatches)
     // A failing row leaves nothing of the batch.
     EXPECT_NE(errorOf([&] { db.executeMany("INSERT INTO nessuna VALUES (?)", {{Value::integer(1)}}); }), 0);
     EXPECT_EQ(db.execute("DELETE FROM tMappa WHERE N_ARVEN = ?", {Value::integer(37)}), 1);
+
+    db.execute("CREATE VIEW qArea AS SELECT 1");
+    EXPECT_FALSE(db.dropView("QAREA"));
+    EXPECT_TRUE(db.dropView("qArea"));
+    EXPECT_TRUE(db.views().isEmpty());
+    EXPECT_FALSE(db.dropTable("tmappa"));
+    EXPECT_TRUE(db.dropTable("tMappa"));
+    EXPECT_TRUE(db.tables().isEmpty());
 }
 
 TEST_F(DbTest, RequestsOverTheBoundsAreRefusedAndTheConnectionGoesOn)
