@@ -1,80 +1,64 @@
 #include "platform/Files.h"
+#include "support/FileSizeLimit.h"
+#include "test_common.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <optional>
 #include <sys/stat.h>
 
-#include "support/FileSizeLimit.h"
+using ptest::names;
+using ptest::readFile;
 
 namespace {
 
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
+void writeRaw(const QString &path, const QByteArray &bytes) { ASSERT_TRUE(ptest::writeFile(path, bytes)); }
 
-void writeRaw(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-QStringList entries(const QString &dir)
-{
-    return QDir(dir).entryList(QDir::Files | QDir::Hidden, QDir::Name);
-}
-
-TEST(WriteAtomic, ReplacesTheFileAndKeepsItsPermissions)
+TEST(WriteAtomic, ReplacesTheFileKeepsItsPermissionsAndRemovesOnlyItsOwnStaleTemporaries)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("ShapeConfig.xml");
     writeRaw(path, "old");
     ::chmod(QFile::encodeName(path).constData(), 0640);
+    const QStringList stale{"ShapeConfig.xml.tmp-a1B2c3", "ShapeConfig.xml.tmp-ZZZZZZ"};
+    const QStringList kept{"ShapeConfig.xml.bak", "ShapeConfig.xml.tmp-1", "Altro.xml.tmp-abcdef"};
+    for (const QString &n : stale + kept)
+        writeRaw(dir.filePath(n), "x");
     QString error;
     ASSERT_TRUE(platform::files::writeAtomic(path, "new contents", &error)) << error.toStdString();
-    EXPECT_EQ(readAll(path), "new contents");
+    EXPECT_EQ(readFile(path), "new contents");
     struct stat st {};
     ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
-    EXPECT_EQ(entries(dir.path()), QStringList{"ShapeConfig.xml"});
+    QStringList expected = kept;
+    expected << "ShapeConfig.xml";
+    expected.sort();
+    EXPECT_EQ(names(dir.path()), expected);
 }
 
-TEST(WriteAtomic, AFailedWriteLeavesTheOldFileAndNoTemporary)
+TEST(WriteAtomic, AFailedWriteLeavesTheOldFileAndNoTemporaryAndSaysWhy)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("DBPath.rqm");
     writeRaw(path, "C:/vecchia/cartella/\r\n");
-    QString error;
-    {
-        testsupport::FileSizeLimit limit(4);
-        EXPECT_FALSE(platform::files::writeAtomic(path, QByteArray(64 * 1024, 'x'), &error));
-    }
-    EXPECT_EQ(readAll(path), "C:/vecchia/cartella/\r\n");
-    EXPECT_TRUE(error.contains("DBPath.rqm")) << error.toStdString();
-    EXPECT_EQ(entries(dir.path()), QStringList{"DBPath.rqm"});
-}
-
-TEST(WriteAtomic, FailuresAreReportedWithTheirReason)
-{
-    QTemporaryDir dir;
-    struct Case {
-        QString path;
-        QString reason;
-    } cases[] = {
-        {dir.filePath("manca/file.txt"), "la cartella non esiste"},
-        {dir.path(), "esiste una cartella"},
+    struct Case { QString path; rlim_t cap; QString reason; } cases[] = {   // cap: 0 for none
+        {path, 4, "DBPath.rqm"},
+        {dir.filePath("manca/file.txt"), 0, "la cartella non esiste"},
+        {dir.path(), 0, "esiste una cartella"},
     };
     for (const Case &c : cases) {
+        SCOPED_TRACE(c.reason.toStdString());
         QString error;
-        EXPECT_FALSE(platform::files::writeAtomic(c.path, "x", &error)) << c.path.toStdString();
+        {
+            std::optional<testsupport::FileSizeLimit> limit;
+            if (c.cap)
+                limit.emplace(c.cap);
+            EXPECT_FALSE(platform::files::writeAtomic(c.path, QByteArray(64 * 1024, 'x'), &error));
+        }
         EXPECT_TRUE(error.contains(c.reason)) << error.toStdString();
+        EXPECT_EQ(readFile(path), "C:/vecchia/cartella/\r\n");
+        EXPECT_EQ(names(dir.path()), QStringList{"DBPath.rqm"});
     }
 }
 
@@ -85,15 +69,15 @@ TEST(WriteAtomic, TheLongestNameIsWrittenAndItsStaleTemporariesRemoved)
     const QString name = QString(100, u'ò') + QString(50, u'a') + ".xlsx";
     const QString path = dir.filePath(name);
     ASSERT_TRUE(platform::files::writeAtomic(path, "prima"));
-    EXPECT_EQ(readAll(path), "prima");
+    EXPECT_EQ(readFile(path), "prima");
     // A save cut short leaves a temporary named after the name cut to fit.
     const QString stale = QString(100, u'ò') + QString(44, u'a') + ".tmp-Ab12Cd";
     ASSERT_EQ(QFile::encodeName(stale).size(), 255);
     writeRaw(dir.filePath(stale), "x");
     QString error;
     ASSERT_TRUE(platform::files::writeAtomic(path, "dopo", &error)) << error.toStdString();
-    EXPECT_EQ(readAll(path), "dopo");
-    EXPECT_EQ(entries(dir.path()), QStringList{name});
+    EXPECT_EQ(readFile(path), "dopo");
+    EXPECT_EQ(names(dir.path()), QStringList{name});
 }
 
 TEST(AppendText, AFailedAppendLeavesTheFileAsItWasAndSaysWhy)
@@ -123,25 +107,10 @@ TEST(AppendText, AFailedAppendLeavesTheFileAsItWasAndSaysWhy)
         EXPECT_FALSE(written);
         EXPECT_TRUE(error.contains(c.reason)) << error.toStdString();
         EXPECT_TRUE(error.contains("Error.log")) << error.toStdString();
-        EXPECT_EQ(readAll(path), "riga uno\r\n");
+        EXPECT_EQ(readFile(path), "riga uno\r\n");
     }
     ASSERT_TRUE(platform::files::appendText(path, "riga tre\r\n"));
-    EXPECT_EQ(readAll(path), "riga uno\r\nriga tre\r\n");
-}
-
-TEST(WriteAtomic, RemovesOnlyItsOwnStaleTemporaries)
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath("ShapeConfig.xml");
-    const QStringList stale{"ShapeConfig.xml.tmp-a1B2c3", "ShapeConfig.xml.tmp-ZZZZZZ"};
-    const QStringList kept{"ShapeConfig.xml.bak", "ShapeConfig.xml.tmp-1", "Altro.xml.tmp-abcdef"};
-    for (const QString &n : stale + kept)
-        writeRaw(dir.filePath(n), "x");
-    ASSERT_TRUE(platform::files::writeAtomic(path, "<Configs/>"));
-    QStringList expected = kept;
-    expected << "ShapeConfig.xml";
-    expected.sort();
-    EXPECT_EQ(entries(dir.path()), expected);
+    EXPECT_EQ(readFile(path), "riga uno\r\nriga tre\r\n");
 }
 
 } // namespace

@@ -4,27 +4,21 @@
 #include "platform/grid/GridView.h"
 #include "platform/grid/TextGrid.h"
 #include "platform/grid/TextWidths.h"
-
-#include "platform/Error.h"
+#include "test_common.h"
 
 #include <QApplication>
 #include <QHeaderView>
-#include <QLocale>
 #include <QMouseEvent>
 #include <gtest/gtest.h>
 
 using platform::grid::GridView;
 using platform::grid::TextGrid;
+using platform::grid::TextWidths;
+using ptest::LocaleScope;
 
 namespace {
 
-struct LocaleScope {
-    QLocale saved;
-    explicit LocaleScope(const QLocale &l) { QLocale::setDefault(l); }
-    ~LocaleScope() { QLocale::setDefault(saved); }
-};
-
-const QLocale Italian(QLocale::Italian, QLocale::Italy);
+const QLocale Italian = ptest::italian();
 const QLocale English(QLocale::English, QLocale::UnitedStates);
 
 // A grid with a header row and one column per list; rows are filled from the lists.
@@ -64,12 +58,7 @@ QStringList column(const TextGrid &g, int c)
 
 TEST(TextGridSort, GenericOrderInBothLocales)
 {
-    struct Case {
-        QLocale locale;
-        QStringList cells;
-        int code;
-        QStringList expected;
-    };
+    struct Case { QLocale locale; QStringList cells; int code; QStringList expected; };
     const std::vector<Case> cases = {
         // numbers as numbers in the locale; empties first; text after numbers, ignoring case
         {Italian, {"10,00", "9,00", "", "abc", "Abd", "001", "-2,50", "0,125"}, 1,
@@ -141,15 +130,10 @@ TEST(TextGridSort, BandsFollowRowNumbersAndOwnColoursFollowRows)
 
 TEST(TextGridRows, RowPositionMovesOneRowAndShiftsTheOthers)
 {
-    struct Case {
-        int row, position;
-        QStringList expected;
-    };
+    struct Case { int row, position; QStringList expected; };
     const std::vector<Case> cases = {
-        {4, 1, {"d", "a", "b", "c", "e"}},
-        {1, 4, {"b", "c", "d", "a", "e"}},
-        {3, 3, {"a", "b", "c", "d", "e"}},
-        {5, 2, {"a", "e", "b", "c", "d"}},
+        {4, 1, {"d", "a", "b", "c", "e"}}, {1, 4, {"b", "c", "d", "a", "e"}},
+        {3, 3, {"a", "b", "c", "d", "e"}}, {5, 2, {"a", "e", "b", "c", "d"}},
     };
     for (const Case &k : cases) {
         TextGrid g;
@@ -318,7 +302,6 @@ TEST(TextGridView, HeaderSizesAreThoseOfAPlainHeader)
 
 TEST(TextWidths, EachFontKeepsItsOwnWidths)
 {
-    using platform::grid::TextWidths;
     TextWidths::forget();
     QFont plain = QApplication::font();
     QFont bold = plain;
@@ -358,7 +341,6 @@ TEST(TextWidths, EachFontKeepsItsOwnWidths)
 // some of their characters too.
 TEST(TextWidths, NumbersTakeTheWidthsShapingGives)
 {
-    using platform::grid::TextWidths;
     TextWidths::forget();
     std::vector<QFont> fonts;
     for (const char *family : {"", "DejaVu Sans", "DejaVu Serif", "DejaVu Sans Mono", "DejaVu Sans Condensed"})

@@ -1,22 +1,20 @@
 // The 24-bit bitmap holder and the JPEG writer.
-#include "platform/Prompts.h"
 #include "platform/image/DIBSection.h"
 #include "platform/image/JpegWriter.h"
+#include "support/FileSizeLimit.h"
+#include "support/JpegHeader.h"
+#include "test_common.h"
 
 #include <QClipboard>
-#include <QDir>
-#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QImageReader>
 #include <QTemporaryDir>
 #include <array>
 #include <cstring>
+#include <optional>
 #include <set>
 #include <gtest/gtest.h>
-
-#include "support/FileSizeLimit.h"
-#include "support/JpegHeader.h"
 
 using namespace platform::image;
 
@@ -34,17 +32,14 @@ QImage twoBands(int w, int h)
     return img;
 }
 
-struct ScriptedGuard {
-    platform::ScriptedPrompts prompts;
-    ScriptedGuard() { platform::setPrompts(&prompts); }
-    ~ScriptedGuard() { platform::setPrompts(nullptr); }
-};
-
 bool near(QRgb a, QColor b, int tol = 40)
 {
     return std::abs(qRed(a) - b.red()) <= tol && std::abs(qGreen(a) - b.green()) <= tol &&
            std::abs(qBlue(a) - b.blue()) <= tol;
 }
+
+// The blue, green and red bytes of the pixel at `p`.
+std::array<int, 3> bgr(const std::uint8_t *p) { return {p[0], p[1], p[2]}; }
 
 } // namespace
 
@@ -64,20 +59,14 @@ TEST(DibSection, FromPictureBottomRowFirst)
     cDIBSection d;
     d.CreateFromPicture(twoBands(429, 592));
     ASSERT_FALSE(d.isEmpty());
-    EXPECT_EQ(d.Width(), 429);
-    EXPECT_EQ(d.Height(), 592);
+    EXPECT_EQ(QSize(d.Width(), d.Height()), QSize(429, 592));
     EXPECT_EQ(d.BytesPerScanLine(), 1288);
     const std::uint8_t *bits = d.DIBSectionBitsPtr();
     // First row in memory = bottom of the picture (blue), bytes blue-green-red.
-    EXPECT_EQ(bits[0], 255);
-    EXPECT_EQ(bits[1], 0);
-    EXPECT_EQ(bits[2], 0);
-    // Last row in memory = top row; its first pixel is the green corner.
-    const std::uint8_t *top = bits + 591 * 1288;
-    EXPECT_EQ(top[0], 0);
-    EXPECT_EQ(top[1], 255);
-    EXPECT_EQ(top[2], 0);
-    EXPECT_EQ(top[3 + 2], 255); // red next to it
+    EXPECT_EQ(bgr(bits), (std::array{255, 0, 0}));
+    // Last row in memory = top row; its first pixel is the green corner, red next to it.
+    EXPECT_EQ(bgr(bits + 591 * 1288), (std::array{0, 255, 0}));
+    EXPECT_EQ(bgr(bits + 591 * 1288 + 3), (std::array{0, 0, 255}));
     // And back to an upright image unchanged.
     EXPECT_EQ(d.toImage().convertToFormat(QImage::Format_RGB32), twoBands(429, 592));
 }
@@ -87,15 +76,13 @@ TEST(DibSection, CreateReplacesAndFailsCleanly)
     cDIBSection d;
     ASSERT_TRUE(d.Create(10, 10));
     ASSERT_TRUE(d.Create(7, 3)); // the first bitmap is dropped
-    EXPECT_EQ(d.Width(), 7);
-    EXPECT_EQ(d.Height(), 3);
+    EXPECT_EQ(QSize(d.Width(), d.Height()), QSize(7, 3));
     EXPECT_EQ(d.DIBSectionBitsPtr()[0], 0); // a new bitmap is black
 
     EXPECT_FALSE(d.Create(0, 5));
     EXPECT_TRUE(d.isEmpty());
     EXPECT_EQ(d.DIBSectionBitsPtr(), nullptr);
-    EXPECT_EQ(d.Width(), 0); // the size asked for is still reported
-    EXPECT_EQ(d.Height(), 5);
+    EXPECT_EQ(QSize(d.Width(), d.Height()), QSize(0, 5)); // the size asked for is still reported
 
     d.CreateFromPicture(QImage());
     EXPECT_TRUE(d.isEmpty());
@@ -105,7 +92,7 @@ TEST(DibSection, CreateReplacesAndFailsCleanly)
 TEST(JpegWriter, WritesUprightJpegOfTheBitmapSize)
 {
     QTemporaryDir dir;
-    ScriptedGuard g;
+    ptest::PromptsScope g;
     for (int w : {429, 400}) { // padded rows and unpadded rows
         cDIBSection d;
         d.CreateFromPicture(twoBands(w, 592));
@@ -120,35 +107,42 @@ TEST(JpegWriter, WritesUprightJpegOfTheBitmapSize)
         EXPECT_TRUE(near(back.pixel(w / 2, 580), Qt::blue));
         EXPECT_TRUE(near(back.pixel(w - 1, 100), Qt::red)); // last column of a padded row is not shifted
     }
-    EXPECT_TRUE(g.prompts.shown.empty());
+    EXPECT_TRUE(g.p.shown.empty());
 }
 
-TEST(JpegWriter, FailureShowsItsMessageAndKeepsAnExistingFile)
+TEST(JpegWriter, AFailureShowsItsMessageKeepsTheOldFileAndGivesTheReason)
 {
     QTemporaryDir dir;
-    ScriptedGuard g;
-    cDIBSection d;
-    d.CreateFromPicture(twoBands(20, 20));
-    EXPECT_FALSE(SaveJPG(d, dir.filePath("manca/pagina.jpg"), 90));
-    ASSERT_EQ(g.prompts.shown.size(), 1u);
-    EXPECT_EQ(g.prompts.shown[0].text, "Failed to save to JPG");
-    EXPECT_EQ(g.prompts.shown[0].style, 48);
-    EXPECT_EQ(JpegInitFailedMessage(-3), "Failed to initialise the IJL library: -3");
-
-    // An empty bitmap writes nothing over an existing file.
-    const QString existing = dir.filePath("esiste.jpg");
-    {
-        QFile f(existing);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("dati");
+    cDIBSection page, empty;
+    page.CreateFromPicture(twoBands(400, 300));
+    struct Case { const char *what; const char *name; const cDIBSection *bitmap; rlim_t cap; };   // cap: 0 for none
+    const Case cases[] = {
+        {"folder missing", "manca/pagina.jpg", &page, 0},
+        {"empty bitmap", "pagina.jpg", &empty, 0},
+        {"disk full", "pagina.jpg", &page, 256},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        ptest::PromptsScope g;
+        const QString name = dir.filePath(c.name);
+        ASSERT_TRUE(ptest::writeFile(dir.filePath("pagina.jpg"), "la pagina di ieri"));
+        QString reason;
+        {
+            std::optional<testsupport::FileSizeLimit> full;
+            if (c.cap)
+                full.emplace(c.cap);
+            EXPECT_FALSE(SaveJPG(*c.bitmap, name, 90, 96, &reason));
+        }
+        ASSERT_EQ(g.p.shown.size(), 1u);
+        EXPECT_EQ(g.p.shown[0].text, "Failed to save to JPG");
+        EXPECT_EQ(g.p.shown[0].style, 48);
+        if (c.cap) {
+            EXPECT_TRUE(reason.contains("pagina.jpg")) << reason.toStdString();
+        }
+        EXPECT_EQ(ptest::readFile(dir.filePath("pagina.jpg")), "la pagina di ieri");
+        EXPECT_EQ(ptest::names(dir.path()), QStringList{"pagina.jpg"});
     }
-    g.prompts.clear();
-    cDIBSection empty;
-    EXPECT_FALSE(SaveJPG(empty, existing, 90));
-    EXPECT_EQ(g.prompts.messages(), QStringList{"Failed to save to JPG"});
-    QFile f(existing);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), "dati");
+    EXPECT_EQ(JpegInitFailedMessage(-3), "Failed to initialise the IJL library: -3");
 }
 
 TEST(JpegWriter, FullColourResolutionAndTheDensityInTheHeader)
@@ -185,31 +179,6 @@ TEST(JpegWriter, FullColourResolutionAndTheDensityInTheHeader)
     EXPECT_TRUE(none.isEmpty());
 }
 
-TEST(JpegWriter, AFullDiskKeepsTheOldFileAndGivesTheReason)
-{
-    QTemporaryDir dir;
-    ScriptedGuard g;
-    cDIBSection d;
-    d.CreateFromPicture(twoBands(400, 300));
-    const QString name = dir.filePath("pagina.jpg");
-    {
-        QFile f(name);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("la pagina di ieri");
-    }
-    QString reason;
-    {
-        testsupport::FileSizeLimit full(256);
-        EXPECT_FALSE(SaveJPG(d, name, 90, 96, &reason));
-    }
-    EXPECT_EQ(g.prompts.messages(), QStringList{"Failed to save to JPG"});
-    EXPECT_TRUE(reason.contains("pagina.jpg")) << reason.toStdString();
-    QFile f(name);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), "la pagina di ieri");
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"pagina.jpg"});
-}
-
 TEST(DibSection, ResampleKeepsCornersAndInterpolates)
 {
     // Source 2 x 2 (memory rows, bottom-up): bottom row black | white, top row
@@ -221,10 +190,7 @@ TEST(DibSection, ResampleKeepsCornersAndInterpolates)
     img.setPixel(1, 0, qRgb(0, 0, 255));
     cDIBSection d;
     d.CreateFromPicture(img);
-    struct Case {
-        int w, h, x, y;
-        std::array<int, 3> bgr;
-    };
+    struct Case { int w, h, x, y; std::array<int, 3> bgr; };
     const Case cases[] = {
         {4, 4, 0, 0, {0, 0, 0}},       // the corner pixel is kept
         {4, 4, 2, 0, {128, 128, 128}}, // halfway along the bottom row: 127.5 goes to 128
@@ -236,10 +202,8 @@ TEST(DibSection, ResampleKeepsCornersAndInterpolates)
     for (const Case &c : cases) {
         const auto r = d.Resample(c.h, c.w);
         ASSERT_NE(r, nullptr);
-        EXPECT_EQ(r->Width(), c.w);
-        EXPECT_EQ(r->Height(), c.h);
-        const std::uint8_t *p = r->DIBSectionBitsPtr() + c.y * r->BytesPerScanLine() + 3 * c.x;
-        EXPECT_EQ((std::array<int, 3>{p[0], p[1], p[2]}), c.bgr) << c.w << " " << c.x << "," << c.y;
+        EXPECT_EQ(QSize(r->Width(), r->Height()), QSize(c.w, c.h));
+        EXPECT_EQ(bgr(r->DIBSectionBitsPtr() + c.y * r->BytesPerScanLine() + 3 * c.x), c.bgr) << c.w << " " << c.x << "," << c.y;
     }
     const auto same = d.Resample(2, 2);
     EXPECT_EQ(std::memcmp(same->DIBSectionBitsPtr(), d.DIBSectionBitsPtr(), size_t(d.BytesPerScanLine() * 2)), 0);
@@ -254,7 +218,7 @@ TEST(DibSection, ResampleKeepsCornersAndInterpolates)
 
 TEST(DibSection, BlitsClipboardAndRandomFill)
 {
-    ScriptedGuard g;
+    ptest::PromptsScope g;
     const QImage src = twoBands(6, 4);
     cDIBSection d;
     ASSERT_TRUE(d.Create(4, 2));
@@ -269,15 +233,15 @@ TEST(DibSection, BlitsClipboardAndRandomFill)
 
     // As a DIB: only the message.
     EXPECT_FALSE(d.CopyToClipboard(true));
-    ASSERT_EQ(g.prompts.shown.size(), 1u);
-    EXPECT_EQ(g.prompts.shown[0].text, "I don't know how to put a DIB on the clipboard! Copy as bitmap instead!!!");
-    EXPECT_EQ(g.prompts.shown[0].style, 0);
+    ASSERT_EQ(g.p.shown.size(), 1u);
+    EXPECT_EQ(g.p.shown[0].text, "I don't know how to put a DIB on the clipboard! Copy as bitmap instead!!!");
+    EXPECT_EQ(g.p.shown[0].style, 0);
     // As a bitmap: the clipboard takes the picture.
     ASSERT_TRUE(d.CopyToClipboard(false));
     const QImage copied = QGuiApplication::clipboard()->image();
     EXPECT_EQ(copied.size(), QSize(4, 2));
     EXPECT_EQ(copied.pixel(0, 0), qRgb(255, 0, 0));
-    EXPECT_EQ(g.prompts.shown.size(), 1u);
+    EXPECT_EQ(g.p.shown.size(), 1u);
 
     for (bool gray : {true, false}) {
         ASSERT_TRUE(d.Create(5, 7));

@@ -2,6 +2,7 @@
 #include "platform/map/MapLayer.h"
 #include "platform/map/ValueRenderer.h"
 #include "platform/map/ViewTransform.h"
+#include "test_map_support.h"
 
 #include <gtest/gtest.h>
 
@@ -9,12 +10,7 @@ using namespace platform::map;
 
 TEST(MapView, FitsTheExtentToTheViewAspect)
 {
-    struct Case {
-        MapRect requested;
-        QSizeF view;
-        MapRect visible;
-        double scale;
-    };
+    struct Case { MapRect requested; QSizeF view; MapRect visible; double scale; };
     const Case cases[] = {
         // a square extent in a wide view grows in x
         {{0, 0, 100, 100}, {200, 100}, {-50, 0, 150, 100}, 1.0},
@@ -29,10 +25,9 @@ TEST(MapView, FitsTheExtentToTheViewAspect)
         const ViewTransform v(c.requested, c.view);
         ASSERT_TRUE(v.isValid());
         const MapRect &r = v.visibleExtent();
-        EXPECT_NEAR(r.left, c.visible.left, 1e-6);
-        EXPECT_NEAR(r.bottom, c.visible.bottom, 1e-6);
-        EXPECT_NEAR(r.right, c.visible.right, 1e-6);
-        EXPECT_NEAR(r.top, c.visible.top, 1e-6);
+        for (const auto &[got, want] : {std::pair{r.left, c.visible.left}, {r.bottom, c.visible.bottom},
+                                        {r.right, c.visible.right}, {r.top, c.visible.top}})
+            EXPECT_NEAR(got, want, 1e-6);
         EXPECT_DOUBLE_EQ(v.scale(), c.scale);
         EXPECT_NEAR(r.width() / r.height(), c.view.width() / c.view.height(), 1e-9);
     }
@@ -46,21 +41,16 @@ TEST(MapView, PixelsAndMapUnitsCorrespond)
 {
     const ViewTransform v(MapRect(1000, 2000, 3000, 4000), QSizeF(400, 200));
     // visible: x 0..4000, y 2000..4000, 0.1 px per unit
-    struct Pair {
-        QPointF pixel, map;
-    };
+    struct Pair { QPointF pixel, map; };
     const Pair pairs[] = {
         {{0, 0}, {0, 4000}}, {{400, 200}, {4000, 2000}}, {{200, 100}, {2000, 3000}}, {{100, 50}, {1000, 3500}},
     };
     const QTransform t = v.transform();
-    for (const Pair &p : pairs) {
-        EXPECT_NEAR(v.toPixel(p.map).x(), p.pixel.x(), 1e-9);
-        EXPECT_NEAR(v.toPixel(p.map).y(), p.pixel.y(), 1e-9);
-        EXPECT_NEAR(v.toMap(p.pixel).x(), p.map.x(), 1e-9);
-        EXPECT_NEAR(v.toMap(p.pixel).y(), p.map.y(), 1e-9);
-        EXPECT_NEAR(t.map(p.map).x(), p.pixel.x(), 1e-9);
-        EXPECT_NEAR(t.map(p.map).y(), p.pixel.y(), 1e-9);
-    }
+    for (const Pair &p : pairs)
+        for (const auto &[got, want] : {std::pair{v.toPixel(p.map), p.pixel}, {v.toMap(p.pixel), p.map}, {t.map(p.map), p.pixel}}) {
+            EXPECT_NEAR(got.x(), want.x(), 1e-9);
+            EXPECT_NEAR(got.y(), want.y(), 1e-9);
+        }
     EXPECT_DOUBLE_EQ(v.toMapDistance(7), 70);
     const MapRect r = v.toMapRect({300, 150}, {100, 50}); // corners in any order
     EXPECT_EQ(r, MapRect(1000, 2500, 3000, 3500));
@@ -70,55 +60,19 @@ TEST(MapView, ScaleDenominator)
 {
     // 1000 px at 96 dpi are 0.264583 m of screen
     const double screen = 1000.0 / 96 * 0.0254;
-    struct Case {
-        double extentWidth, widthPx, dpi, denominator;
-    };
+    struct Case { double extentWidth, widthPx, dpi, denominator; };
     const Case cases[] = {
-        {1e6 * screen, 1000, 96, 1e6},
-        {1.234567e6 * screen, 1000, 96, 1.234567e6},
-        {5e5 * screen, 1000, 96, 5e5},
+        {1e6 * screen, 1000, 96, 1e6}, {1.234567e6 * screen, 1000, 96, 1.234567e6}, {5e5 * screen, 1000, 96, 5e5},
         {1e6 * screen, 2000, 192, 1e6}, // same screen width at twice the dpi
-        {1e6 * screen, 500, 96, 2e6},
-        {0, 1000, 96, 0},
-        {100, 0, 96, 0},
-        {100, 1000, 0, 0},
+        {1e6 * screen, 500, 96, 2e6},  {0, 1000, 96, 0}, {100, 0, 96, 0}, {100, 1000, 0, 0},
     };
     for (const Case &c : cases)
         EXPECT_NEAR(scaleDenominator(c.extentWidth, c.widthPx, c.dpi), c.denominator, 1e-6 * c.denominator + 1e-9);
 }
 
-TEST(MapGeometry, PointInRingsWithHolesAndIslands)
-{
-    // an outer square 0..10 with a hole 4..6, and an island 20..22
-    const std::vector<QPolygonF> rings = {
-        QPolygonF({{0, 0}, {0, 10}, {10, 10}, {10, 0}, {0, 0}}),
-        QPolygonF({{4, 4}, {6, 4}, {6, 6}, {4, 6}, {4, 4}}),
-        QPolygonF({{20, 20}, {20, 22}, {22, 22}, {22, 20}, {20, 20}}),
-    };
-    struct Case {
-        QPointF p;
-        bool inside;
-    };
-    const Case cases[] = {
-        {{1, 1}, true},   {{5, 5}, false},   {{3.9, 5}, true}, {{6.1, 5}, true},  {{11, 5}, false},
-        {{-1, 5}, false}, {{21, 21}, true},  {{15, 15}, false}, {{5, 9.99}, true}, {{5, 10.01}, false},
-    };
-    for (const Case &c : cases)
-        EXPECT_EQ(ringsContain(rings, c.p), c.inside) << c.p.x() << "," << c.p.y();
-
-    // a concave "U": the gap between the arms is outside
-    const std::vector<QPolygonF> u = {QPolygonF({{0, 0}, {0, 10}, {3, 10}, {3, 3}, {7, 3}, {7, 10}, {10, 10}, {10, 0}})};
-    EXPECT_TRUE(ringsContain(u, {1, 8}));
-    EXPECT_FALSE(ringsContain(u, {5, 8}));
-    EXPECT_TRUE(ringsContain(u, {5, 1}));
-}
-
 TEST(MapGeometry, SegmentDistance)
 {
-    struct Case {
-        QPointF p, a, b;
-        double d;
-    };
+    struct Case { QPointF p, a, b; double d; };
     const Case cases[] = {
         {{5, 3}, {0, 0}, {10, 0}, 3},   // above the middle
         {{-3, 4}, {0, 0}, {10, 0}, 5},  // past the first end
@@ -131,10 +85,7 @@ TEST(MapGeometry, SegmentDistance)
 
 TEST(MapColors, ColourIntegersHaveRedInTheLowByte)
 {
-    struct Case {
-        std::int64_t value;
-        QColor color;
-    };
+    struct Case { std::int64_t value; QColor color; };
     const Case cases[] = {
         {0, QColor(0, 0, 0)},           {255, QColor(255, 0, 0)},        {65280, QColor(0, 255, 0)},
         {16711680, QColor(0, 0, 255)},  {12632256, QColor(192, 192, 192)}, {8421504, QColor(128, 128, 128)},
@@ -151,10 +102,7 @@ TEST(MapColors, ColourIntegersHaveRedInTheLowByte)
 
 TEST(MapRenderer, KeysMatchWhateverTheNumberFormat)
 {
-    struct Case {
-        const char *text;
-        const char *key;
-    };
+    struct Case { const char *text; const char *key; };
     const Case cases[] = {
         {"37", "37"},     {" 37", "37"},      {"037", "37"},     {"37.0", "37"},   {"37,0", "37"},
         {"  37  ", "37"}, {"0037.000", "37"}, {"-5", "-5"},      {"37.5", "37.5"}, {"ROMA", "ROMA"},
@@ -167,18 +115,11 @@ TEST(MapRenderer, KeysMatchWhateverTheNumberFormat)
 TEST(MapRenderer, FirstMatchingValueElseTheDefault)
 {
     ValueRenderer r(QStringLiteral("COD_PRO"));
-    Symbol red, blue, white;
-    red.color = Qt::red;
-    blue.color = Qt::blue;
-    white.color = Qt::white;
-    r.setDefaultSymbol(white);
-    r.addValue(QStringLiteral("37"), red);
-    r.addValue(QStringLiteral("58"), blue);
-    r.addValue(QStringLiteral("037"), blue); // the same key again: the first entry wins
-    struct Case {
-        const char *attribute;
-        QColor color;
-    };
+    r.setDefaultSymbol(maptest::symbol(Qt::white));
+    r.addValue(QStringLiteral("37"), maptest::symbol(Qt::red));
+    r.addValue(QStringLiteral("58"), maptest::symbol(Qt::blue));
+    r.addValue(QStringLiteral("037"), maptest::symbol(Qt::blue)); // the same key again: the first entry wins
+    struct Case { const char *attribute; QColor color; };
     const Case cases[] = {
         {"37", Qt::red}, {"        37", Qt::red}, {"37.0", Qt::red}, {"58", Qt::blue}, {"59", Qt::white}, {"", Qt::white},
     };

@@ -1,9 +1,8 @@
 // Shape-file layers: the real boundaries, damaged files, searches and renderers.
 #include "platform/map/MapLayer.h"
+#include "test_common.h"
 #include "test_map_support.h"
 
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <functional>
@@ -13,20 +12,20 @@
 using namespace platform::map;
 using namespace maptest;
 
-TEST(MapLayerFile, RealProvincesAndRegions)
+TEST(MapLayerFile, RealProvincesAndRegionsAndKnownPlaces)
 {
-    MapLayer prov;
+    MapLayer prov, reg;
     ASSERT_TRUE(prov.setFile(provinceShp())) << prov.errorText().toStdString();
+    ASSERT_TRUE(reg.setFile(regionShp()));
     EXPECT_EQ(prov.featureCount(), 107);
+    EXPECT_EQ(reg.featureCount(), 20);
     EXPECT_EQ(prov.kind(), ShapeKind::Polygon);
     EXPECT_EQ(prov.shapeType(), 5);
     EXPECT_EQ(prov.name(), QStringLiteral("province_2006"));
     EXPECT_GE(prov.fieldIndex(QStringLiteral("cod_pro")), 0); // field names ignore letter case
     const MapRect b = prov.bounds();
-    EXPECT_GT(b.left, 250000);
-    EXPECT_LT(b.right, 1400000);
-    EXPECT_GT(b.bottom, 3900000);
-    EXPECT_LT(b.top, 5300000);
+    EXPECT_TRUE(b.left > 250000 && b.right < 1400000 && b.bottom > 3900000 && b.top < 5300000);
+    EXPECT_TRUE(b.intersects(reg.bounds()));
 
     // numeric texts come trimmed; names decoded as UTF-8
     std::set<int> codes;
@@ -35,39 +34,25 @@ TEST(MapLayerFile, RealProvincesAndRegions)
         const QString code = prov.attributeText(i, QStringLiteral("COD_PRO"));
         EXPECT_EQ(code, code.trimmed());
         codes.insert(code.toInt());
-        if (prov.attributeText(i, QStringLiteral("DEN_PROV")).contains(QStringLiteral("Vallée")))
-            aosta = true;
+        aosta = aosta || prov.attributeText(i, QStringLiteral("DEN_PROV")).contains(QStringLiteral("Vallée"));
     }
     EXPECT_EQ(codes.size(), 107u);
     EXPECT_EQ(*codes.begin(), 1);
     EXPECT_EQ(*codes.rbegin(), 107);
     EXPECT_TRUE(aosta);
 
-    MapLayer reg;
-    ASSERT_TRUE(reg.setFile(regionShp()));
-    EXPECT_EQ(reg.featureCount(), 20);
-    EXPECT_TRUE(b.intersects(reg.bounds()));
-}
-
-TEST(MapLayerFile, IdentifyKnownPlaces)
-{
-    MapLayer prov, reg;
-    ASSERT_TRUE(prov.setFile(provinceShp()));
-    ASSERT_TRUE(reg.setFile(regionShp()));
     for (const Place &p : places()) {
+        SCOPED_TRACE(p.name);
         const auto foundP = prov.searchShape(p.at);
         const auto foundR = reg.searchShape(p.at);
-        if (p.province == 0) {
-            EXPECT_TRUE(foundP.empty()) << p.name;
-            EXPECT_TRUE(foundR.empty()) << p.name;
+        ASSERT_EQ(foundP.size(), p.province ? 1u : 0u);
+        ASSERT_EQ(foundR.size(), p.province ? 1u : 0u);
+        if (p.province == 0)
             continue;
-        }
-        ASSERT_EQ(foundP.size(), 1u) << p.name;
-        ASSERT_EQ(foundR.size(), 1u) << p.name;
         ASSERT_NE(foundP[0].field(QStringLiteral("COD_PRO")), nullptr);
-        EXPECT_EQ(foundP[0].field(QStringLiteral("COD_PRO"))->text.toInt(), p.province) << p.name;
-        EXPECT_EQ(foundP[0].field(QStringLiteral("cod_reg"))->text.toInt(), p.region) << p.name;
-        EXPECT_EQ(foundR[0].field(QStringLiteral("COD_REG"))->text.toInt(), p.region) << p.name;
+        EXPECT_EQ(foundP[0].field(QStringLiteral("COD_PRO"))->text.toInt(), p.province);
+        EXPECT_EQ(foundP[0].field(QStringLiteral("cod_reg"))->text.toInt(), p.region);
+        EXPECT_EQ(foundR[0].field(QStringLiteral("COD_REG"))->text.toInt(), p.region);
         EXPECT_GE(foundP[0].shapeId, 0);
     }
 }
@@ -88,75 +73,41 @@ protected:
 
 TEST_F(MapLayerDamaged, ClearErrorNoCrash)
 {
-    struct Case {
-        const char *what;
-        std::function<QString()> make; // returns the .shp path to open
+    // A copy of the real layer spoilt by `spoil` (given the path without extension).
+    auto spoilt = [&](const QString &base, const std::function<void(const QString &)> &spoil) {
+        const QString shp = copyReal(base);
+        spoil(dir.filePath(base));
+        return shp;
     };
-    const std::vector<Case> cases = {
-        {"file missing", [&] { return dir.filePath(QStringLiteral("nothing.shp")); }},
-        {"dbf missing", [&] {
-             const QString p = copyReal(QStringLiteral("nodbf"));
-             QFile::remove(dir.filePath(QStringLiteral("nodbf.dbf")));
-             return p;
-         }},
-        {"shx missing", [&] {
-             const QString p = copyReal(QStringLiteral("noshx"));
-             QFile::remove(dir.filePath(QStringLiteral("noshx.shx")));
-             return p;
-         }},
-        {"shp truncated", [&] {
-             const QString p = copyReal(QStringLiteral("trunc"));
-             QFile f(p);
-             f.resize(f.size() / 2);
-             return p;
-         }},
-        {"shp empty", [&] {
-             const QString p = copyReal(QStringLiteral("empty"));
-             QFile f(p);
-             f.resize(0);
-             return p;
-         }},
-        {"dbf of another layer", [&] {
-             const QString p = copyReal(QStringLiteral("mixed"));
-             QFile::remove(dir.filePath(QStringLiteral("mixed.dbf")));
-             QFile::copy(shapeDir() + QStringLiteral("regioni_2001.dbf"), dir.filePath(QStringLiteral("mixed.dbf")));
-             return p;
-         }},
-        {"unsupported shape type", [&] {
-             const QString base = dir.filePath(QStringLiteral("patch"));
-             writeShapes(base, SHPT_MULTIPATCH, {{{square(0, 0, 1, 1)}, "A"}});
-             return base + QStringLiteral(".shp");
-         }},
-        {"shp overwritten with garbage of the same size", [&] {
-             const QString p = copyReal(QStringLiteral("garbage"));
-             const qint64 size = QFileInfo(p).size();
-             QFile f(p);
-             f.open(QIODevice::WriteOnly);
-             f.write(QByteArray(size, '\xff'));
-             return p;
-         }},
-        {"dbf truncated", [&] {
-             const QString p = copyReal(QStringLiteral("dbftrunc"));
-             QFile f(dir.filePath(QStringLiteral("dbftrunc.dbf")));
-             f.resize(500);
-             return p;
-         }},
-        {"not a shape file", [&] {
-             const QString p = copyReal(QStringLiteral("junk"));
-             QFile f(p);
-             f.open(QIODevice::WriteOnly);
-             f.write(QByteArray(400, 'x'));
-             return p;
-         }},
+    auto resize = [](const QString &path, qint64 size) { QFile(path).resize(size); };
+    auto overwrite = [](const QString &path, const QByteArray &bytes) { ASSERT_TRUE(ptest::writeFile(path, bytes)); };
+    const QString patch = dir.filePath("patch");
+    writeShapes(patch, SHPT_MULTIPATCH, {{{square(0, 0, 1, 1)}, "A"}});
+    const std::pair<const char *, QString> cases[] = {
+        {"file missing", dir.filePath("nothing.shp")},
+        {"dbf missing", spoilt("nodbf", [](const QString &b) { QFile::remove(b + ".dbf"); })},
+        {"shx missing", spoilt("noshx", [](const QString &b) { QFile::remove(b + ".shx"); })},
+        {"shp truncated", spoilt("trunc", [&](const QString &b) { resize(b + ".shp", QFileInfo(b + ".shp").size() / 2); })},
+        {"shp empty", spoilt("empty", [&](const QString &b) { resize(b + ".shp", 0); })},
+        {"dbf of another layer", spoilt("mixed", [](const QString &b) {
+             QFile::remove(b + ".dbf");
+             QFile::copy(shapeDir() + "regioni_2001.dbf", b + ".dbf");
+         })},
+        {"unsupported shape type", patch + ".shp"},
+        {"shp overwritten with garbage of the same size",
+         spoilt("garbage", [&](const QString &b) { overwrite(b + ".shp", QByteArray(QFileInfo(b + ".shp").size(), '\xff')); })},
+        {"dbf truncated", spoilt("dbftrunc", [&](const QString &b) { resize(b + ".dbf", 500); })},
+        {"not a shape file", spoilt("junk", [&](const QString &b) { overwrite(b + ".shp", QByteArray(400, 'x')); })},
     };
-    for (const Case &c : cases) {
+    for (const auto &[what, shp] : cases) {
+        SCOPED_TRACE(what);
         MapLayer layer(QStringLiteral("L"));
-        EXPECT_FALSE(layer.setFile(c.make())) << c.what;
-        EXPECT_FALSE(layer.isValid()) << c.what;
-        EXPECT_FALSE(layer.errorText().isEmpty()) << c.what;
-        EXPECT_EQ(layer.featureCount(), 0) << c.what;
-        EXPECT_TRUE(layer.searchShape({790023, 4644898}).empty()) << c.what;
-        EXPECT_EQ(layer.name(), QStringLiteral("L")) << c.what;
+        EXPECT_FALSE(layer.setFile(shp));
+        EXPECT_FALSE(layer.isValid());
+        EXPECT_FALSE(layer.errorText().isEmpty());
+        EXPECT_EQ(layer.featureCount(), 0);
+        EXPECT_TRUE(layer.searchShape({790023, 4644898}).empty());
+        EXPECT_EQ(layer.name(), QStringLiteral("L"));
     }
 }
 
@@ -228,15 +179,15 @@ TEST_F(MapLayerDamaged, HitsInsideInAHoleAndOutside)
                             {
                                 {{square(0, 0, 10, 10), square(4, 4, 6, 6, false), square(20, 0, 22, 2)}, "A"},
                                 {{square(4.5, 4.5, 5.5, 5.5)}, "B"}, // an island inside the hole
+                                // a concave "U": the gap between its arms is outside
+                                {{{{30, 0}, {30, 10}, {33, 10}, {33, 3}, {37, 3}, {37, 10}, {40, 10}, {40, 0}, {30, 0}}}, "U"},
                             }));
     MapLayer layer;
     ASSERT_TRUE(layer.setFile(base + QStringLiteral(".shp"))) << layer.errorText().toStdString();
-    struct Case {
-        QPointF p;
-        const char *codes;
-    };
+    struct Case { QPointF p; const char *codes; };
     const Case cases[] = {
-        {{1, 1}, "A"}, {{4.2, 4.2}, ""}, {{5, 5}, "B"}, {{21, 1}, "A"}, {{15, 1}, ""}, {{-1, -1}, ""},
+        {{1, 1}, "A"}, {{4.2, 4.2}, ""}, {{5, 5}, "B"},   {{21, 1}, "A"},  {{15, 1}, ""},  {{-1, -1}, ""},
+        {{3.9, 5}, "A"}, {{6.1, 5}, "A"}, {{5, 9.99}, "A"}, {{5, 10.01}, ""}, {{31, 8}, "U"}, {{35, 8}, ""}, {{35, 1}, "U"},
     };
     for (const Case &c : cases) {
         QStringList got;
@@ -263,12 +214,7 @@ TEST_F(MapLayerDamaged, PointsAndLinesWithinADistance)
     ASSERT_TRUE(l.setFile(lines + QStringLiteral(".shp")));
     EXPECT_EQ(p.kind(), ShapeKind::Point);
     EXPECT_EQ(l.kind(), ShapeKind::Line);
-    struct Case {
-        const MapLayer *layer;
-        QPointF at;
-        double d;
-        std::vector<int> found;
-    };
+    struct Case { const MapLayer *layer; QPointF at; double d; std::vector<int> found; };
     const Case cases[] = {
         {&p, {1, 0}, 1.5, {0}},     {&p, {5, 0}, 4.9, {}},     {&p, {5, 0}, 5, {0, 1}},
         {&l, {5, 1}, 1.5, {0}},     {&l, {5, 2.5}, 2.5, {0, 1}}, {&l, {15, 0}, 4, {}},
@@ -279,36 +225,17 @@ TEST_F(MapLayerDamaged, PointsAndLinesWithinADistance)
     EXPECT_TRUE(l.searchShape({5, 0}).empty());
 }
 
-TEST_F(MapLayerDamaged, AttributeTextEncoding)
-{
-    const QString utf = dir.filePath(QStringLiteral("utf")), latin = dir.filePath(QStringLiteral("latin"));
-    ASSERT_TRUE(writeShapes(utf, SHPT_POLYGON, {{{square(0, 0, 1, 1)}, "Forl\xC3\xAC"}}, "UTF-8"));
-    ASSERT_TRUE(writeShapes(latin, SHPT_POLYGON, {{{square(0, 0, 1, 1)}, "Forl\xEC"}}, "ISO-8859-1"));
-    const QString guess = dir.filePath(QStringLiteral("guess"));
-    ASSERT_TRUE(writeShapes(guess, SHPT_POLYGON, {{{square(0, 0, 1, 1)}, "Forl\xEC"}}, nullptr));
-    for (const QString &base : {utf, latin, guess}) {
-        MapLayer layer;
-        ASSERT_TRUE(layer.setFile(base + QStringLiteral(".shp")));
-        EXPECT_EQ(layer.attributeText(0, QStringLiteral("CODE")), QStringLiteral("Forlì")) << base.toStdString();
-    }
-}
-
 TEST(MapLayerStyle, RendererDecidesEachShapeSymbol)
 {
     MapLayer prov;
     ASSERT_TRUE(prov.setFile(provinceShp()));
-    Symbol base;
-    base.color = Qt::gray;
-    prov.setSymbol(base);
+    prov.setSymbol(symbol(Qt::gray));
     const auto before = prov.revision();
 
     ValueRenderer r(QStringLiteral("COD_PRO"));
-    Symbol red, white;
-    red.color = Qt::red;
-    white.color = Qt::white;
-    r.setDefaultSymbol(white);
-    r.addValue(QStringLiteral("58"), red);   // Roma
-    r.addValue(QStringLiteral("015"), red);  // Milano, written with a leading zero
+    r.setDefaultSymbol(symbol(Qt::white));
+    r.addValue(QStringLiteral("58"), symbol(Qt::red));   // Roma
+    r.addValue(QStringLiteral("015"), symbol(Qt::red));  // Milano, written with a leading zero
     prov.setRenderer(r);
     EXPECT_NE(prov.revision(), before);
 

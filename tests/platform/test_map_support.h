@@ -1,6 +1,7 @@
 #pragma once
 // Shape files for the map tests: the real boundaries of the repository and
 // small files written on the spot.
+#include "platform/map/MapTypes.h"
 #include "support/TestEnv.h"
 
 #include <QByteArray>
@@ -78,6 +79,16 @@ inline bool writeShapes(const QString &base, int shpType, const std::vector<Test
     if (!cpg)
         QFile::remove(base + QStringLiteral(".cpg"));
     return true;
+}
+
+// A symbol filled with `color`, outlined with `outline`.
+inline platform::map::Symbol symbol(const QColor &color, const QColor &outline = Qt::black, int style = 0)
+{
+    platform::map::Symbol s;
+    s.color = color;
+    s.outlineColor = outline;
+    s.style = style;
+    return s;
 }
 
 inline Ring square(double x0, double y0, double x1, double y1, bool clockwise = true)

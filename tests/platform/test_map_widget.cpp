@@ -24,14 +24,8 @@ struct ProvinceMap {
         w.setDpi(96);
         prov->setFile(provinceShp());
         reg->setFile(regionShp());
-        Symbol s;
-        s.color = QColor(192, 192, 192);
-        s.outlineColor = QColor(128, 128, 128);
-        prov->setSymbol(s);
-        Symbol t;
-        t.style = Symbol::Transparent;
-        t.outlineColor = Qt::black;
-        reg->setSymbol(t);
+        prov->setSymbol(symbol(QColor(192, 192, 192), QColor(128, 128, 128)));
+        reg->setSymbol(symbol(Qt::white, Qt::black, Symbol::Transparent));
         w.map().addLayer(prov);
         w.map().addLayer(reg);
         w.map().setExtent(w.map().fullExtent());
@@ -94,6 +88,12 @@ TEST(MapWidget, ExtentFitsTheWidgetAndFollowsResize)
     EXPECT_EQ(m.w.extent(), before);
     m.w.setExtent(before.scaled(1.5));
     EXPECT_NEAR(m.w.extent().width(), before.width() * 1.5, 1e-3);
+    // the scale of the view follows its width and the screen's resolution
+    const double scale = m.w.extent().width() / (1000.0 / 96 * 0.0254);
+    EXPECT_NEAR(m.w.scaleDenominator(), scale, 1e-6 * scale);
+    m.w.setDpi(192);
+    EXPECT_NEAR(m.w.scaleDenominator(), scale * 2, 1e-6 * scale);
+    EXPECT_EQ(MapWidget().scaleDenominator(), 0);
 }
 
 TEST(MapWidget, DrawsTheProvincesInTheirColours)
@@ -102,7 +102,6 @@ TEST(MapWidget, DrawsTheProvincesInTheirColours)
     m.w.map().setBackColor(colorFromLong(16777215));
     QImage img = m.w.grabMap();
     ASSERT_EQ(img.size(), QSize(1000, 800));
-    img.save(QStringLiteral("/tmp/trambelo_map_provinces.png"));
 
     int silver = 0, white = 0, dark = 0;
     for (int y = 0; y < img.height(); y += 4)
@@ -125,15 +124,10 @@ TEST(MapWidget, DrawsTheProvincesInTheirColours)
 
     // a value renderer colours Roma (58) red and leaves the rest white
     ValueRenderer r(QStringLiteral("COD_PRO"));
-    Symbol red, def;
-    red.color = Qt::red;
-    red.outlineColor = Qt::black;
-    def.color = Qt::white;
-    r.setDefaultSymbol(def);
-    r.addValue(QStringLiteral("58"), red);
+    r.setDefaultSymbol(symbol(Qt::white));
+    r.addValue(QStringLiteral("58"), symbol(Qt::red));
     m.prov->setRenderer(r);
     img = m.w.grabMap();
-    img.save(QStringLiteral("/tmp/trambelo_map_rendered.png"));
     EXPECT_EQ(img.pixelColor(m.pixelOf(places()[0].at)), QColor(Qt::red));
     EXPECT_EQ(img.pixelColor(m.pixelOf(places()[1].at)), QColor(Qt::white));
 }
@@ -143,11 +137,7 @@ TEST(MapWidget, CachedDrawingIsRemadeOnlyWhenSomethingChanged)
     ProvinceMap m;
     m.w.grabMap();
     const int n = m.w.renderCount();
-    struct Step {
-        const char *what;
-        std::function<void()> change;
-        bool redraw;
-    };
+    struct Step { const char *what; std::function<void()> change; bool redraw; };
     const std::vector<Step> steps = {
         {"nothing", [] {}, false},
         {"refresh", [&] { m.w.refresh(); }, true},
@@ -236,7 +226,6 @@ TEST(MapWidget, ExportedPictureScalesLikeTheView)
         p.scale(2, 2);
         p.drawPicture(0, 0, pic);
     }
-    img.save(QStringLiteral("/tmp/trambelo_map_picture.png"));
     for (const Place &pl : places()) {
         if (!pl.inland)
             continue;
@@ -244,17 +233,6 @@ TEST(MapWidget, ExportedPictureScalesLikeTheView)
         EXPECT_EQ(img.pixelColor(px), pl.province ? QColor(192, 192, 192) : QColor(Qt::white)) << pl.name;
     }
     EXPECT_EQ(img.pixelColor(999, 799), QColor(Qt::white)); // background fills the whole picture
-}
-
-TEST(MapWidget, ScaleDenominatorOfTheView)
-{
-    ProvinceMap m;
-    const double expected = m.w.extent().width() / (1000.0 / 96 * 0.0254);
-    EXPECT_NEAR(m.w.scaleDenominator(), expected, 1e-6 * expected);
-    m.w.setDpi(192);
-    EXPECT_NEAR(m.w.scaleDenominator(), expected * 2, 1e-6 * expected);
-    MapWidget empty;
-    EXPECT_EQ(empty.scaleDenominator(), 0);
 }
 
 TEST(MapWidget, FlashReturnsAtOnceAndStops)

@@ -1,65 +1,71 @@
 #include "platform/NumText.h"
+#include "test_common.h"
 
-#include <QLocale>
 #include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
 
 using namespace platform;
+using ptest::LocaleScope;
 
-namespace {
-struct LocaleGuard {
-    QLocale saved;
-    explicit LocaleGuard(const QLocale &l) { QLocale::setDefault(l); }
-    ~LocaleGuard() { QLocale::setDefault(saved); }
-};
-} // namespace
-
-TEST(NumText, FormatHalfEvenInBothLocales)
+TEST(NumText, FormatHalfEvenInBothLocalesAndTheFixedWriterAgrees)
 {
-    struct Case { double v; int dec; const char *it; const char *c; };
+    const double inf = std::numeric_limits<double>::infinity();
+    // size: the room given to the fixed writer; nothing is written where it does not fit (or past 1e13).
+    struct Case { double v; int dec; const char *it, *c; int size = 64; bool fixed = true; };
     const Case cases[] = {
-        {2.5, 0, "2", "2"},         {3.5, 0, "4", "4"},
-        {0.125, 2, "0,12", "0.12"}, {0.375, 2, "0,38", "0.38"},
-        {1.005, 2, "1,00", "1.00"}, {1.015, 2, "1,02", "1.02"},
-        {1234.5, 2, "1234,50", "1234.50"},
-        {-0.001, 2, "-0,00", "-0.00"}, {-2.345, 2, "-2,34", "-2.34"},
-        {0.0, 2, "0,00", "0.00"},   {12.3456789, 4, "12,3457", "12.3457"},
-        {1e20, 2, "100000000000000000000,00", "100000000000000000000.00"},
-        {99.995, 2, "100,00", "100.00"},
+        {2.5, 0, "2", "2"},                 {3.5, 0, "4", "4"},           {0.125, 2, "0,12", "0.12"},
+        {0.375, 2, "0,38", "0.38"},         {1.005, 2, "1,00", "1.00"},   {1.015, 2, "1,02", "1.02"},
+        {-0.001, 2, "-0,00", "-0.00"},      {-2.345, 2, "-2,34", "-2.34"}, {0.0, 2, "0,00", "0.00"},
+        {12.3456789, 4, "12,3457", "12.3457"}, {99.995, 2, "100,00", "100.00"}, {-0.004, 2, "-0,00", "-0.00"},
+        {0.0, 0, "0", "0"},                 {0.05, 4, "0,0500", "0.0500"}, {-7.0, 1, "-7,0", "-7.0"},
+        {1234.5, 2, "1234,50", "1234.50"},  {1234.5, 2, "1234,50", "1234.50", 7},
+        {1234.5, 2, "1234,50", "1234.50", 6, false},   // one byte short
+        {1e13, 2, "10000000000000,00", "10000000000000.00", 64, false},   // the long form
+        {1e20, 2, "100000000000000000000,00", "100000000000000000000.00", 64, false},
+        {inf, 2, "inf", "inf", 64, false},  {-inf, 2, "-inf", "-inf", 64, false},
     };
-    for (const Case &c : cases) {
-        {
-            LocaleGuard g(QLocale(QLocale::Italian, QLocale::Italy));
-            EXPECT_EQ(num::format(c.v, c.dec), QString::fromUtf8(c.it)) << c.v;
-        }
-        {
-            LocaleGuard g(QLocale::c());
-            EXPECT_EQ(num::format(c.v, c.dec), QString::fromUtf8(c.c)) << c.v;
+    for (int loc = 0; loc < 2; ++loc) {
+        LocaleScope g(loc == 0 ? ptest::italian() : QLocale::c());
+        for (const Case &c : cases) {
+            SCOPED_TRACE(testing::Message() << c.v << " locale " << loc);
+            const QString want = QString::fromUtf8(loc == 0 ? c.it : c.c);
+            EXPECT_EQ(num::format(c.v, c.dec), want);
+            const num::FixedFormat f(c.dec);
+            EXPECT_EQ(f.text(c.v), want);
+            char buf[64];
+            std::fill(std::begin(buf), std::end(buf), 'x');
+            const int n = f.write(c.v, buf, c.size);
+            EXPECT_EQ(QByteArray(buf, std::max(n, 0)), c.fixed ? want.toUtf8() : QByteArray());
+            EXPECT_EQ(buf[0] == 'x', !c.fixed);
         }
     }
+    char buf[64];
+    EXPECT_EQ(num::FixedFormat(2).write(std::nan(""), buf, 64), -1);
+    EXPECT_EQ(num::FixedFormat(2).text(std::nan("")), num::format(std::nan(""), 2));
+    // A separator of more than one byte.
+    LocaleScope arabic(QLocale(QLocale::Arabic, QLocale::Egypt));
+    const int n = num::FixedFormat(2).write(-1.5, buf, 64);
+    EXPECT_EQ(QString::fromUtf8(buf, n), num::format(-1.5, 2));
+    EXPECT_EQ(QString::fromUtf8(buf, n), QStringLiteral("-1") + num::decimalPoint() + QStringLiteral("50"));
 }
 
-TEST(NumText, ParseItalian)
+TEST(NumText, ParseInBothLocales)
 {
-    LocaleGuard g(QLocale(QLocale::Italian, QLocale::Italy));
-    struct Case { const char *text; std::optional<double> v; };
+    struct Case { bool italian; const char *text; std::optional<double> v; };
     const Case cases[] = {
-        {"12,50", 12.5}, {" -3 ", -3.0}, {"+0,5", 0.5}, {"1.234,5", 1234.5}, {"1.234.567", 1234567.0},
-        {",5", 0.5}, {"1e3", 1000.0}, {"1.5", std::nullopt}, {"12,5,0", std::nullopt}, {"", std::nullopt},
-        {"abc", std::nullopt}, {"1,", 1.0}, {"-", std::nullopt}, {"1 2", std::nullopt}, {"12.50", std::nullopt},
+        {true, "12,50", 12.5},         {true, " -3 ", -3.0},         {true, "+0,5", 0.5},
+        {true, "1.234,5", 1234.5},     {true, "1.234.567", 1234567.0}, {true, ",5", 0.5},
+        {true, "1e3", 1000.0},         {true, "1.5", std::nullopt},  {true, "12,5,0", std::nullopt},
+        {true, "", std::nullopt},      {true, "abc", std::nullopt},  {true, "1,", 1.0},
+        {true, "-", std::nullopt},     {true, "1 2", std::nullopt},  {true, "12.50", std::nullopt},
+        {false, "12.50", 12.5},        {false, "12,50", std::nullopt}, {false, "1,234.5", 1234.5},
     };
-    for (const Case &c : cases)
+    for (const Case &c : cases) {
+        LocaleScope g(c.italian ? ptest::italian() : QLocale::c());
         EXPECT_EQ(num::parse(QString::fromUtf8(c.text)), c.v) << c.text;
-}
-
-TEST(NumText, ParseCLocale)
-{
-    LocaleGuard g(QLocale::c());
-    EXPECT_EQ(num::parse("12.50"), 12.5);
-    EXPECT_EQ(num::parse("12,50"), std::nullopt);
-    EXPECT_EQ(num::parse("1,234.5"), 1234.5);
+    }
 }
 
 TEST(NumText, RoundHalfEven)
@@ -68,39 +74,4 @@ TEST(NumText, RoundHalfEven)
     EXPECT_DOUBLE_EQ(num::roundHalfEven(2.665, 2), 2.66);
     EXPECT_DOUBLE_EQ(num::roundHalfEven(-1.5, 0), -2.0);
     EXPECT_DOUBLE_EQ(num::roundHalfEven(123.0, 2), 123.0);
-}
-
-TEST(NumText, FixedFormatWritesWhatFormatGives)
-{
-    LocaleGuard g(QLocale(QLocale::Italian, QLocale::Italy));
-    struct Case { double v; int dec; int size; const char *written; }; // nullptr: -1, nothing written
-    const double inf = std::numeric_limits<double>::infinity();
-    const Case cases[] = {
-        {1234.5, 2, 64, "1234,50"},   {-0.004, 2, 64, "-0,00"},   {0.0, 0, 64, "0"},
-        {0.05, 4, 64, "0,0500"},      {-7.0, 1, 64, "-7,0"},      {1234.5, 2, 7, "1234,50"},
-        {1234.5, 2, 6, nullptr},      // one byte short
-        {1e13, 2, 64, nullptr},       // the long form
-        {inf, 2, 64, nullptr},        {-inf, 2, 64, nullptr},     {std::nan(""), 2, 64, nullptr},
-    };
-    for (const Case &c : cases) {
-        const num::FixedFormat f(c.dec);
-        char buf[64];
-        std::fill(std::begin(buf), std::end(buf), 'x');
-        const int n = f.write(c.v, buf, c.size);
-        if (!c.written) {
-            EXPECT_EQ(n, -1) << c.v;
-            EXPECT_EQ(buf[0], 'x') << c.v;
-        } else {
-            EXPECT_EQ(QByteArray(buf, std::max(n, 0)), QByteArray(c.written)) << c.v;
-        }
-        EXPECT_EQ(f.text(c.v), num::format(c.v, c.dec)) << c.v;
-    }
-    EXPECT_EQ(num::FixedFormat(2).text(inf), "inf");
-    EXPECT_EQ(num::FixedFormat(2).text(1e13), "10000000000000,00");
-    // A separator of more than one byte.
-    LocaleGuard arabic(QLocale(QLocale::Arabic, QLocale::Egypt));
-    char buf[64];
-    const int n = num::FixedFormat(2).write(-1.5, buf, 64);
-    EXPECT_EQ(QString::fromUtf8(buf, n), num::format(-1.5, 2));
-    EXPECT_EQ(QString::fromUtf8(buf, n), QStringLiteral("-1") + num::decimalPoint() + QStringLiteral("50"));
 }

@@ -28,36 +28,27 @@ QString dbDir() { return testenv::builtAppDir() + "/Databases/"; }
 // A read-only connection through the raw engine, with small query helpers.
 class Sql {
 public:
+    using Row = std::vector<std::optional<std::string>>;
     explicit Sql(const QString &path)
     {
         if (sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
             ADD_FAILURE() << "cannot open " << path.toStdString();
     }
     ~Sql() { sqlite3_close(m_db); }
-    Sql(const Sql &) = delete;
-    Sql &operator=(const Sql &) = delete;
-
-    using Row = std::vector<std::optional<std::string>>;
-
+    // The rows of one statement; a failure fails the test.
     std::vector<Row> rows(const std::string &sql) const
     {
         std::vector<Row> out;
         sqlite3_stmt *st = nullptr;
-        if (sqlite3_prepare_v2(m_db, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) {
-            ADD_FAILURE() << sqlite3_errmsg(m_db) << " in: " << sql;
-            return out;
-        }
-        int rc;
-        while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
-            Row row;
-            for (int i = 0; i < sqlite3_column_count(st); ++i) {
-                if (sqlite3_column_type(st, i) == SQLITE_NULL)
-                    row.push_back(std::nullopt);
-                else
-                    row.push_back(reinterpret_cast<const char *>(sqlite3_column_text(st, i)));
+        int rc = sqlite3_prepare_v2(m_db, sql.c_str(), -1, &st, nullptr);
+        if (rc == SQLITE_OK)
+            while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+                Row &row = out.emplace_back();
+                for (int i = 0; i < sqlite3_column_count(st); ++i)
+                    row.push_back(sqlite3_column_type(st, i) == SQLITE_NULL
+                                      ? std::nullopt
+                                      : std::optional<std::string>(reinterpret_cast<const char *>(sqlite3_column_text(st, i))));
             }
-            out.push_back(row);
-        }
         if (rc != SQLITE_DONE)
             ADD_FAILURE() << sqlite3_errmsg(m_db) << " in: " << sql;
         sqlite3_finalize(st);
@@ -75,22 +66,7 @@ public:
             out.push_back(r.at(0).value_or("<null>"));
         return out;
     }
-    void exec(const std::string &sql) const
-    {
-        char *err = nullptr;
-        if (sqlite3_exec(m_db, sql.c_str(), nullptr, nullptr, &err) != SQLITE_OK)
-            ADD_FAILURE() << (err ? err : "?") << " in: " << sql;
-        sqlite3_free(err);
-    }
-    // The source files of the links, the way the program reaches them.
-    void attachLinks(const char *metaTable)
-    {
-        exec("ATTACH '" + (dbDir() + "Territorio.mdb").toStdString() + "' AS terr");
-        exec("ATTACH '" + (dbDir() + "Metadati.mdb").toStdString() + "' AS meta");
-        exec("CREATE TEMP VIEW land_Ind AS SELECT * FROM terr.land_Ind");
-        for (const std::string t : {"Settore", "Argomento", "IndVarAnno", metaTable})
-            exec("CREATE TEMP VIEW " + t + " AS SELECT * FROM meta." + t);
-    }
+    void attach(const char *file, const char *as) const { rows("ATTACH '" + (dbDir() + file).toStdString() + "' AS " + as); }
 
 private:
     sqlite3 *m_db = nullptr;
@@ -114,11 +90,8 @@ TEST(SampleData, FilesOfTheProgramFolder)
     QFile info(testenv::builtAppDir() + "/Files/InfoQrl.txt");
     ASSERT_TRUE(info.open(QIODevice::ReadOnly));
     const QString text = QString::fromUtf8(info.readAll());
-    EXPECT_TRUE(text.contains("dati dimostrativi"));
-    EXPECT_TRUE(text.contains("Fonte: ISTAT, confini amministrativi (CC BY)"));
-
-    const QImage background(testenv::builtAppDir() + "/Images/sfondopxn2.jpg");
-    EXPECT_FALSE(background.isNull());
+    EXPECT_TRUE(text.contains("dati dimostrativi") && text.contains("Fonte: ISTAT, confini amministrativi (CC BY)"));
+    EXPECT_FALSE(QImage(testenv::builtAppDir() + "/Images/sfondopxn2.jpg").isNull());
 
     Sql user(testenv::builtAppDir() + "/Files/pxn_utente.mdb");
     EXPECT_EQ(user.count("select count(*) from tabope"), 1);
@@ -252,7 +225,7 @@ TEST(SampleData, DataTablesHoldEveryTerritory)
     Sql meta(dbDir() + "Metadati.mdb");
     for (const auto &[kind, file] : {std::pair{"V", "Variabili.mdb"}, std::pair{"I", "Indicatori.mdb"}}) {
         Sql db(dbDir() + file);
-        db.exec("ATTACH '" + (dbDir() + "Territorio.mdb").toStdString() + "' AS terr");
+        db.attach("Territorio.mdb", "terr");
         const long long territories = db.count("select count(*) from terr.land_Ind");
         const auto tables = meta.column(std::string("select distinct Tabella from IndVarAnno where TipoVar = '") + kind + "' order by 1");
         EXPECT_EQ(db.column("select name from sqlite_master where type = 'table' order by 1"), tables) << file;
@@ -334,7 +307,7 @@ TEST(SampleData, AggregatesAreSumsOfTheirParts)
 TEST(SampleData, IndicatorsFollowFromVariables)
 {
     Sql db(dbDir() + "Indicatori.mdb");
-    db.exec("ATTACH '" + (dbDir() + "Variabili.mdb").toStdString() + "' AS v");
+    db.attach("Variabili.mdb", "v");
     struct Case { const char *indicator; const char *tables; const char *expected; };
     const Case cases[] = {
         {"A01001", "I_A01_2005 i join v.V_A0_2005 a using (COD_TERR)", "a.A0101 / a.A0102"},
@@ -363,39 +336,6 @@ TEST(SampleData, IndicatorsFollowFromVariables)
     EXPECT_GT(indices.size(), 50u);
     for (const auto &r : indices)
         EXPECT_EQ(db.column("select " + *r[0] + " from " + *r[1] + " where COD_TERR = 400"), std::vector<std::string>{"100.0"}) << *r[1];
-}
-
-TEST(SampleData, TreeAndDataQueriesRun)
-{
-    for (const auto &[kind, file, code, count] : {std::tuple{"Variabili", "Variabili.mdb", "V", 19},
-                                                  std::tuple{"Indicatori", "Indicatori.mdb", "I", 35}}) {
-        Sql db(dbDir() + file);
-        db.attachLinks((std::string("Metadati") + kind).c_str());
-        const std::string k = std::string("Metadati") + kind, id = k + (kind[0] == 'V' ? ".IdVariabile" : ".IdIndicatore"),
-                          desc = k + (kind[0] == 'V' ? ".DescVariabile" : ".DescIndicatore");
-        const std::string tree =
-            "SELECT Settore.idSettore, Settore.[Descrizione Settore], Argomento.[Codice argomento], Argomento.[Desc argomento], " + id + ", " + desc +
-            ", IndVarAnno.TipoVar FROM ((Settore INNER JOIN Argomento ON Settore.idSettore = Argomento.idSettore) INNER JOIN IndVarAnno ON "
-            "(Settore.idSettore = IndVarAnno.Settore) AND (Argomento.[Codice argomento] = IndVarAnno.Argomento)) INNER JOIN " + k +
-            " ON IndVarAnno.Variabile = " + id + " Where (((IndVarAnno.TipoVar) = '" + code + "')) GROUP BY Settore.idSettore, "
-            "Settore.[Descrizione Settore], Argomento.[Codice argomento], Argomento.[Desc argomento], " + id + ", " + desc +
-            ", IndVarAnno.TipoVar ORDER BY Settore.idSettore, Argomento.[Codice argomento], " + id + ";";
-        EXPECT_EQ(db.rows(tree).size(), size_t(count)) << kind;
-    }
-
-    Sql db(dbDir() + "Variabili.mdb");
-    db.attachLinks("MetadatiVariabili");
-    const auto rows = db.rows(
-        "SELECT land_Ind.COD_TIPO_TERR as TipoTerritorio, land_Ind.COD_TERR, land_Ind.PROV, land_Ind.REG, land_Ind.DES_TERR as Territorio, "
-        "V_B0_2005.B0101 as B0101_2005, V_A0_2004.A0102 as A0102_2004, V_A0_2005.A0102 as A0102_2005 "
-        "FROM ((V_B0_2005 INNER JOIN land_Ind  ON V_B0_2005.COD_TERR = land_Ind.COD_TERR) INNER JOIN V_A0_2004 ON V_A0_2004.COD_TERR = V_B0_2005.COD_TERR) "
-        "INNER JOIN V_A0_2005 ON V_A0_2005.COD_TERR = V_A0_2004.COD_TERR "
-        "WHERE land_Ind.DES_TERR IN( 'l''aquila', 'Reggio nell''Emilia', 'Italia') order by land_Ind.COD_TERR");
-    ASSERT_EQ(rows.size(), 3u);
-    EXPECT_EQ(rows[0][4], "Reggio nell'Emilia");
-    EXPECT_EQ(rows[2][0], "4");
-    EXPECT_EQ(rows[2][1], "400");
-    EXPECT_FALSE(rows[2][2].has_value());
 }
 
 TEST(SampleData, GeneratorIsDeterministic)

@@ -110,10 +110,7 @@ TEST(TextOrder, CollationsAreConsistentOrders)
 
 TEST(TextOrder, LikePatterns)
 {
-    struct Case {
-        const char *text, *pattern;
-        bool match;
-    } cases[] = {
+    struct Case { const char *text, *pattern; bool match; } cases[] = {
         {"Èlite", "elite", true},  {"Èlite", "%LITE", true}, {"Èlite", "_lite", true}, {"Èlite", "__lite", false},
         {"abc", "a%%c", true},     {"abc", "%", true},       {"", "%", true},          {"", "_", false},
         {"a%c", "a\\%c", true},    {"abc", "a\\%c", false},  {"a_c", "a\\_c", true},   {"abc", "a\\_c", false},

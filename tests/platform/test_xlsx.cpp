@@ -1,43 +1,20 @@
 // The workbook layer: what it writes, read back from the file, and that a
 // workbook reaches its name whole or not at all.
-#include "platform/Error.h"
 #include "platform/xlsx/Workbook.h"
 #include "support/FileSizeLimit.h"
+#include "test_common.h"
 #include "test_xlsx_reader.h"
 
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-#include <cmath>
 #include <limits>
 
 using platform::RuntimeError;
 using platform::xlsx::Style;
 using platform::xlsx::Workbook;
-
-namespace {
-
-QStringList entries(const QString &folder)
-{
-    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-} // namespace
+using ptest::readFile;
+using ptest::writeFile;
 
 TEST(Xlsx, CellsSheetsAndWidthsReadBack)
 {
@@ -71,14 +48,7 @@ TEST(Xlsx, CellsSheetsAndWidthsReadBack)
     EXPECT_EQ(r.sheets[1].name, "Metadati");
     EXPECT_EQ(r.activeTab, 1);
 
-    struct Expect {
-        int sheet;
-        const char *ref;
-        char type;
-        QString text;
-        double number;
-        QString format = {};
-    };
+    struct Expect { int sheet; const char *ref; char type; QString text; double number; QString format = {}; };
     const std::vector<Expect> cells = {
         {0, "E2", 'n', {}, 5419384, "0.00"}, {0, "E3", 'n', {}, 4.16666, "0.0000"},
         {0, "E4", 'n', {}, 7, "0.00"},       {0, "E5", 'n', {}, 1.5, ""},
@@ -110,15 +80,9 @@ TEST(Xlsx, CellsSheetsAndWidthsReadBack)
 
 TEST(Xlsx, TheFileAppearsWholeOrNotAtAll)
 {
-    struct Case {
-        const char *what;
-        bool existingFile;   // an old file of the same name
-        bool targetIsFolder; // the name is taken by a folder
-        bool missingFolder;  // the target's folder does not exist
-        bool save;
-        bool expectError;
-        QString name = "out.xlsx";
-    };
+    // existingFile: an old file of the same name; targetIsFolder: the name is taken by a folder;
+    // missingFolder: the target's folder does not exist.
+    struct Case { const char *what; bool existingFile, targetIsFolder, missingFolder, save, expectError; QString name = "out.xlsx"; };
     // As long a name as the file system allows (255 bytes, "ò" takes two).
     const QString longest = QString(100, u'ò') + QString(50, u'a') + ".xlsx";
     const std::vector<Case> cases = {
@@ -136,24 +100,20 @@ TEST(Xlsx, TheFileAppearsWholeOrNotAtAll)
         QTemporaryDir dir;
         const QString folder = k.missingFolder ? dir.path() + "/manca" : dir.path();
         const QString path = folder + "/" + k.name;
-        if (k.existingFile)
-            writeFile(path, "vecchio");
+        if (k.existingFile) {
+            ASSERT_TRUE(writeFile(path, "vecchio"));
+        }
         if (k.targetIsFolder) {
             ASSERT_TRUE(QDir().mkpath(path + "/dentro"));
         }
-        bool threw = false;
-        try {
-            Workbook book(path);
-            book.addSheet("Dati").writeNumber(0, 0, 1);
-            if (k.save)
-                book.save();
-        } catch (const RuntimeError &e) {
-            threw = true;
-            EXPECT_EQ(e.number(), platform::xlsx::FileAccessError);
-        }
-        EXPECT_EQ(threw, k.expectError);
-        const bool written = k.save && !k.expectError;
-        if (written) {
+        EXPECT_EQ(ptest::errorOf([&] {
+                      Workbook book(path);
+                      book.addSheet("Dati").writeNumber(0, 0, 1);
+                      if (k.save)
+                          book.save();
+                  }),
+                  k.expectError ? platform::xlsx::FileAccessError : 0);
+        if (k.save && !k.expectError) {
             const xlsxtest::Book r = xlsxtest::Read(path);
             ASSERT_TRUE(r.ok);
             EXPECT_DOUBLE_EQ(r.cell(0, "A1").number, 1);
@@ -165,7 +125,7 @@ TEST(Xlsx, TheFileAppearsWholeOrNotAtAll)
             EXPECT_FALSE(QFileInfo::exists(path));
         }
         // No temporary file is left behind.
-        EXPECT_EQ(entries(dir.path()), QFileInfo::exists(path) ? QStringList{k.name} : QStringList{});
+        EXPECT_EQ(ptest::names(dir.path()), QFileInfo::exists(path) ? QStringList{k.name} : QStringList{});
     }
 }
 
@@ -199,24 +159,22 @@ TEST(Xlsx, AFullDiskLeavesTheOldFileAndSaysSo)
         SCOPED_TRACE(cap);
         QTemporaryDir dir;
         const QString path = dir.filePath("Dati.xlsx");
-        writeFile(path, "vecchio");
+        ASSERT_TRUE(writeFile(path, "vecchio"));
+        auto write = [&] {
+            Workbook book(path);
+            auto &sheet = book.addSheet("Dati");
+            for (int r = 0; r < 400; ++r)
+                for (int c = 0; c < 12; ++c)
+                    sheet.writeText(r, c, QString("Territorio %1 colonna %2 valore ripetuto").arg(r).arg(c));
+            book.save();
+        };
         QString error;
         {
             testsupport::FileSizeLimit limit(cap);
-            try {
-                Workbook book(path);
-                auto &sheet = book.addSheet("Dati");
-                for (int r = 0; r < 400; ++r)
-                    for (int c = 0; c < 12; ++c)
-                        sheet.writeText(r, c, QString("Territorio %1 colonna %2 valore ripetuto").arg(r).arg(c));
-                book.save();
-            } catch (const RuntimeError &e) {
-                error = e.description();
-            }
+            error = ptest::failureOf(write).text;
         }
-        EXPECT_FALSE(error.isEmpty());
         EXPECT_TRUE(error.contains("Dati.xlsx")) << error.toStdString();
         EXPECT_EQ(readFile(path), "vecchio");
-        EXPECT_EQ(entries(dir.path()), QStringList{"Dati.xlsx"});
+        EXPECT_EQ(ptest::names(dir.path()), QStringList{"Dati.xlsx"});
     }
 }

@@ -1,32 +1,22 @@
 // Extraction of zip archives: safe names, replacement all or nothing, revert,
 // passwords.
-#include "platform/Prompts.h"
 #include "platform/zip/CGUnzipFiles.h"
 #include "platform/zip/Unzip.h"
+#include "test_common.h"
 #include "test_zip_support.h"
 
-#include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace platform::zip;
 using ziptest::Entry;
+using ptest::readFile;
 
 namespace {
 
-void put(const QString &path, const QByteArray &data)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(data);
-}
-
-QByteArray get(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+void put(const QString &path, const QByteArray &data) { ASSERT_TRUE(ptest::writeFile(path, data)); }
 
 // A destination folder with two databases and a sub-folder, beside a folder for archives.
 struct Folders {
@@ -54,82 +44,68 @@ struct Folders {
 
 TEST(SafeEntryPath, AcceptsRelativeNamesOnly)
 {
-    struct Case { QString name; bool ok; QString rel; bool isDir; };
-    const Case cases[] = {
-        {"Metadati.mdb", true, "Metadati.mdb", false},
-        {"Storico/2007.mdb", true, "Storico/2007.mdb", false},
-        {"Storico\\2007.mdb", true, "Storico/2007.mdb", false},
-        {"./a//b.mdb", true, "a/b.mdb", false},
-        {"Storico/", true, "Storico", true},
-        {"./", true, "", true},
-        {"dots..name.mdb", true, "dots..name.mdb", false},
-        {"../evil.mdb", false, "", false},
-        {"a/../../evil.mdb", false, "", false},
-        {"a\\..\\evil.mdb", false, "", false},
-        {"/etc/passwd", false, "", false},
-        {"\\\\host\\share\\x", false, "", false},
-        {"C:/Windows/x.dll", false, "", false},
-        {"c:x.mdb", false, "", false},
-        {".", false, "", false},
-        {"", false, "", false},
-        {"a\nb\x01.txt", false, "", false},
-        {"tab\tname.mdb", false, "", false},
-        {"del\x7f.mdb", false, "", false},
-        {QString::fromUtf8("c1\u0085.mdb"), false, "", false},
-        {".aggiornamento-x1/journal", false, "", false},
-        {"./.AGGIORNAMENTO-x1/", false, "", false},
-        {"Storico/.aggiornamento-x1", true, "Storico/.aggiornamento-x1", false},
-        {QString::fromUtf8("Città/perché.mdb"), true, QString::fromUtf8("Città/perché.mdb"), false},
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.name.toStdString());
+    // The name kept, with "/" after a folder's; nothing when refused.
+    auto kept = [](const QString &name) -> std::optional<QString> {
         QString rel;
         bool isDir = false;
-        EXPECT_EQ(SafeEntryPath(c.name, rel, isDir), c.ok);
-        if (c.ok) {
-            EXPECT_EQ(rel, c.rel);
-            EXPECT_EQ(isDir, c.isDir);
-        }
-    }
+        return SafeEntryPath(name, rel, isDir) ? std::optional(rel + (isDir ? "/" : "")) : std::nullopt;
+    };
+    const std::pair<QString, QString> accepted[] = {
+        {"Metadati.mdb", "Metadati.mdb"}, {"Storico/2007.mdb", "Storico/2007.mdb"}, {"Storico\\2007.mdb", "Storico/2007.mdb"},
+        {"./a//b.mdb", "a/b.mdb"}, {"Storico/", "Storico/"}, {"./", "/"}, {"dots..name.mdb", "dots..name.mdb"},
+        {"Storico/.aggiornamento-x1", "Storico/.aggiornamento-x1"},
+        {QString::fromUtf8("Città/perché.mdb"), QString::fromUtf8("Città/perché.mdb")},
+    };
+    for (const auto &[name, expected] : accepted)
+        EXPECT_EQ(kept(name), expected) << name.toStdString();
+    for (const char *name : {"../evil.mdb", "a/../../evil.mdb", "a\\..\\evil.mdb", "/etc/passwd", "\\\\host\\share\\x",
+                             "C:/Windows/x.dll", "c:x.mdb", ".", "", "a\nb\x01.txt", "tab\tname.mdb", "del\x7f.mdb",
+                             "c1\u0085.mdb", ".aggiornamento-x1/journal", "./.AGGIORNAMENTO-x1/"})
+        EXPECT_EQ(kept(QString::fromUtf8(name)), std::nullopt) << name;
 }
 
-TEST(Extraction, ReplacesAddsAndKeepsTheRest)
+TEST(Extraction, ReplacesAddsAndKeepsTheRestThenRevertPutsItBack)
 {
     Folders f;
-    platform::ScriptedPrompts prompts;
-    platform::setPrompts(&prompts);
-    const QString zip = f.zip({{"METADATI.MDB", "new metadati"},
-                               {"Indicatori.mdb", "new indicatori"},
-                               {"storico/2007.mdb", "new 2007"},
-                               {"Nuovi/", {}, Entry::Dir},
-                               {"Nuovi/2008/2008.mdb", "new 2008"}});
+    ptest::PromptsScope prompts;
+    const auto before = ziptest::snapshot(f.dest);
+    // What the folder holds, the update's staging folder left aside (it lives as long as the object).
+    auto contents = [&] {
+        auto files = ziptest::snapshot(f.dest);
+        for (auto it = files.begin(); it != files.end();)
+            it = it->first.rfind(".aggiornamento-", 0) == 0 ? files.erase(it) : std::next(it);
+        return files;
+    };
     {
         Extraction ex;
-        ASSERT_EQ(ex.run(zip, f.dest), code::Ok) << ex.message().toStdString();
+        ASSERT_EQ(ex.run(f.zip({{"METADATI.MDB", "new metadati"}, {"Indicatori.mdb", "new indicatori"},
+                                {"storico/2007.mdb", "new 2007"}, {"Nuovi/", {}, Entry::Dir}, {"Nuovi/2008/2008.mdb", "new 2008"}}),
+                         f.dest),
+                  code::Ok)
+            << ex.message().toStdString();
         EXPECT_EQ(ex.files().size(), 4);
+        const std::map<std::string, std::string> expected = {
+            {"Indicatori.mdb", "new indicatori"}, {"Metadati.mdb", "new metadati"},   // the file that was there, under its own name
+            {"Nuovi/", {}}, {"Nuovi/2008/", {}}, {"Nuovi/2008/2008.mdb", "new 2008"},
+            {"Storico/", {}}, {"Storico/2007.mdb", "new 2007"}, {"Variabili.mdb", "old variabili"},
+        };
+        EXPECT_EQ(contents(), expected);
+        EXPECT_TRUE(prompts.p.shown.empty());   // replaced without a question
+        EXPECT_TRUE(ex.revert());
+        EXPECT_EQ(contents(), before);
     }
-    const std::map<std::string, std::string> expected = {
-        {"Indicatori.mdb", "new indicatori"},
-        {"Metadati.mdb", "new metadati"},          // the file that was there, under its own name
-        {"Nuovi/", {}},
-        {"Nuovi/2008/", {}},
-        {"Nuovi/2008/2008.mdb", "new 2008"},
-        {"Storico/", {}},
-        {"Storico/2007.mdb", "new 2007"},
-        {"Variabili.mdb", "old variabili"},
-    };
-    EXPECT_EQ(ziptest::snapshot(f.dest), expected);   // no staging folder left behind
-    EXPECT_TRUE(prompts.shown.empty());                // replaced without a question
-    platform::setPrompts(nullptr);
+    {
+        Extraction ex;
+        ASSERT_EQ(ex.run(f.zip({{"Metadati.mdb", "di nuovo"}}), f.dest), code::Ok);
+    }
+    auto after = before;
+    after["Metadati.mdb"] = "di nuovo";
+    EXPECT_EQ(ziptest::snapshot(f.dest), after);   // no staging folder left behind
 }
 
 TEST(Extraction, FailureLeavesTheFolderAsItWas)
 {
-    struct Case {
-        const char *what;
-        std::vector<Entry> entries;
-        int code;
-    };
+    struct Case { const char *what; std::vector<Entry> entries; int code; };
     const std::vector<Case> cases = {
         {"climbing out", {{"Metadati.mdb", "x"}, {"../evil.mdb", "x"}}, code::Skipped},
         {"climbing out of a folder", {{"Storico/../../evil.mdb", "x"}}, code::Skipped},
@@ -151,10 +127,12 @@ TEST(Extraction, FailureLeavesTheFolderAsItWas)
         const auto before = ziptest::snapshot(f.dest);
         const QString zip = f.zip(c.entries);
         // Names the archive library would not write.
-        if (QByteArray(c.what).startsWith("control characters in a name"))
+        if (QByteArray(c.what).startsWith("control characters in a name")) {
             ASSERT_TRUE(ziptest::renameEntries(zip, "a<LF>b<SOH>.txt", QByteArray("a\nb\x01_______.txt")));
-        if (QByteArray(c.what).startsWith("control characters in a UTF-8"))
+        }
+        if (QByteArray(c.what).startsWith("control characters in a UTF-8")) {
             ASSERT_TRUE(ziptest::renameEntries(zip, "<SOH>", QByteArray("\x01____")));
+        }
         const auto outside = ziptest::snapshot(f.root.path());
         Extraction ex;
         EXPECT_EQ(ex.run(zip, f.dest), c.code);
@@ -179,7 +157,7 @@ TEST(Extraction, BadArchivesAndDestinations)
                                          {"Variabili.mdb", noise, Entry::File, nullptr, true}},
                                         "damagedstored.zip");
     for (const QString &path : {damaged, damagedStored}) {
-        QByteArray bytes = get(path);
+        QByteArray bytes = readFile(path);
         const qsizetype at = bytes.indexOf("Variabili.mdb") + 40;   // inside the second entry's data
         bytes[at] = char(bytes[at] ^ 0x55);
         put(path, bytes);
@@ -203,32 +181,11 @@ TEST(Extraction, BadArchivesAndDestinations)
     EXPECT_FALSE(QFileInfo::exists(f.root.path() + "/nowhere"));
 }
 
-TEST(Extraction, RevertPutsBackReplacedAndRemovesAdded)
-{
-    Folders f;
-    const auto before = ziptest::snapshot(f.dest);
-    Extraction ex;
-    ASSERT_EQ(ex.run(f.zip({{"Metadati.mdb", "new"}, {"Nuovo/Dentro/x.mdb", "added"}, {"Storico/2007.mdb", "new"}}),
-                     f.dest),
-              code::Ok);
-    EXPECT_EQ(get(f.dest + "Metadati.mdb"), "new");
-    EXPECT_TRUE(ex.revert());
-    auto after = ziptest::snapshot(f.dest);
-    for (auto it = after.begin(); it != after.end();)   // the staging folder lives as long as the object
-        it = it->first.rfind(".aggiornamento-", 0) == 0 ? after.erase(it) : std::next(it);
-    EXPECT_EQ(after, before);
-}
-
 TEST(CGUnzipFiles, EncryptedEntriesAskForThePassword)
 {
     if (ziptest::encryptionMethod() == ZIP_EM_NONE)
         GTEST_SKIP() << "libzip cannot write encrypted entries here";
-    struct Case {
-        const char *what;
-        std::vector<std::optional<QString>> answers;
-        bool ok;
-        int asked;
-    };
+    struct Case { const char *what; std::vector<std::optional<QString>> answers; bool ok; int asked; };
     const Case cases[] = {
         {"right password: asked once for both entries", {"segreto"}, true, 1},
         {"wrong, then right", {"sbagliata", "segreto"}, true, 2},
@@ -242,18 +199,17 @@ TEST(CGUnzipFiles, EncryptedEntriesAskForThePassword)
         const auto before = ziptest::snapshot(f.dest);
         const QString zip = f.zip({{"Metadati.mdb", "secret metadati", Entry::File, "segreto"},
                                    {"Variabili.mdb", "secret variabili", Entry::File, "segreto"}});
-        platform::ScriptedPrompts prompts;
+        ptest::PromptsScope ps;
+        auto &prompts = ps.p;
         prompts.inputs.assign(c.answers.begin(), c.answers.end());
-        platform::setPrompts(&prompts);
         CGUnzipFiles unzip;
         const long result = unzip.Unzip(zip, f.dest);
-        platform::setPrompts(nullptr);
         EXPECT_EQ(result == 0, c.ok) << unzip.GetLastMessage().toStdString();
         ASSERT_EQ(int(prompts.shown.size()), c.asked);
         EXPECT_EQ(prompts.shown[0].text, "Please Enter The Password!");
         EXPECT_EQ(prompts.shown[0].kind, "passwordBox");   // what is typed is not shown
         if (c.ok) {
-            EXPECT_EQ(get(f.dest + "Variabili.mdb"), "secret variabili");
+            EXPECT_EQ(readFile(f.dest + "Variabili.mdb"), "secret variabili");
         } else {
             EXPECT_EQ(result, code::BadPassword);
             EXPECT_EQ(ziptest::snapshot(f.dest), before);
@@ -298,7 +254,7 @@ TEST(Extraction, NoWriteLeavesTheFolderThroughASymbolicLink)
         EXPECT_EQ(ex.run(f.zip(c.entries), f.dest), c.code) << ex.message().toStdString();
         EXPECT_EQ(ziptest::snapshot(out), outsideBefore);   // nothing written outside
         if (c.code == code::Ok) {
-            EXPECT_EQ(get(f.dest + c.written), "nuovo");
+            EXPECT_EQ(readFile(f.dest + c.written), "nuovo");
             EXPECT_FALSE(QFileInfo(f.dest + c.written).isSymLink());
         } else {
             EXPECT_FALSE(ex.message().isEmpty());
@@ -349,9 +305,9 @@ TEST(Extraction, TheCheckSeesTheFolderAsTheUpdateWouldLeaveIt)
         hooks.progress = [&](qint64 done, qint64 total) { progress.emplace_back(done, total); };
         hooks.check = [&](const StagedView &view) {
             brought = view.names();
-            for (const QString &name : {"Metadati.mdb", "Variabili.mdb", "nuovi/A.mdb", "Manca.mdb", "Esterno.mdb",
-                                        "../Databases/Variabili.mdb"})
-                seen[name] = view.pathOf(name).isEmpty() ? QByteArray("<none>") : get(view.pathOf(name));
+            for (const char *name : {"Metadati.mdb", "Variabili.mdb", "nuovi/A.mdb", "Manca.mdb", "Esterno.mdb",
+                                     "../Databases/Variabili.mdb"})
+                seen[name] = view.pathOf(name).isEmpty() ? QByteArray("<none>") : readFile(view.pathOf(name));
             EXPECT_TRUE(view.brings("METADATI.mdb"));
             EXPECT_FALSE(view.brings("Variabili.mdb"));
             EXPECT_EQ(view.folder(), f.dest);
@@ -377,7 +333,7 @@ TEST(Extraction, TheCheckSeesTheFolderAsTheUpdateWouldLeaveIt)
             EXPECT_EQ(ziptest::snapshot(f.dest), before);
         } else {
             EXPECT_EQ(result, code::Ok);
-            EXPECT_EQ(get(f.dest + "Metadati.mdb"), "new metadati");
+            EXPECT_EQ(readFile(f.dest + "Metadati.mdb"), "new metadati");
         }
     }
 }
@@ -420,8 +376,8 @@ TEST(Extraction, AnUpdateStoppedAmongItsRenamesIsUndoneAtTheNextStart)
         const auto stopped = ziptest::snapshot(f.dest);
         EXPECT_TRUE(hasStaging(stopped));
         if (stop >= 1 && stop < renames) {
-            EXPECT_EQ(get(f.dest + "Metadati.mdb"), "new metadati");      // the new beside the old
-            EXPECT_EQ(get(f.dest + "Variabili.mdb"), "old variabili");
+            EXPECT_EQ(readFile(f.dest + "Metadati.mdb"), "new metadati");      // the new beside the old
+            EXPECT_EQ(readFile(f.dest + "Variabili.mdb"), "old variabili");
         }
         const Extraction::Recovery r = Extraction::recover(f.dest);
         EXPECT_EQ(r.stagingFolders, 1);
