@@ -2,6 +2,8 @@
 #include "platform/Error.h"
 #include "platform/ErrorText.h"
 #include "platform/Files.h"
+#include "platform/xlsx/WorkbookLibrary.h"
+#include "platform/zip/ZipLibrary.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,8 +11,6 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <pugixml.hpp>
-#include <xlsxwriter.h>
-#include <zip.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -29,7 +29,7 @@ namespace {
 }
 
 // The writer's own text of an error, kept for the error log.
-QString lxwText(lxw_error e) { return QString::fromUtf8(lxw_strerror(e)); }
+QString lxwText(lxw_error e) { return QString::fromUtf8(functions().lxw_strerror(e)); }
 
 [[noreturn]] void fail(lxw_error e)
 {
@@ -42,21 +42,22 @@ QString lxwText(lxw_error e) { return QString::fromUtf8(lxw_strerror(e)); }
 // of the archive with its checksum, every XML part complete.
 bool readsBackWhole(const QByteArray &bytes)
 {
+    const zip::Functions &z = zip::functions();
     zip_error_t error;
-    zip_error_init(&error);
-    zip_source_t *source = zip_source_buffer_create(bytes.constData(), zip_uint64_t(bytes.size()), 0, &error);
-    zip_t *archive = source ? zip_open_from_source(source, ZIP_RDONLY | ZIP_CHECKCONS, &error) : nullptr;
-    zip_error_fini(&error);
+    z.zip_error_init(&error);
+    zip_source_t *source = z.zip_source_buffer_create(bytes.constData(), zip_uint64_t(bytes.size()), 0, &error);
+    zip_t *archive = source ? z.zip_open_from_source(source, ZIP_RDONLY | ZIP_CHECKCONS, &error) : nullptr;
+    z.zip_error_fini(&error);
     if (!archive) {
         if (source)
-            zip_source_free(source);
+            z.zip_source_free(source);
         return false;
     }
-    const zip_int64_t count = zip_get_num_entries(archive, 0);
+    const zip_int64_t count = z.zip_get_num_entries(archive, 0);
     bool whole = count > 0;
     QByteArray part;
     for (zip_int64_t i = 0; whole && i < count; ++i) {
-        zip_file_t *f = zip_fopen_index(archive, zip_uint64_t(i), 0);
+        zip_file_t *f = z.zip_fopen_index(archive, zip_uint64_t(i), 0);
         if (!f) {
             whole = false;
             break;
@@ -64,16 +65,16 @@ bool readsBackWhole(const QByteArray &bytes)
         part.clear();
         char buffer[1 << 14];
         zip_int64_t n = 0;
-        while ((n = zip_fread(f, buffer, sizeof buffer)) > 0)
+        while ((n = z.zip_fread(f, buffer, sizeof buffer)) > 0)
             part.append(buffer, qsizetype(n));
-        whole = n == 0 && zip_fclose(f) == 0;
-        const QString name = QString::fromUtf8(zip_get_name(archive, zip_uint64_t(i), 0));
+        whole = n == 0 && z.zip_fclose(f) == 0;
+        const QString name = QString::fromUtf8(z.zip_get_name(archive, zip_uint64_t(i), 0));
         if (whole && (name.endsWith(QLatin1String(".xml")) || name.endsWith(QLatin1String(".rels")))) {
             pugi::xml_document doc;
             whole = bool(doc.load_buffer(part.constData(), size_t(part.size())));
         }
     }
-    zip_discard(archive);
+    z.zip_discard(archive);
     return whole;
 }
 
@@ -128,12 +129,13 @@ void Worksheet::note(int col, int chars)
 
 void Worksheet::writeText(int row, int col, const QString &text, Style style)
 {
+    const Functions &x = functions();
     check(row, col);
     if (text.isEmpty())
         return;
     const QString t = fitText(text);
-    const lxw_error e = worksheet_write_string(m_sheet, lxw_row_t(row), lxw_col_t(col), t.toUtf8().constData(),
-                                               format(style));
+    const lxw_error e = x.worksheet_write_string(m_sheet, lxw_row_t(row), lxw_col_t(col),
+                                                 t.toUtf8().constData(), format(style));
     if (e != LXW_NO_ERROR)
         fail(e);
     note(col, longestLine(t) + (style == Style::Header ? 1 : 0));
@@ -160,10 +162,11 @@ void Worksheet::writeNumber(int row, int col, double value, const QString &numbe
 
 void Worksheet::writeNumberAs(int row, int col, double value, lxw_format *fmt, int shownChars)
 {
+    const Functions &x = functions();
     check(row, col);
     if (!std::isfinite(value))
         throw RuntimeError(err::TypeMismatch, QStringLiteral("Valore numerico non valido."));
-    const lxw_error e = worksheet_write_number(m_sheet, lxw_row_t(row), lxw_col_t(col), value, fmt);
+    const lxw_error e = x.worksheet_write_number(m_sheet, lxw_row_t(row), lxw_col_t(col), value, fmt);
     if (e != LXW_NO_ERROR)
         fail(e);
     note(col, shownChars);
@@ -171,9 +174,10 @@ void Worksheet::writeNumberAs(int row, int col, double value, lxw_format *fmt, i
 
 void Worksheet::writeBoolean(int row, int col, bool value, Style style)
 {
+    const Functions &x = functions();
     check(row, col);
-    const lxw_error e = worksheet_write_boolean(m_sheet, lxw_row_t(row), lxw_col_t(col), value ? 1 : 0,
-                                                format(style));
+    const lxw_error e = x.worksheet_write_boolean(m_sheet, lxw_row_t(row), lxw_col_t(col), value ? 1 : 0,
+                                                  format(style));
     if (e != LXW_NO_ERROR)
         fail(e);
     note(col, 5);
@@ -181,9 +185,10 @@ void Worksheet::writeBoolean(int row, int col, bool value, Style style)
 
 void Worksheet::setColumnWidth(int col, double width)
 {
+    const Functions &x = functions();
     check(0, col);
-    const lxw_error e = worksheet_set_column(m_sheet, lxw_col_t(col), lxw_col_t(col),
-                                             std::clamp(width, 0.0, MaxColumnWidth), nullptr);
+    const lxw_error e = x.worksheet_set_column(m_sheet, lxw_col_t(col), lxw_col_t(col),
+                                               std::clamp(width, 0.0, MaxColumnWidth), nullptr);
     if (e != LXW_NO_ERROR)
         fail(e);
 }
@@ -196,8 +201,9 @@ void Worksheet::autoFitColumns(int firstCol, int lastCol)
 
 void Worksheet::activate()
 {
+    const Functions &x = functions();
     m_book.checkOpen();
-    worksheet_activate(m_sheet);
+    x.worksheet_activate(m_sheet);
 }
 
 // ---- Workbook --------------------------------------------------------------------------------
@@ -206,6 +212,10 @@ Workbook::Workbook(const QString &targetPath) : m_target(QFileInfo(targetPath).a
 {
     if (targetPath.isEmpty())
         fail(QStringLiteral("Nome del file mancante."));
+    // The libraries are loaded here, the first time a workbook is made: one
+    // that is missing stops the workbook before anything is made.
+    const Functions &x = functions();
+    zip::functions();
     // The library writes the workbook, and its own scratch files, in a folder
     // of ours; nothing is written beside the target before save().
     m_scratch = std::make_unique<QTemporaryDir>();
@@ -215,28 +225,29 @@ Workbook::Workbook(const QString &targetPath) : m_target(QFileInfo(targetPath).a
     QByteArray scratchDir = QFile::encodeName(m_scratch->path());
     lxw_workbook_options options{};
     options.tmpdir = scratchDir.data();
-    m_book = workbook_new_opt(QFile::encodeName(m_temp).constData(), &options);
+    m_book = x.workbook_new_opt(QFile::encodeName(m_temp).constData(), &options);
     if (!m_book)
         fail(QStringLiteral("Impossibile creare la cartella di lavoro."));
-    m_header = workbook_add_format(m_book);
-    format_set_bold(m_header);
+    m_header = x.workbook_add_format(m_book);
+    x.format_set_bold(m_header);
 }
 
 Workbook::~Workbook()
 {
     if (m_book)
-        lxw_workbook_free(m_book);
+        functions().lxw_workbook_free(m_book);   // resolved when the workbook was made
 }
 
 lxw_format *Workbook::numberFormat(const QString &code)
 {
+    const Functions &x = functions();
     checkOpen();
     lxw_format *&f = m_numberFormats[code];
     if (!f) {
-        f = workbook_add_format(m_book);
+        f = x.workbook_add_format(m_book);
         if (!f)
             fail(QStringLiteral("Impossibile creare il formato numerico \"%1\".").arg(code));
-        format_set_num_format(f, code.toUtf8().constData());
+        x.format_set_num_format(f, code.toUtf8().constData());
     }
     return f;
 }
@@ -249,13 +260,14 @@ void Workbook::checkOpen() const
 
 Worksheet &Workbook::addSheet(const QString &name)
 {
+    const Functions &x = functions();
     checkOpen();
     const QByteArray utf8 = name.toUtf8();
     const lxw_error e = name.isEmpty() ? LXW_ERROR_NULL_PARAMETER_IGNORED
-                                       : workbook_validate_sheet_name(m_book, utf8.constData());
+                                       : x.workbook_validate_sheet_name(m_book, utf8.constData());
     if (e != LXW_NO_ERROR)
         fail(QStringLiteral("Nome di foglio non valido: \"%1\" (%2).").arg(name, errtext::workbook(e)), lxwText(e));
-    lxw_worksheet *ws = workbook_add_worksheet(m_book, utf8.constData());
+    lxw_worksheet *ws = x.workbook_add_worksheet(m_book, utf8.constData());
     if (!ws)
         fail(QStringLiteral("Impossibile aggiungere il foglio \"%1\".").arg(name));
     m_sheets.push_back(std::unique_ptr<Worksheet>(new Worksheet(*this, ws, name)));
@@ -271,13 +283,14 @@ Worksheet &Workbook::sheet(int index)
 
 void Workbook::save()
 {
+    const Functions &x = functions();
     checkOpen();
     const QString folder = QFileInfo(m_target).absolutePath();
     if (!QFileInfo(folder).isDir())
         fail(QStringLiteral("Impossibile scrivere il file \"%1\": la cartella \"%2\" non esiste.")
                  .arg(QDir::toNativeSeparators(m_target), QDir::toNativeSeparators(folder)));
     lxw_workbook *book = std::exchange(m_book, nullptr); // workbook_close frees it
-    const lxw_error e = workbook_close(book);
+    const lxw_error e = x.workbook_close(book);
     if (e != LXW_NO_ERROR)
         fail(QStringLiteral("Impossibile scrivere il file \"%1\": %2")
                  .arg(QDir::toNativeSeparators(m_target), errtext::workbook(e)),

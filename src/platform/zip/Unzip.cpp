@@ -1,6 +1,8 @@
 #include "platform/zip/Unzip.h"
+#include "platform/Error.h"
 #include "platform/ErrorText.h"
 #include "platform/Files.h"
+#include "platform/zip/ZipLibrary.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -18,7 +20,6 @@
 #include <unistd.h>
 #include <cstdio>
 #include <cstring>
-#include <zip.h>
 
 namespace platform::zip {
 
@@ -43,7 +44,7 @@ struct Archive {
     ~Archive()
     {
         if (za)
-            zip_discard(za);   // opened read-only: nothing to write back
+            functions().zip_discard(za);   // opened read-only: nothing to write back
     }
 };
 
@@ -74,11 +75,11 @@ bool flushFileSystem(const QString &path)
     return ok;
 }
 
-bool isLink(zip_t *za, zip_uint64_t index)
+bool isLink(const Functions &z, zip_t *za, zip_uint64_t index)
 {
     zip_uint8_t opsys = 0;
     zip_uint32_t attributes = 0;
-    if (zip_file_get_external_attributes(za, index, 0, &opsys, &attributes) != 0)
+    if (z.zip_file_get_external_attributes(za, index, 0, &opsys, &attributes) != 0)
         return false;
     return opsys == ZIP_OPSYS_UNIX && ((attributes >> 16) & S_IFMT) == S_IFLNK;
 }
@@ -242,22 +243,31 @@ int Extraction::run(const QString &zipPath, const QString &destFolder, const Pas
     if (dest.isEmpty() || !QFileInfo(dest).isDir())
         return fail(code::Param, QStringLiteral("La cartella di destinazione non esiste: ") + destFolder);
 
+    // The zip library is loaded the first time an archive is read.
+    const Functions *library = nullptr;
+    try {
+        library = &functions();
+    } catch (const RuntimeError &e) {
+        return fail(code::Library, e.description(), e.detail());
+    }
+    const Functions &z = *library;
+
     // Opened leniently, as other archivers do (some write slightly inconsistent
     // headers); the data of every entry is checked against its checksum as it is read.
     Archive archive;
     int errorCode = 0;
-    archive.za = zip_open(QFile::encodeName(zipPath).constData(), ZIP_RDONLY, &errorCode);
+    archive.za = z.zip_open(QFile::encodeName(zipPath).constData(), ZIP_RDONLY, &errorCode);
     if (!archive.za) {
         zip_error_t err;
-        zip_error_init_with_code(&err, errorCode);
-        const QString detail = QString::fromLocal8Bit(zip_error_strerror(&err));
-        zip_error_fini(&err);
+        z.zip_error_init_with_code(&err, errorCode);
+        const QString detail = QString::fromLocal8Bit(z.zip_error_strerror(&err));
+        z.zip_error_fini(&err);
         return fail(code::NoZip,
                     QStringLiteral("Impossibile aprire l'archivio ") + zipPath + QStringLiteral(": ") +
                         errtext::zip(errorCode),
                     detail);
     }
-    const zip_int64_t count = zip_get_num_entries(archive.za, 0);
+    const zip_int64_t count = z.zip_get_num_entries(archive.za, 0);
     if (count <= 0)
         return fail(code::Empty, QStringLiteral("L'archivio non contiene file: ") + zipPath);
 
@@ -265,22 +275,22 @@ int Extraction::run(const QString &zipPath, const QString &destFolder, const Pas
     quint64 declared = 0;
     for (zip_int64_t i = 0; i < count; ++i) {
         const auto index = static_cast<zip_uint64_t>(i);
-        const char *raw = zip_get_name(archive.za, index, ZIP_FL_ENC_GUESS);
+        const char *raw = z.zip_get_name(archive.za, index, ZIP_FL_ENC_GUESS);
         const QString name = raw ? QString::fromUtf8(raw) : QString();
         QString rel;
         bool isDir = false;
         // Control bytes are refused as stored, before a code page can turn them into signs.
-        const char *stored = zip_get_name(archive.za, index, ZIP_FL_ENC_RAW);
+        const char *stored = z.zip_get_name(archive.za, index, ZIP_FL_ENC_RAW);
         const bool controls = stored && std::any_of(stored, stored + std::strlen(stored), [](char c) {
                                             return static_cast<unsigned char>(c) < 0x20 || c == 0x7f;
                                         });
         if (controls || !SafeEntryPath(name, rel, isDir))
             return fail(code::Skipped, QStringLiteral("Nome non consentito nell'archivio: ") + printable(name));
-        if (isLink(archive.za, index))
+        if (isLink(z, archive.za, index))
             return fail(code::Skipped, QStringLiteral("Collegamento non consentito nell'archivio: ") + printable(name));
         zip_stat_t st;
-        zip_stat_init(&st);
-        if (!isDir && zip_stat_index(archive.za, index, 0, &st) == 0 && (st.valid & ZIP_STAT_SIZE))
+        z.zip_stat_init(&st);
+        if (!isDir && z.zip_stat_index(archive.za, index, 0, &st) == 0 && (st.valid & ZIP_STAT_SIZE))
             declared += st.size;
     }
     struct statvfs fs {};
@@ -303,7 +313,7 @@ int Extraction::run(const QString &zipPath, const QString &destFolder, const Pas
         if (hooks.progress)
             hooks.progress(i, count);
         const auto index = static_cast<zip_uint64_t>(i);
-        const char *raw = zip_get_name(archive.za, index, ZIP_FL_ENC_GUESS);
+        const char *raw = z.zip_get_name(archive.za, index, ZIP_FL_ENC_GUESS);
         const QString name = raw ? QString::fromUtf8(raw) : QString();
         QString rel;
         bool isDir = false;
@@ -315,20 +325,20 @@ int Extraction::run(const QString &zipPath, const QString &destFolder, const Pas
         }
 
         zip_stat_t st;
-        zip_stat_init(&st);
-        if (zip_stat_index(archive.za, index, 0, &st) != 0)
+        z.zip_stat_init(&st);
+        if (z.zip_stat_index(archive.za, index, 0, &st) != 0)
             return fail(code::Damaged, QStringLiteral("Voce illeggibile nell'archivio: ") + name,
-                        QString::fromLocal8Bit(zip_strerror(archive.za)));
-        if ((st.valid & ZIP_STAT_COMP_METHOD) && !zip_compression_method_supported(st.comp_method, 0))
+                        QString::fromLocal8Bit(z.zip_strerror(archive.za)));
+        if ((st.valid & ZIP_STAT_COMP_METHOD) && !z.zip_compression_method_supported(st.comp_method, 0))
             return fail(code::Unsupported, QStringLiteral("Metodo di compressione non supportato: ") + name);
         const bool encrypted = (st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE;
-        if (encrypted && !zip_encryption_method_supported(st.encryption_method, 0))
+        if (encrypted && !z.zip_encryption_method_supported(st.encryption_method, 0))
             return fail(code::Unsupported, QStringLiteral("Metodo di cifratura non supportato: ") + name);
 
         zip_file_t *zf = nullptr;
         bool wrongPassword = false;
         if (!encrypted) {
-            zf = zip_fopen_index(archive.za, index, 0);
+            zf = z.zip_fopen_index(archive.za, index, 0);
         } else {
             // The password of the previous entry is tried first; then the user is
             // asked, up to three times for one entry.
@@ -342,22 +352,22 @@ int Extraction::run(const QString &zipPath, const QString &destFolder, const Pas
                     if (!password || password->isEmpty())
                         return fail(code::BadPassword, QStringLiteral("Password non inserita per: ") + name);
                 }
-                zf = zip_fopen_index_encrypted(archive.za, index, 0, password->toUtf8().constData());
-                if (zf || zip_error_code_zip(zip_get_error(archive.za)) != ZIP_ER_WRONGPASSWD)
+                zf = z.zip_fopen_index_encrypted(archive.za, index, 0, password->toUtf8().constData());
+                if (zf || z.zip_error_code_zip(z.zip_get_error(archive.za)) != ZIP_ER_WRONGPASSWD)
                     break;
                 wrongPassword = true;
-                zip_error_clear(archive.za);
+                z.zip_error_clear(archive.za);
                 password.reset();
             }
         }
         if (!zf) {
             if (wrongPassword)
                 return fail(code::BadPassword, QStringLiteral("Password errata per: ") + name);
-            zip_error_t *err = zip_get_error(archive.za);
+            zip_error_t *err = z.zip_get_error(archive.za);
             return fail(code::Damaged,
                         QStringLiteral("Voce illeggibile nell'archivio: ") + name + QStringLiteral(" (") +
-                            errtext::zip(zip_error_code_zip(err)) + QStringLiteral(")"),
-                        QString::fromLocal8Bit(zip_error_strerror(err)));
+                            errtext::zip(z.zip_error_code_zip(err)) + QStringLiteral(")"),
+                        QString::fromLocal8Bit(z.zip_error_strerror(err)));
         }
 
         const QString key = rel.toCaseFolded();
@@ -377,7 +387,7 @@ int Extraction::run(const QString &zipPath, const QString &destFolder, const Pas
         quint64 total = 0;
         QByteArray buffer(1 << 16, Qt::Uninitialized);
         while (written) {
-            const zip_int64_t n = zip_fread(zf, buffer.data(), static_cast<zip_uint64_t>(buffer.size()));
+            const zip_int64_t n = z.zip_fread(zf, buffer.data(), static_cast<zip_uint64_t>(buffer.size()));
             if (n < 0) {
                 readOk = false;
                 break;
@@ -392,9 +402,9 @@ int Extraction::run(const QString &zipPath, const QString &destFolder, const Pas
             }
             written = out.write(buffer.constData(), n) == n;
         }
-        const int readCode = readOk ? ZIP_ER_OK : zip_error_code_zip(zip_file_get_error(zf));
-        const QString readDetail = readOk || tooLong ? QString() : QString::fromLocal8Bit(zip_file_strerror(zf));
-        if (zip_fclose(zf) != 0 && readOk)
+        const int readCode = readOk ? ZIP_ER_OK : z.zip_error_code_zip(z.zip_file_get_error(zf));
+        const QString readDetail = readOk || tooLong ? QString() : QString::fromLocal8Bit(z.zip_file_strerror(zf));
+        if (z.zip_fclose(zf) != 0 && readOk)
             readOk = false;
         if (written && (st.valid & ZIP_STAT_MTIME))
             out.setFileTime(QDateTime::fromSecsSinceEpoch(st.mtime), QFileDevice::FileModificationTime);

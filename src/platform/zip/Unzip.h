@@ -33,6 +33,7 @@ constexpr int Refused = 3;      // the files extracted did not pass the caller's
 constexpr int NoZip = 9;        // the archive is missing or is not a zip archive
 constexpr int Param = 10;       // the destination folder does not exist
 constexpr int Empty = 11;       // the archive holds no file
+constexpr int Library = 48;     // the zip library cannot be loaded (or lacks a function)
 constexpr int Disk = 50;        // too little free space, or writing or putting the files in place failed
 constexpr int Unsupported = 81; // compression or encryption method not supported
 constexpr int BadPassword = 82; // no password or a wrong one for an encrypted entry
