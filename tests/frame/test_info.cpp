@@ -9,6 +9,7 @@
 #include "platform/db/Links.h"
 #include "platform/zip/Unzip.h"
 #include "platform/test_zip_support.h"
+#include "support/Controls.h"
 #include "support/TestEnv.h"
 
 #include <QApplication>
@@ -25,28 +26,17 @@ using ziptest::Entry;
 
 namespace {
 
-// Metadati.mdb of the program folder changed by `sql` (on a copy), as archive content.
-QByteArray changedMetadati(testenv::ProgramFolder &app, const QString &sql)
+// A database made by `sql`, as archive content: on a copy of the program
+// folder's database of that name when there is one, else on a new file.
+QByteArray database(testenv::ProgramFolder &app, const QString &file, const QString &sql)
 {
     const QString work = app.path() + "work/";
     QDir().mkpath(work);
-    QFile::remove(work + "Metadati.mdb");
-    QFile::copy(app.databases() + "Metadati.mdb", work + "Metadati.mdb");
-    frametest::exec(work, "Metadati.mdb", sql);
-    return frametest::readAll(work + "Metadati.mdb");
-}
-
-// A new database made by `sql`, as archive content.
-QByteArray newDatabase(testenv::ProgramFolder &app, const QString &sql)
-{
-    const QString work = app.path() + "work/";
-    QDir().mkpath(work);
-    QFile::remove(work + "Nuovo.mdb");
-    {
-        auto db = platform::db::Database::create(work, "Nuovo.mdb");
-        db.execute(sql);
-    }
-    return frametest::readAll(work + "Nuovo.mdb");
+    QFile::remove(work + file);
+    if (!QFile::copy(app.databases() + file, work + file))
+        platform::db::Database::create(work, file);
+    frametest::exec(work, file, sql);
+    return frametest::readAll(work + file);
 }
 
 // A copy of a database of the program folder whose pages are damaged past its
@@ -70,7 +60,7 @@ QString writeZip(testenv::ProgramFolder &app, const std::vector<Entry> &entries)
 
 QString label(frmInfo &w, const char *name)
 {
-    return w.findChild<QLabel *>(name)->text();
+    return testenv::ctl<QLabel>(&w, name)->text();
 }
 
 } // namespace
@@ -131,10 +121,10 @@ TEST(frmInfo, UpdateReplacesTheDatabasesAndRelinks)
     testenv::ProgramFolder app;
     ASSERT_EQ(Links::all().size(), 10u);
     // The new metadata: a new update row, and one attached table fewer.
-    const QByteArray meta = changedMetadati(
-        app, "update InfoAggiornamento set DataAggiornamento = '31/12/2010', Note = 'Dati 2009 aggiunti';"
+    const QByteArray meta = database(
+        app, "Metadati.mdb", "update InfoAggiornamento set DataAggiornamento = '31/12/2010', Note = 'Dati 2009 aggiunti';"
              "delete from tablelink where NomeTabella = 'land_Ind' and DbDestinazione = 'Indicatori.mdb'");
-    const QByteArray added = newDatabase(app, "create table Nuova (a integer)");
+    const QByteArray added = database(app, "Nuovo.mdb", "create table Nuova (a integer)");
     const QString zip = writeZip(app, {{"metadati.mdb", meta}, {"Nuovo.mdb", added}, {"Leggimi/", {}, Entry::Dir},
                                        {"Leggimi/note.txt", "note"}});
     auto *other = new QWidget;
@@ -176,23 +166,16 @@ TEST(frmInfo, RefusedUpdateLeavesEverythingAsItWasAndSaysWhyInOneBox)
     auto zipOf = [](std::vector<Entry> entries) {
         return [entries](testenv::ProgramFolder &app) { return writeZip(app, entries); };
     };
-    auto withMetadati = [](const char *sql, std::vector<Entry> more = {}) {
-        return [sql, more](testenv::ProgramFolder &app) {
-            std::vector<Entry> entries{{"Metadati.mdb", changedMetadati(app, sql)}};
-            entries.insert(entries.end(), more.begin(), more.end());
-            return writeZip(app, entries);
-        };
+    auto withMetadati = [](const char *sql) {
+        return [sql](testenv::ProgramFolder &app) { return writeZip(app, {{"Metadati.mdb", database(app, "Metadati.mdb", sql)}}); };
     };
     const Case cases[] = {
         {"entry climbing out of the folder", zipOf({{"Variabili.mdb", "x"}, {"../fuori.mdb", "x"}}),
          "Nome non consentito nell'archivio: ../fuori.mdb"},
         {"not a zip archive",
          [](testenv::ProgramFolder &app) {
-             const QString zip = app.path() + "aggiornamento.zip";
-             QFile f(zip);
-             f.open(QIODevice::WriteOnly);
-             f.write("PK garbage");
-             return zip;
+             frametest::writeAll(app.path() + "aggiornamento.zip", "PK garbage");
+             return app.path() + "aggiornamento.zip";
          },
          "Il file non è un archivio zip."},
         {"archive of folders only", zipOf({{"Nuovi/", {}, Entry::Dir}, {"Nuovi/2009/", {}, Entry::Dir}}),
@@ -214,7 +197,7 @@ TEST(frmInfo, RefusedUpdateLeavesEverythingAsItWasAndSaysWhyInOneBox)
         {"Metadati.mdb without its update information", withMetadati("drop table InfoAggiornamento"),
          "non contiene la tabella InfoAggiornamento"},
         {"Territorio.mdb without its territories",
-         [](testenv::ProgramFolder &app) { return writeZip(app, {{"Territorio.mdb", newDatabase(app, "create table x (a)")}}); },
+         [](testenv::ProgramFolder &app) { return writeZip(app, {{"Territorio.mdb", database(app, "Nuovo.mdb", "create table x (a)")}}); },
          "Il file Territorio.mdb dell'archivio non contiene la tabella land_Ind."},
         {"tablelink names a missing database",
          withMetadati("insert into tablelink values ('Extra', 'Mancante.mdb', 'Variabili.mdb')"),
@@ -278,7 +261,7 @@ TEST(frmInfo, UpdateToleratesWhatWasMissingAlreadyBeforeIt)
     frametest::exec(app.databases(), "Metadati.mdb",
                     "insert into tablelink values ('Extra', 'Mancante.mdb', 'Variabili.mdb');"
                     "insert into DbConfigs (DbFile, dbdesc, dbnames) values ('Vecchio.mdb', 'v', 'v')");
-    const QByteArray meta = changedMetadati(app, "update InfoAggiornamento set Note = 'nuova'");
+    const QByteArray meta = database(app, "Metadati.mdb", "update InfoAggiornamento set Note = 'nuova'");
     app.prompts.files = {writeZip(app, {{"Metadati.mdb", meta}})};
     app.prompts.answers = {platform::mb::Yes};
     frmInfo w;
