@@ -8,7 +8,6 @@
 #include "support/TestEnv.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <functional>
 #include <gtest/gtest.h>

@@ -89,33 +89,6 @@ TEST(frmInfo, ShowsTheLastUpdate)
     }
 }
 
-TEST(frmInfo, CancelOrNoChangesNothing)
-{
-    struct Case { const char *what; QString file; std::deque<int> answers; int shown; };
-    testenv::ProgramFolder app;
-    const QString zip = writeZip(app, {{"Metadati.mdb", "not a database"}});
-    const Case cases[] = {
-        {"file dialog cancelled", "", {}, 1},
-        {"answer No", zip, {platform::mb::No}, 2},
-    };
-    const auto before = ziptest::snapshot(app.databases());
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.what);
-        app.prompts.clear();
-        app.prompts.files = {c.file};
-        app.prompts.answers = c.answers;
-        frmInfo w;
-        w.cmdAggiornaBd_Click();
-        ASSERT_EQ(int(app.prompts.shown.size()), c.shown);
-        EXPECT_EQ(app.prompts.shown[0].kind, "openFile");
-        if (c.shown > 1) {
-            EXPECT_EQ(app.prompts.shown[1].text, "Si desidera aggiornare la banca dati con il file: " + zip + " ?");
-            EXPECT_EQ(app.prompts.shown[1].style, 36);
-        }
-        EXPECT_EQ(ziptest::snapshot(app.databases()), before);
-    }
-}
-
 TEST(frmInfo, UpdateReplacesTheDatabasesAndRelinks)
 {
     testenv::ProgramFolder app;
@@ -156,12 +129,13 @@ TEST(frmInfo, UpdateReplacesTheDatabasesAndRelinks)
         EXPECT_EQ(name.find(".aggiornamento-"), std::string::npos) << name;   // staging removed
 }
 
-TEST(frmInfo, RefusedUpdateLeavesEverythingAsItWasAndSaysWhyInOneBox)
+TEST(frmInfo, CancelledOrRefusedUpdateLeavesEverythingAsItWasAndSaysWhyInOneBox)
 {
     struct Case {
         const char *what;
-        std::function<QString(testenv::ProgramFolder &)> archive;   // the archive's path
+        std::function<QString(testenv::ProgramFolder &)> archive;   // the archive's path, "" = dialog cancelled
         const char *reason;                                         // in the box, after the failure message
+        int answer = platform::mb::Yes;                             // to the question
     };
     auto zipOf = [](std::vector<Entry> entries) {
         return [entries](testenv::ProgramFolder &app) { return writeZip(app, entries); };
@@ -170,6 +144,8 @@ TEST(frmInfo, RefusedUpdateLeavesEverythingAsItWasAndSaysWhyInOneBox)
         return [sql](testenv::ProgramFolder &app) { return writeZip(app, {{"Metadati.mdb", database(app, "Metadati.mdb", sql)}}); };
     };
     const Case cases[] = {
+        {"file dialog cancelled", [](testenv::ProgramFolder &) { return QString(); }, nullptr},
+        {"answer No", zipOf({{"Metadati.mdb", "not a database"}}), nullptr, platform::mb::No},
         {"entry climbing out of the folder", zipOf({{"Variabili.mdb", "x"}, {"../fuori.mdb", "x"}}),
          "Nome non consentito nell'archivio: ../fuori.mdb"},
         {"not a zip archive",
@@ -227,23 +203,33 @@ TEST(frmInfo, RefusedUpdateLeavesEverythingAsItWasAndSaysWhyInOneBox)
         const auto outside = ziptest::snapshot(app.path());
         app.prompts.clear();
         app.prompts.files = {zip};
-        app.prompts.answers = {platform::mb::Yes};
+        app.prompts.answers = {c.answer};
         frmInfo w;
         w.Form_Load();
         w.cmdAggiornaBd_Click();
 
         // The question, then one box: the failure and its reason.
         const QStringList messages = app.prompts.messages();
-        ASSERT_EQ(messages.size(), 2) << messages.join(" | ").toStdString();
-        const QString reason = QString::fromUtf8(c.reason).replace("<db>", app.databases());
-        EXPECT_TRUE(messages[1].startsWith("Aggiornamento Banca Dati FALLITO!\r\n\r\n")) << messages[1].toStdString();
-        EXPECT_TRUE(messages[1].contains(reason)) << messages[1].toStdString();
-        EXPECT_EQ(app.prompts.shown.back().style, platform::mb::OkOnly);
+        ASSERT_FALSE(app.prompts.shown.empty());
+        EXPECT_EQ(app.prompts.shown[0].kind, "openFile");
         const QStringList log = frametest::logLines(app.files());
-        ASSERT_EQ(log.size(), 1);
-        EXPECT_TRUE(log[0].contains("Module:frmInfo Function: cmdAggiornaBd_Click")) << log[0].toStdString();
-        EXPECT_TRUE(log[0].contains(reason)) << log[0].toStdString();
-
+        if (!c.reason) {
+            ASSERT_EQ(messages.size(), zip.isEmpty() ? 0 : 1);
+            EXPECT_TRUE(log.isEmpty());
+        } else {
+            ASSERT_EQ(messages.size(), 2) << messages.join(" | ").toStdString();
+            const QString reason = QString::fromUtf8(c.reason).replace("<db>", app.databases());
+            EXPECT_TRUE(messages[1].startsWith("Aggiornamento Banca Dati FALLITO!\r\n\r\n")) << messages[1].toStdString();
+            EXPECT_TRUE(messages[1].contains(reason)) << messages[1].toStdString();
+            EXPECT_EQ(app.prompts.shown.back().style, platform::mb::OkOnly);
+            ASSERT_EQ(log.size(), 1);
+            EXPECT_TRUE(log[0].contains("Module:frmInfo Function: cmdAggiornaBd_Click")) << log[0].toStdString();
+            EXPECT_TRUE(log[0].contains(reason)) << log[0].toStdString();
+        }
+        if (!zip.isEmpty()) {
+            EXPECT_EQ(app.prompts.shown[1].text, "Si desidera aggiornare la banca dati con il file: " + zip + " ?");
+            EXPECT_EQ(app.prompts.shown[1].style, 36);
+        }
         EXPECT_EQ(ziptest::snapshot(app.databases()), before);
         auto after = ziptest::snapshot(app.path());
         after.erase("Files/Error.log");

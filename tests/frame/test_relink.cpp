@@ -24,31 +24,22 @@ qint64 count(const QString &folder, const QString &file, const QString &table)
 
 } // namespace
 
-TEST(RefreshLinkOnDB_2, SampleLinksAreVisibleInTheirHoldersAndHideLocalTablesOfTheSameName)
+TEST(RefreshLinkOnDB_2, SampleLinksAreVisibleInTheirHoldersInTheirNewFolderAndHideLocalTablesOfTheSameName)
 {
-    testenv::ProgramFolder app;
-    Links::clear();
-    frametest::exec(app.databases(), "Variabili.mdb", "create table land_Ind (COD_TERR integer); insert into land_Ind values (1)");
-    const QByteArray before = frametest::readAll(app.databases() + "Variabili.mdb");
-    ASSERT_TRUE(frame::RefreshLinkOnDB_2());
-    EXPECT_EQ(Links::all().size(), 10u);
-    EXPECT_EQ(Links::folder(), app.databases());
-    EXPECT_EQ(count(app.databases(), "Variabili.mdb", "land_Ind"), count(app.databases(), "Territorio.mdb", "land_Ind"));
-    EXPECT_GT(count(app.databases(), "Territorio.mdb", "land_Ind"), 1);
-    EXPECT_GT(count(app.databases(), "Indicatori.mdb", "MetadatiIndicatori"), 0);
-    EXPECT_EQ(frametest::readAll(app.databases() + "Variabili.mdb"), before);   // nothing written
-    EXPECT_TRUE(app.prompts.shown.empty());
-}
-
-TEST(RefreshLinkOnDB_2, MovedFolderReadsTheNewSources)
-{
-    testenv::ProgramFolder app;
+    testenv::ProgramFolder app;   // linked in Databases/, then moved
     const QString moved = app.path() + "Spostati/";
     QDir().rename(app.databases(), moved);
-    frametest::exec(moved, "Territorio.mdb", "delete from land_Ind where COD_TERR <> (select min(COD_TERR) from land_Ind)");
     gDbPath = moved;
+    frametest::exec(moved, "Territorio.mdb", "delete from land_Ind where COD_TERR > (select min(COD_TERR) + 1 from land_Ind)");
+    frametest::exec(moved, "Variabili.mdb", "create table land_Ind (COD_TERR integer); insert into land_Ind values (1)");
+    const QByteArray before = frametest::readAll(moved + "Variabili.mdb");
     ASSERT_TRUE(frame::RefreshLinkOnDB_2());
-    EXPECT_EQ(count(moved, "Variabili.mdb", "land_Ind"), 1);
+    EXPECT_EQ(Links::all().size(), 10u);
+    EXPECT_EQ(Links::folder(), moved);
+    EXPECT_EQ(count(moved, "Variabili.mdb", "land_Ind"), 2);   // the new source, not the local table
+    EXPECT_GT(count(moved, "Indicatori.mdb", "MetadatiIndicatori"), 0);
+    EXPECT_EQ(frametest::readAll(moved + "Variabili.mdb"), before);   // nothing written
+    EXPECT_TRUE(app.prompts.shown.empty());
 }
 
 TEST(RefreshLinkOnDB_2, FailuresThatEndTheProgram)

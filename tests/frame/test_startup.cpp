@@ -32,14 +32,14 @@ struct StartRun {
     QStringList menu;
 };
 
-// The start-up with the lock at `lockPath` ("" = in a folder of its own).
-StartRun start(testenv::ProgramFolder &app, QString lockPath = {})
+// The start-up, with its lock in a folder of its own.
+StartRun start(testenv::ProgramFolder &app)
 {
     QTemporaryDir lockDir;
     StartRun r;
     frame::SetStartPageOpener([&r] { r.startPageShown = true; });
     {
-        frmMainMDI w(app.path(), lockPath.isEmpty() ? lockDir.path() + "/trambelo.lock" : lockPath);
+        frmMainMDI w(app.path(), lockDir.path() + "/trambelo.lock");
         r.ok = w.MDIForm_Load();
         r.lastStep = w.startup().lastStep();
         r.mainShown = w.isVisible();
