@@ -1,24 +1,18 @@
 // The about window: update information, and the database update from a zip archive.
 #include "FrameTest.h"
-#include "frame/Forms.h"
 #include "frame/Globals.h"
-#include "frame/Layout.h"
 #include "frame/RegisterStart.h"
 #include "frame/Startup.h"
 #include "frame/frmInfo.h"
 #include "platform/db/Links.h"
-#include "platform/zip/Unzip.h"
 #include "platform/test_zip_support.h"
 #include "support/Controls.h"
 #include "support/TestEnv.h"
 
-#include <QApplication>
-#include <functional>
 #include <QLabel>
-#include <QMainWindow>
 #include <QPointer>
 #include <QTextBrowser>
-#include <QTimer>
+#include <functional>
 #include <gtest/gtest.h>
 
 using platform::db::Links;
@@ -263,32 +257,22 @@ TEST(frmInfo, MenuOpensItModallyAndHelpShowsItsTopic)
 {
     testenv::ProgramFolder app;
     RegisterStartForms();
-    QMainWindow main;
-    main.setObjectName("frmMainMDI");
-    auto *area = new frame::BackgroundMdiArea(&main);
-    main.setCentralWidget(area);
-    frame::SetMdiArea(area);
-    QString seen;
+    frametest::MainWindow main;
     bool modal = false;
-    QWidget *owner = nullptr;
-    QTimer::singleShot(0, [&] {
-        if (auto *w = qobject_cast<frmInfo *>(QApplication::activeModalWidget())) {
-            modal = true;
-            owner = w->parentWidget();
-            seen = label(*w, "lblVersioneBd");
-            w->cmdHelp_Click();
-            w->cmdOK_Click();
-        }
+    testenv::onModal([&](QWidget *dlg) {
+        auto *w = testenv::must(qobject_cast<frmInfo *>(dlg), "the about window");
+        modal = true;
+        EXPECT_EQ(w->parentWidget(), &main.window);
+        EXPECT_EQ(label(*w, "lblVersioneBd"), "Ultimo aggiornamento banca dati: 30/06/2009");
+        w->cmdHelp_Click();
+        w->cmdOK_Click();
     });
     ASSERT_TRUE(frame::OpenRegisteredForm("frminfo"));
     EXPECT_TRUE(modal);
-    EXPECT_EQ(owner, &main);
-    EXPECT_EQ(seen, "Ultimo aggiornamento banca dati: 30/06/2009");
     auto *help = qobject_cast<QTextBrowser *>(Utility::HelpWindow());
     ASSERT_NE(help, nullptr);
     EXPECT_TRUE(help->source().toString().endsWith("informazioni.html"));
     help->close();
     frame::ClearRegisteredForms();
     frame::SetStartPageOpener({});
-    frame::SetMdiArea(nullptr);
 }

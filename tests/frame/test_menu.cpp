@@ -188,6 +188,17 @@ TEST(MenuDispatch, CurrentDatabaseCaptionWordAndWindow)
     }
 }
 
+TEST(MenuBar, NoMenuDatabaseBuildsNothingAndSaysSo)
+{
+    testenv::ProgramFolder app;
+    ASSERT_TRUE(QFile::remove(app.databases() + "Metadati.mdb"));
+    QMenuBar bar;
+    EXPECT_FALSE(mdlMenu::BuildMainMenu(&bar));
+    EXPECT_TRUE(bar.actions().isEmpty());
+    EXPECT_EQ(app.prompts.messages().size(), 1);
+    EXPECT_TRUE(frametest::logLines(app.files()).value(0).contains("Function: GetDbConnection"));
+}
+
 TEST(MenuBar, BadRowsAreSkippedLoggedOneByOneAndToldInOneBoxTheGoodOnesWork)
 {
     struct Case {
@@ -220,7 +231,8 @@ TEST(MenuBar, BadRowsAreSkippedLoggedOneByOneAndToldInOneBoxTheGoodOnesWork)
         SCOPED_TRACE(c.name);
         testenv::ProgramFolder app;
         FakeForms forms;
-        frametest::exec(app.databases(), "Metadati.mdb", c.sql);
+        if (!c.sql.isEmpty())
+            frametest::exec(app.databases(), "Metadati.mdb", c.sql);
         const bool checked = c.sql.contains("isChecked");
         QMenuBar bar;
         ASSERT_TRUE(mdlMenu::BuildMainMenu(&bar));

@@ -30,13 +30,13 @@ TEST(RefreshLinkOnDB_2, SampleLinksAreVisibleInTheirHoldersInTheirNewFolderAndHi
     const QString moved = app.path() + "Spostati/";
     QDir().rename(app.databases(), moved);
     gDbPath = moved;
-    frametest::exec(moved, "Territorio.mdb", "delete from land_Ind where COD_TERR > (select min(COD_TERR) + 1 from land_Ind)");
-    frametest::exec(moved, "Variabili.mdb", "create table land_Ind (COD_TERR integer); insert into land_Ind values (1)");
+    frametest::exec(moved, "Territorio.mdb", "delete from land_Ind where COD_TERR <> (select min(COD_TERR) from land_Ind)");
+    frametest::exec(moved, "Variabili.mdb", "create table land_Ind (COD_TERR integer); insert into land_Ind values (1), (2)");
     const QByteArray before = frametest::readAll(moved + "Variabili.mdb");
     ASSERT_TRUE(frame::RefreshLinkOnDB_2());
     EXPECT_EQ(Links::all().size(), 10u);
     EXPECT_EQ(Links::folder(), moved);
-    EXPECT_EQ(count(moved, "Variabili.mdb", "land_Ind"), 2);   // the new source, not the local table
+    EXPECT_EQ(count(moved, "Variabili.mdb", "land_Ind"), 1);   // the new source, not the local table
     EXPECT_GT(count(moved, "Indicatori.mdb", "MetadatiIndicatori"), 0);
     EXPECT_EQ(frametest::readAll(moved + "Variabili.mdb"), before);   // nothing written
     EXPECT_TRUE(app.prompts.shown.empty());
@@ -44,12 +44,12 @@ TEST(RefreshLinkOnDB_2, SampleLinksAreVisibleInTheirHoldersInTheirNewFolderAndHi
 
 TEST(RefreshLinkOnDB_2, FailuresThatEndTheProgram)
 {
-    struct Case { const char *name; QString sql; };   // run on Metadati.mdb before relinking; "" = fine
+    struct Case { const char *name; QString sql; bool fatal; };   // sql: run on Metadati.mdb before relinking
     const Case cases[] = {
-        {"empty tablelink", "delete from tablelink"},
-        {"missing holder", "insert into tablelink values ('Settore', 'Metadati.mdb', 'Manca.mdb')"},
-        {"holder that is not a database", "insert into tablelink values ('Settore', 'Metadati.mdb', 'Testo.mdb')"},
-        {"unreadable tablelink", "drop table tablelink"},
+        {"empty tablelink: nothing to link, the program goes on", "delete from tablelink", false},
+        {"missing holder", "insert into tablelink values ('Settore', 'Metadati.mdb', 'Manca.mdb')", true},
+        {"holder that is not a database", "insert into tablelink values ('Settore', 'Metadati.mdb', 'Testo.mdb')", true},
+        {"unreadable tablelink", "drop table tablelink", true},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -57,11 +57,10 @@ TEST(RefreshLinkOnDB_2, FailuresThatEndTheProgram)
         ASSERT_TRUE(frametest::writeAll(app.databases() + "Testo.mdb", "non un database"));
         frametest::exec(app.databases(), "Metadati.mdb", c.sql);
         const QByteArray holderBefore = frametest::readAll(app.databases() + "Variabili.mdb");
-        const bool fatal = c.sql != "delete from tablelink";
-        EXPECT_EQ(frame::RefreshLinkOnDB_2(), !fatal);
+        EXPECT_EQ(frame::RefreshLinkOnDB_2(), !c.fatal);
         const QStringList lines = frametest::logLines(app.files());
         const QStringList messages = app.prompts.messages();
-        if (!fatal) {
+        if (!c.fatal) {
             EXPECT_EQ(Links::all().size(), 0u);
             EXPECT_TRUE(lines.isEmpty());
             EXPECT_TRUE(messages.isEmpty());
