@@ -1,13 +1,17 @@
 #pragma once
 // Helpers of the frame tests: small changes to the sample databases of a
-// temporary program folder, and reading the files the program writes.
+// temporary program folder, reading and writing the files the program uses,
+// and a main window with its document area.
+#include "frame/Forms.h"
+#include "frame/Layout.h"
 #include "platform/db/Database.h"
 #include "platform/db/Links.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDir>
 #include <QEvent>
 #include <QFile>
+#include <QMainWindow>
 #include <QString>
 #include <QStringList>
 
@@ -34,6 +38,12 @@ inline QByteArray readAll(const QString &path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+inline bool writeAll(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
 // The lines of Files/Error.log.
 inline QStringList logLines(const QString &filesFolder)
 {
@@ -46,5 +56,57 @@ inline void processDeletes()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCoreApplication::processEvents();
 }
+
+// The names of the open windows, in their order.
+inline QStringList openNames()
+{
+    QStringList out;
+    for (QWidget *w : frame::OpenForms())
+        out << w->objectName();
+    return out;
+}
+
+inline void unloadAll()
+{
+    for (QWidget *w : frame::OpenForms())
+        frame::UnloadForm(w);
+    processDeletes();
+}
+
+// A shown main window of a known size with the program's document area,
+// installed as the program's area; its windows are unloaded with it.
+struct MainWindow {
+    QMainWindow window;
+    frame::BackgroundMdiArea *area = new frame::BackgroundMdiArea;
+    explicit MainWindow(QSize size = {1000, 760})
+    {
+        window.setObjectName("frmMainMDI");
+        area->setObjectName("MDIClient");
+        window.setCentralWidget(area);
+        window.resize(size);
+        window.show();
+        QApplication::processEvents();
+        frame::SetMdiArea(area);
+    }
+    ~MainWindow()
+    {
+        unloadAll();
+        frame::SetMdiArea(nullptr);
+    }
+};
+
+// Sets an environment variable for the lifetime of the object.
+struct EnvVar {
+    const char *name;
+    QByteArray old;
+    EnvVar(const char *n, const QString &value) : name(n), old(qgetenv(n)) { qputenv(n, value.toLocal8Bit()); }
+    ~EnvVar()
+    {
+        if (old.isNull())
+            qunsetenv(name);
+        else
+            qputenv(name, old);
+    }
+};
 
 } // namespace frametest

@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QWidget>
 #include <gtest/gtest.h>
+#include <functional>
 #include <optional>
 
 #include "support/FileSizeLimit.h"
@@ -49,47 +50,53 @@ protected:
 
 } // namespace
 
-TEST_F(ErrorLogTest, OneLinePerErrorInTheLogFormat)
+TEST_F(ErrorLogTest, OneLinePerErrorInTheLogFormatTheLibrarysOwnTextInTheLogOnly)
 {
-    struct Case { QString module, proc, number, description, lineTail, message; };
+    QFile marker(gFilesPath + "MAPINFO.rqm");
+    ASSERT_TRUE(marker.open(QIODevice::WriteOnly));
+    marker.close();
+    QWidget window;
+    window.setObjectName("frmInfo");
+    const auto write = [](QString module, QString proc, QString number, QString description) {
+        return [=] { Utility_RQM::WriteErrorLog(module, proc, number, description); };
+    };
+    const auto guard = [&](RuntimeError e, QWidget *w = nullptr) {
+        return [=] { EXPECT_FALSE(w ? frame::Guard(w, "cmdAggiorna_Click", [&] { throw e; })
+                                    : frame::Guard("Utility", "p", [&] { throw e; })); };
+    };
+    struct Case { std::function<void()> error; QString lineTail, box; };
     const Case cases[] = {
-        {"Utility", "GetDbConnection", "53", "File non trovato",
-         " - Module:Utility Function: GetDbConnection Error N.53 Description:File non trovato",
-         QString::fromUtf8("Errore : File non trovato Il File Error.log è stato riempito.")},
-        {"frmMainMDI", "Form_Load", "5", "",
-         " - Module:frmMainMDI Function: Form_Load Error N.5 Description:",
-         QString::fromUtf8("Errore :  Il File Error.log è stato riempito.")},
-        {"NetPath", "BrowseForFolder", "-2147467259", "riga uno\r\nriga due\nriga tre",
+        {write("Utility", "GetDbConnection", "53", "File non trovato"),
+         " - Module:Utility Function: GetDbConnection Error N.53 Description:File non trovato", "File non trovato"},
+        {write("frmMainMDI", "Form_Load", "5", ""), " - Module:frmMainMDI Function: Form_Load Error N.5 Description:", ""},
+        {write("NetPath", "BrowseForFolder", "-2147467259", "riga uno\r\nriga due\nriga tre"),
          " - Module:NetPath Function: BrowseForFolder Error N.-2147467259 Description:riga uno riga due riga tre",
-         QString::fromUtf8("Errore : riga uno\r\nriga due\nriga tre Il File Error.log è stato riempito.")},
+         "riga uno\r\nriga due\nriga tre"},
+        {guard(RuntimeError(76, "Percorso non trovato"), &window),
+         " - Module:frmInfo Function: cmdAggiorna_Click Error N.76 Description:Percorso non trovato", "Percorso non trovato"},
+        {guard(RuntimeError(-2147217900, "Impossibile trovare la tabella o la query 'glossario'.",
+                            "no such table: glossario")),
+         "Description:Impossibile trovare la tabella o la query 'glossario'. - Dettaglio: no such table: glossario",
+         "Impossibile trovare la tabella o la query 'glossario'."},
+        {guard(RuntimeError(13, "Tipo non corrispondente", "Tipo non corrispondente")),
+         "Description:Tipo non corrispondente", "Tipo non corrispondente"},
     };
     int n = 0;
     for (const Case &c : cases) {
-        Utility_RQM::WriteErrorLog(c.module, c.proc, c.number, c.description);
+        SCOPED_TRACE(c.lineTail.toStdString());
+        c.error();
         const QStringList lines = logLines();
         ASSERT_EQ(lines.size(), ++n);
         EXPECT_TRUE(lines.last().endsWith(c.lineTail)) << lines.last().toStdString();
         EXPECT_TRUE(QRegularExpression("^\\S+ \\d\\d:\\d\\d:\\d\\d - Module:").match(lines.last()).hasMatch());
         ASSERT_EQ(prompts.shown.size(), size_t(n));
-        EXPECT_EQ(prompts.shown.back().text, c.message);
+        EXPECT_EQ(prompts.shown.back().text.toStdString(),
+                  ("Errore : " + c.box + " Il File Error.log è stato riempito.").toStdString());
         EXPECT_EQ(prompts.shown.back().style, mb::Exclamation);
     }
-}
-
-TEST_F(ErrorLogTest, DeletesTheMarkerAndLabelsWindowsByName)
-{
-    QFile marker(gFilesPath + "MAPINFO.rqm");
-    ASSERT_TRUE(marker.open(QIODevice::WriteOnly));
-    marker.close();
-    QWidget w;
-    w.setObjectName("frmInfo");
-    EXPECT_FALSE(frame::Guard(&w, "cmdAggiorna_Click", [] { throw RuntimeError(76, "Percorso non trovato"); }));
     EXPECT_FALSE(QFile::exists(gFilesPath + "MAPINFO.rqm"));
-    const QStringList lines = logLines();
-    ASSERT_EQ(lines.size(), 1);
-    EXPECT_TRUE(lines[0].contains(" - Module:frmInfo Function: cmdAggiorna_Click Error N.76 Description:Percorso"));
     EXPECT_TRUE(frame::Guard("Utility", "x", [] {}));
-    EXPECT_EQ(logLines().size(), 1);
+    EXPECT_EQ(logLines().size(), n);
 }
 
 TEST_F(ErrorLogTest, AnUnwritableLogSaysSoAndKeepsItsLines)
@@ -154,36 +161,13 @@ TEST_F(ErrorLogTest, ConnectionOpener)
     ASSERT_TRUE(viaString.has_value());
 }
 
-TEST_F(ErrorLogTest, TheLibrarysOwnTextGoesToTheLogOnly)
-{
-    struct Case { RuntimeError error; QString lineTail; QString message; };
-    const Case cases[] = {
-        {RuntimeError(-2147217900, "Impossibile trovare la tabella o la query 'glossario'.", "no such table: glossario"),
-         "Description:Impossibile trovare la tabella o la query 'glossario'. - Dettaglio: no such table: glossario",
-         QString::fromUtf8("Errore : Impossibile trovare la tabella o la query 'glossario'. Il File Error.log è stato "
-                           "riempito.")},
-        {RuntimeError(53, "File non trovato"), "Description:File non trovato",
-         QString::fromUtf8("Errore : File non trovato Il File Error.log è stato riempito.")},
-        {RuntimeError(13, "Tipo non corrispondente", "Tipo non corrispondente"), "Description:Tipo non corrispondente",
-         QString::fromUtf8("Errore : Tipo non corrispondente Il File Error.log è stato riempito.")},
-    };
-    int n = 0;
-    for (const Case &c : cases) {
-        EXPECT_FALSE(frame::Guard("Utility", "p", [&] { throw c.error; }));
-        const QStringList lines = logLines();
-        ASSERT_EQ(lines.size(), ++n);
-        EXPECT_TRUE(lines.last().endsWith(c.lineTail)) << lines.last().toStdString();
-        EXPECT_EQ(prompts.shown.back().text.toStdString(), c.message.toStdString());
-    }
-}
-
 TEST_F(ErrorLogTest, ABatchLogsEveryErrorAndShowsOneBox)
 {
     struct Case { int errors; QString box; };
     const Case cases[] = {
         {0, ""},
-        {1, QString::fromUtf8("Errore : errore 1 Il File Error.log è stato riempito.")},
-        {3, QString::fromUtf8("Errore : 3 righe tralasciate Il File Error.log è stato riempito.")},
+        {1, "Errore : errore 1 Il File Error.log è stato riempito."},
+        {3, "Errore : 3 righe tralasciate Il File Error.log è stato riempito."},
     };
     int logged = 0;
     for (const Case &c : cases) {

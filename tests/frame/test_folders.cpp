@@ -8,7 +8,6 @@
 #include "support/TestEnv.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <functional>
 #include <gtest/gtest.h>
@@ -56,128 +55,71 @@ TEST(NetPath, ChosenFolderHasExactlyOneSeparator)
 
 namespace {
 
-const QString DbPrompt = "Selezionare la cartella contenente i Databases";
-const QString NoDb = QString::fromUtf8("Impossibile trovare i Databases\r\nL'Applicazione sarà chiusa.");
-
-struct Folders {
-    testenv::ProgramFolder app{false};
-    QString alt;   // another folder holding the databases
-    Folders()
-    {
-        gAppPath = app.path();
-        gFilesPath = app.files();
-        alt = app.path() + "Altrove/";
-        QDir().rename(app.path() + "Databases", app.path() + "Altrove");
-        QDir().mkpath(app.path() + "Databases");
-    }
-    void pathFile(const QByteArray &text)
-    {
-        QFile f(app.files() + "DBPath.rqm");
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(text);
-    }
-    QByteArray pathFileText() { return frametest::readAll(app.files() + "DBPath.rqm"); }
-    bool pathFileExists() { return QFileInfo::exists(app.files() + "DBPath.rqm"); }
-};
+// "<db>" = Databases/, "<shape>" = Shape/, "<alt>" = Altrove/ of the program folder.
+QString place(const testenv::ProgramFolder &a, QString s)
+{
+    return s.replace("<alt>", a.path() + "Altrove/").replace("<db>", a.databases()).replace("<shape>", a.path() + "Shape/");
+}
 
 } // namespace
 
-TEST(FindDatabases, FolderChoice)
+TEST(FindFolders, DatabasesAndShapeFiles)
 {
+    using Setup = std::function<void(testenv::ProgramFolder &)>;
+    // The databases or the shape files moved to Altrove/, then `more`.
+    const auto away = [](const char *sub, Setup more = {}) -> Setup {
+        return [=](testenv::ProgramFolder &a) {
+            QDir().rename(a.path() + sub, a.path() + "Altrove");
+            QDir().mkpath(a.path() + sub);
+            if (more)
+                more(a);
+        };
+    };
+    const auto pathFile = [](const char *file, const char *text) -> Setup {
+        return [=](testenv::ProgramFolder &a) { ASSERT_TRUE(frametest::writeAll(a.files() + file, place(a, text).toUtf8())); };
+    };
+    const Setup none = [](testenv::ProgramFolder &) {};
+    const QString noDb = "Impossibile trovare i Databases\r\nL'Applicazione sarà chiusa.";
+    const QString noMaps = "Nessun File delle cartine trovato. In questa sessione non sarà possibile vedere le cartine!";
     struct Case {
         const char *name;
-        std::function<void(Folders &)> setup;
-        QStringList browserAnswers;   // "<alt>" = the folder holding the databases
-        bool found;
-        QString expectedFolder;       // "<db>" = Databases/, "<alt>" = the other folder
-        bool browserShown;
-        QByteArray pathFileAfter;     // "-" = no path file
+        bool shapes;             // the shape files, else the databases
+        Setup setup;
+        QStringList browser;     // the answers of the folder browser
+        QString expected;        // the folder found, "" = none
+        QByteArray pathFile;     // the path file afterwards, "-" = none
         QStringList messages;
     };
     const Case cases[] = {
-        {"databases under the program folder; the path file is left alone",
-         [](Folders &f) { QDir().rename(f.alt + "Metadati.mdb", f.app.databases() + "Metadati.mdb"); },
-         {}, true, "<db>", false, "-", {}},
-        {"the file name in another letter case is found",
-         [](Folders &f) { QDir().rename(f.alt + "Metadati.mdb", f.app.databases() + "metadati.MDB"); },
-         {}, true, "<db>", false, "-", {}},
-        {"the folder of the path file, written on Linux",
-         [](Folders &f) { f.pathFile(f.alt.toUtf8() + "\n"); }, {}, true, "<alt>", false, "<alt>\n", {}},
-        {"no path file: browser, the chosen folder is remembered", [](Folders &) {}, {"<alt>"}, true, "<alt>", true,
+        {"databases under the program folder; the path file is left alone", false, none, {}, "<db>", "-", {}},
+        {"the file name in another letter case is found", false,
+         [](testenv::ProgramFolder &a) { QDir().rename(a.databases() + "Metadati.mdb", a.databases() + "metadati.MDB"); },
+         {}, "<db>", "-", {}},
+        {"the folder of the path file, written on Linux", false, away("Databases", pathFile("DBPath.rqm", "<alt>\n")),
+         {}, "<alt>", "<alt>\n", {}},
+        {"no path file: browser, the chosen folder is remembered", false, away("Databases"), {"<alt>"}, "<alt>",
          "<alt>\r\n", {}},
-        {"a folder named Metadati.mdb is not the database",
-         [](Folders &f) { QDir().mkpath(f.app.databases() + "Metadati.mdb"); }, {"<alt>"}, true, "<alt>", true, "<alt>\r\n",
-         {}},
-        {"path file naming a folder without the databases: browser",
-         [](Folders &f) { f.pathFile(f.app.databases().toUtf8() + "\r\n"); }, {"<alt>"}, true, "<alt>", true, "<alt>\r\n", {}},
-        {"path file naming a file, not a folder: browser",
-         [](Folders &f) { f.pathFile(f.alt.toUtf8() + "Metadati.mdb\r\n"); }, {"<alt>"}, true, "<alt>", true,
-         "<alt>\r\n", {}},
-        {"browser cancelled: the program ends, nothing written", [](Folders &) {}, {""}, false, "", true, "",
-         {NoDb}},
-        {"browser gives a folder without the databases", [](Folders &f) { f.pathFile("/nessuna\r\n"); },
-         {"<db>"}, false, "", true, "/nessuna\r\n", {NoDb}},
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.name);
-        Folders f;
-        c.setup(f);
-        auto place = [&](QString s) { return s.replace("<alt>", f.alt).replace("<db>", f.app.databases()); };
-        for (const QString &a : c.browserAnswers)
-            f.app.prompts.folders.push_back(place(a));
-        EXPECT_EQ(frame::FindDatabases(), c.found);
-        EXPECT_EQ(gDbPath, place(c.expectedFolder));
-        bool browsed = false;
-        for (const auto &s : f.app.prompts.shown)
-            browsed = browsed || (s.kind == "browseForFolder" && s.text == DbPrompt);
-        EXPECT_EQ(browsed, c.browserShown);
-        if (c.pathFileAfter == "-")
-            EXPECT_FALSE(f.pathFileExists());
-        else
-            EXPECT_EQ(f.pathFileText(), place(QString::fromUtf8(c.pathFileAfter)).toUtf8());
-        EXPECT_EQ(f.app.prompts.messages(), c.messages);
-        for (const auto &s : f.app.prompts.shown)
-            if (s.kind == "msgBox") {
-                EXPECT_EQ(s.style, Critical);
-                EXPECT_EQ(s.title, "Attenzione");
-            }
-        EXPECT_FALSE(QFileInfo::exists(f.app.files() + "Error.log"));
-    }
-}
-
-TEST(FindShapeFiles, FolderChoice)
-{
-    const QString noMaps =
-        QString::fromUtf8("Nessun File delle cartine trovato. In questa sessione non sarà possibile vedere le cartine!");
-    struct Case {
-        const char *name;
-        std::function<void(testenv::ProgramFolder &)> setup;
-        QStringList browserAnswers;
-        QString expected;   // "<shape>" = Shape/, "<other>" = Altre/
-        QStringList messages;
-        QByteArray pathFileAfter;   // "-" = none
-    };
-    auto emptyShape = [](testenv::ProgramFolder &a) {
-        QDir().rename(a.path() + "Shape", a.path() + "Altre");
-        QDir().mkpath(a.path() + "Shape");
-    };
-    const Case cases[] = {
-        {"shape files under the program folder", [](testenv::ProgramFolder &) {}, {}, "<shape>", {}, "-"},
-        {"upper-case extension",
+        {"a folder named Metadati.mdb is not the database", false,
+         away("Databases", [](testenv::ProgramFolder &a) { QDir().mkpath(a.databases() + "Metadati.mdb"); }), {"<alt>"},
+         "<alt>", "<alt>\r\n", {}},
+        {"path file naming a folder without the databases: browser", false,
+         away("Databases", pathFile("DBPath.rqm", "<db>\r\n")), {"<alt>"}, "<alt>", "<alt>\r\n", {}},
+        {"path file naming a file, not a folder: browser", false,
+         away("Databases", pathFile("DBPath.rqm", "<alt>Metadati.mdb\r\n")), {"<alt>"}, "<alt>", "<alt>\r\n", {}},
+        {"browser cancelled: the program ends, nothing written", false, away("Databases"), {""}, "", "", {noDb}},
+        {"browser gives a folder without the databases", false, away("Databases", pathFile("DBPath.rqm", "/nessuna\r\n")),
+         {"<db>"}, "", "/nessuna\r\n", {noDb}},
+        {"shape files under the program folder", true, none, {}, "<shape>", "-", {}},
+        {"upper-case extension", true,
          [](testenv::ProgramFolder &a) {
              for (const QString &n : QDir(a.path() + "Shape").entryList({"*.shp"}, QDir::Files))
                  QDir().rename(a.path() + "Shape/" + n, a.path() + "Shape/" + n.toUpper());
          },
-         {}, "<shape>", {}, "-"},
-        {"path file", [&](testenv::ProgramFolder &a) {
-             emptyShape(a);
-             QFile f(a.files() + "SHPath.rqm");
-             f.open(QIODevice::WriteOnly);
-             f.write((a.path() + "Altre/").toUtf8());
-         }, {}, "<other>", {}, "<other>"},
-        {"browser", emptyShape, {"<other>"}, "<other>", {}, "<other>\r\n"},
-        {"browser cancelled: no maps, start-up goes on", emptyShape, {""}, "", {noMaps}, ""},
-        {"browser gives a folder without shape files", emptyShape, {"<dbs>"}, "", {noMaps}, ""},
+         {}, "<shape>", "-", {}},
+        {"shape path file", true, away("Shape", pathFile("SHPath.rqm", "<alt>")), {}, "<alt>", "<alt>", {}},
+        {"shape browser", true, away("Shape"), {"<alt>"}, "<alt>", "<alt>\r\n", {}},
+        {"shape browser cancelled: no maps, start-up goes on", true, away("Shape"), {""}, "", "", {noMaps}},
+        {"browser gives a folder without shape files", true, away("Shape"), {"<db>"}, "", "", {noMaps}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -185,23 +127,35 @@ TEST(FindShapeFiles, FolderChoice)
         gAppPath = app.path();
         gFilesPath = app.files();
         c.setup(app);
-        auto place = [&](QString s) {
-            return s.replace("<shape>", app.path() + "Shape/").replace("<other>", app.path() + "Altre/").replace("<dbs>", app.databases());
-        };
-        for (const QString &a : c.browserAnswers)
-            app.prompts.folders.push_back(place(a));
-        gShapePath = "stale";
-        frame::FindShapeFiles();
-        EXPECT_EQ(gShapePath, place(c.expected));
-        EXPECT_EQ(app.prompts.messages(), c.messages);
-        for (const auto &s : app.prompts.shown)
-            if (s.kind == "msgBox") {
-                EXPECT_EQ(s.style, Information);
-            }
-        if (c.pathFileAfter == "-")
-            EXPECT_FALSE(QFileInfo::exists(app.files() + "SHPath.rqm"));
+        for (const QString &a : c.browser)
+            app.prompts.folders.push_back(place(app, a));
+        if (c.shapes) {
+            gShapePath = "stale";
+            frame::FindShapeFiles();
+            EXPECT_EQ(gShapePath, place(app, c.expected));
+        } else {
+            EXPECT_EQ(frame::FindDatabases(), !c.expected.isEmpty());
+            EXPECT_EQ(gDbPath, place(app, c.expected));
+        }
+        int browsed = 0;
+        for (const auto &s : app.prompts.shown) {
+            if (s.kind == "browseForFolder")
+                ++browsed;
+            if (s.kind == "browseForFolder" && !c.shapes)
+                EXPECT_EQ(s.text, "Selezionare la cartella contenente i Databases");
+            if (s.kind == "msgBox")
+                EXPECT_EQ(s.style, c.shapes ? Information : Critical);
+            if (s.kind == "msgBox" && !c.shapes)
+                EXPECT_EQ(s.title, "Attenzione");
+        }
+        EXPECT_EQ(browsed, c.browser.size());
+        const QString file = app.files() + (c.shapes ? "SHPath.rqm" : "DBPath.rqm");
+        if (c.pathFile == "-")
+            EXPECT_FALSE(QFileInfo::exists(file));
         else
-            EXPECT_EQ(frametest::readAll(app.files() + "SHPath.rqm"), place(QString::fromUtf8(c.pathFileAfter)).toUtf8());
+            EXPECT_EQ(frametest::readAll(file), place(app, QString::fromUtf8(c.pathFile)).toUtf8());
+        EXPECT_EQ(app.prompts.messages(), c.messages);
+        EXPECT_FALSE(QFileInfo::exists(app.files() + "Error.log"));
     }
 }
 
@@ -220,10 +174,7 @@ TEST(PathFiles, AFullDiskKeepsTheOldFolderAndSaysSo)
         gAppPath = app.path();
         gFilesPath = app.files();
         const QString path = app.files() + c.file;
-        QFile old(path);
-        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-        old.write("/dati/vecchia/\r\n");
-        old.close();
+        ASSERT_TRUE(frametest::writeAll(path, "/dati/vecchia/\r\n"));
         {
             testsupport::FileSizeLimit limit(8);
             c.write("/una/cartella/scelta/nel/browser/");

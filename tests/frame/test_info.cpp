@@ -1,23 +1,18 @@
 // The about window: update information, and the database update from a zip archive.
 #include "FrameTest.h"
-#include "frame/Forms.h"
 #include "frame/Globals.h"
-#include "frame/Layout.h"
 #include "frame/RegisterStart.h"
 #include "frame/Startup.h"
 #include "frame/frmInfo.h"
 #include "platform/db/Links.h"
-#include "platform/zip/Unzip.h"
 #include "platform/test_zip_support.h"
+#include "support/Controls.h"
 #include "support/TestEnv.h"
 
-#include <QApplication>
-#include <functional>
 #include <QLabel>
-#include <QMainWindow>
 #include <QPointer>
 #include <QTextBrowser>
-#include <QTimer>
+#include <functional>
 #include <gtest/gtest.h>
 
 using platform::db::Links;
@@ -25,28 +20,17 @@ using ziptest::Entry;
 
 namespace {
 
-// Metadati.mdb of the program folder changed by `sql` (on a copy), as archive content.
-QByteArray changedMetadati(testenv::ProgramFolder &app, const QString &sql)
+// A database made by `sql`, as archive content: on a copy of the program
+// folder's database of that name when there is one, else on a new file.
+QByteArray database(testenv::ProgramFolder &app, const QString &file, const QString &sql)
 {
     const QString work = app.path() + "work/";
     QDir().mkpath(work);
-    QFile::remove(work + "Metadati.mdb");
-    QFile::copy(app.databases() + "Metadati.mdb", work + "Metadati.mdb");
-    frametest::exec(work, "Metadati.mdb", sql);
-    return frametest::readAll(work + "Metadati.mdb");
-}
-
-// A new database made by `sql`, as archive content.
-QByteArray newDatabase(testenv::ProgramFolder &app, const QString &sql)
-{
-    const QString work = app.path() + "work/";
-    QDir().mkpath(work);
-    QFile::remove(work + "Nuovo.mdb");
-    {
-        auto db = platform::db::Database::create(work, "Nuovo.mdb");
-        db.execute(sql);
-    }
-    return frametest::readAll(work + "Nuovo.mdb");
+    QFile::remove(work + file);
+    if (!QFile::copy(app.databases() + file, work + file))
+        platform::db::Database::create(work, file);
+    frametest::exec(work, file, sql);
+    return frametest::readAll(work + file);
 }
 
 // A copy of a database of the program folder whose pages are damaged past its
@@ -70,7 +54,7 @@ QString writeZip(testenv::ProgramFolder &app, const std::vector<Entry> &entries)
 
 QString label(frmInfo &w, const char *name)
 {
-    return w.findChild<QLabel *>(name)->text();
+    return testenv::ctl<QLabel>(&w, name)->text();
 }
 
 } // namespace
@@ -99,42 +83,15 @@ TEST(frmInfo, ShowsTheLastUpdate)
     }
 }
 
-TEST(frmInfo, CancelOrNoChangesNothing)
-{
-    struct Case { const char *what; QString file; std::deque<int> answers; int shown; };
-    testenv::ProgramFolder app;
-    const QString zip = writeZip(app, {{"Metadati.mdb", "not a database"}});
-    const Case cases[] = {
-        {"file dialog cancelled", "", {}, 1},
-        {"answer No", zip, {platform::mb::No}, 2},
-    };
-    const auto before = ziptest::snapshot(app.databases());
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.what);
-        app.prompts.clear();
-        app.prompts.files = {c.file};
-        app.prompts.answers = c.answers;
-        frmInfo w;
-        w.cmdAggiornaBd_Click();
-        ASSERT_EQ(int(app.prompts.shown.size()), c.shown);
-        EXPECT_EQ(app.prompts.shown[0].kind, "openFile");
-        if (c.shown > 1) {
-            EXPECT_EQ(app.prompts.shown[1].text, "Si desidera aggiornare la banca dati con il file: " + zip + " ?");
-            EXPECT_EQ(app.prompts.shown[1].style, 36);
-        }
-        EXPECT_EQ(ziptest::snapshot(app.databases()), before);
-    }
-}
-
 TEST(frmInfo, UpdateReplacesTheDatabasesAndRelinks)
 {
     testenv::ProgramFolder app;
     ASSERT_EQ(Links::all().size(), 10u);
     // The new metadata: a new update row, and one attached table fewer.
-    const QByteArray meta = changedMetadati(
-        app, "update InfoAggiornamento set DataAggiornamento = '31/12/2010', Note = 'Dati 2009 aggiunti';"
+    const QByteArray meta = database(
+        app, "Metadati.mdb", "update InfoAggiornamento set DataAggiornamento = '31/12/2010', Note = 'Dati 2009 aggiunti';"
              "delete from tablelink where NomeTabella = 'land_Ind' and DbDestinazione = 'Indicatori.mdb'");
-    const QByteArray added = newDatabase(app, "create table Nuova (a integer)");
+    const QByteArray added = database(app, "Nuovo.mdb", "create table Nuova (a integer)");
     const QString zip = writeZip(app, {{"metadati.mdb", meta}, {"Nuovo.mdb", added}, {"Leggimi/", {}, Entry::Dir},
                                        {"Leggimi/note.txt", "note"}});
     auto *other = new QWidget;
@@ -166,33 +123,29 @@ TEST(frmInfo, UpdateReplacesTheDatabasesAndRelinks)
         EXPECT_EQ(name.find(".aggiornamento-"), std::string::npos) << name;   // staging removed
 }
 
-TEST(frmInfo, RefusedUpdateLeavesEverythingAsItWasAndSaysWhyInOneBox)
+TEST(frmInfo, CancelledOrRefusedUpdateLeavesEverythingAsItWasAndSaysWhyInOneBox)
 {
     struct Case {
         const char *what;
-        std::function<QString(testenv::ProgramFolder &)> archive;   // the archive's path
+        std::function<QString(testenv::ProgramFolder &)> archive;   // the archive's path, "" = dialog cancelled
         const char *reason;                                         // in the box, after the failure message
+        int answer = platform::mb::Yes;                             // to the question
     };
     auto zipOf = [](std::vector<Entry> entries) {
         return [entries](testenv::ProgramFolder &app) { return writeZip(app, entries); };
     };
-    auto withMetadati = [](const char *sql, std::vector<Entry> more = {}) {
-        return [sql, more](testenv::ProgramFolder &app) {
-            std::vector<Entry> entries{{"Metadati.mdb", changedMetadati(app, sql)}};
-            entries.insert(entries.end(), more.begin(), more.end());
-            return writeZip(app, entries);
-        };
+    auto withMetadati = [](const char *sql) {
+        return [sql](testenv::ProgramFolder &app) { return writeZip(app, {{"Metadati.mdb", database(app, "Metadati.mdb", sql)}}); };
     };
     const Case cases[] = {
+        {"file dialog cancelled", [](testenv::ProgramFolder &) { return QString(); }, nullptr},
+        {"answer No", zipOf({{"Metadati.mdb", "not a database"}}), nullptr, platform::mb::No},
         {"entry climbing out of the folder", zipOf({{"Variabili.mdb", "x"}, {"../fuori.mdb", "x"}}),
          "Nome non consentito nell'archivio: ../fuori.mdb"},
         {"not a zip archive",
          [](testenv::ProgramFolder &app) {
-             const QString zip = app.path() + "aggiornamento.zip";
-             QFile f(zip);
-             f.open(QIODevice::WriteOnly);
-             f.write("PK garbage");
-             return zip;
+             frametest::writeAll(app.path() + "aggiornamento.zip", "PK garbage");
+             return app.path() + "aggiornamento.zip";
          },
          "Il file non è un archivio zip."},
         {"archive of folders only", zipOf({{"Nuovi/", {}, Entry::Dir}, {"Nuovi/2009/", {}, Entry::Dir}}),
@@ -214,7 +167,7 @@ TEST(frmInfo, RefusedUpdateLeavesEverythingAsItWasAndSaysWhyInOneBox)
         {"Metadati.mdb without its update information", withMetadati("drop table InfoAggiornamento"),
          "non contiene la tabella InfoAggiornamento"},
         {"Territorio.mdb without its territories",
-         [](testenv::ProgramFolder &app) { return writeZip(app, {{"Territorio.mdb", newDatabase(app, "create table x (a)")}}); },
+         [](testenv::ProgramFolder &app) { return writeZip(app, {{"Territorio.mdb", database(app, "Nuovo.mdb", "create table x (a)")}}); },
          "Il file Territorio.mdb dell'archivio non contiene la tabella land_Ind."},
         {"tablelink names a missing database",
          withMetadati("insert into tablelink values ('Extra', 'Mancante.mdb', 'Variabili.mdb')"),
@@ -244,23 +197,33 @@ TEST(frmInfo, RefusedUpdateLeavesEverythingAsItWasAndSaysWhyInOneBox)
         const auto outside = ziptest::snapshot(app.path());
         app.prompts.clear();
         app.prompts.files = {zip};
-        app.prompts.answers = {platform::mb::Yes};
+        app.prompts.answers = {c.answer};
         frmInfo w;
         w.Form_Load();
         w.cmdAggiornaBd_Click();
 
         // The question, then one box: the failure and its reason.
         const QStringList messages = app.prompts.messages();
-        ASSERT_EQ(messages.size(), 2) << messages.join(" | ").toStdString();
-        const QString reason = QString::fromUtf8(c.reason).replace("<db>", app.databases());
-        EXPECT_TRUE(messages[1].startsWith("Aggiornamento Banca Dati FALLITO!\r\n\r\n")) << messages[1].toStdString();
-        EXPECT_TRUE(messages[1].contains(reason)) << messages[1].toStdString();
-        EXPECT_EQ(app.prompts.shown.back().style, platform::mb::OkOnly);
+        ASSERT_FALSE(app.prompts.shown.empty());
+        EXPECT_EQ(app.prompts.shown[0].kind, "openFile");
         const QStringList log = frametest::logLines(app.files());
-        ASSERT_EQ(log.size(), 1);
-        EXPECT_TRUE(log[0].contains("Module:frmInfo Function: cmdAggiornaBd_Click")) << log[0].toStdString();
-        EXPECT_TRUE(log[0].contains(reason)) << log[0].toStdString();
-
+        if (!c.reason) {
+            ASSERT_EQ(messages.size(), zip.isEmpty() ? 0 : 1);
+            EXPECT_TRUE(log.isEmpty());
+        } else {
+            ASSERT_EQ(messages.size(), 2) << messages.join(" | ").toStdString();
+            const QString reason = QString::fromUtf8(c.reason).replace("<db>", app.databases());
+            EXPECT_TRUE(messages[1].startsWith("Aggiornamento Banca Dati FALLITO!\r\n\r\n")) << messages[1].toStdString();
+            EXPECT_TRUE(messages[1].contains(reason)) << messages[1].toStdString();
+            EXPECT_EQ(app.prompts.shown.back().style, platform::mb::OkOnly);
+            ASSERT_EQ(log.size(), 1);
+            EXPECT_TRUE(log[0].contains("Module:frmInfo Function: cmdAggiornaBd_Click")) << log[0].toStdString();
+            EXPECT_TRUE(log[0].contains(reason)) << log[0].toStdString();
+        }
+        if (!zip.isEmpty()) {
+            EXPECT_EQ(app.prompts.shown[1].text, "Si desidera aggiornare la banca dati con il file: " + zip + " ?");
+            EXPECT_EQ(app.prompts.shown[1].style, 36);
+        }
         EXPECT_EQ(ziptest::snapshot(app.databases()), before);
         auto after = ziptest::snapshot(app.path());
         after.erase("Files/Error.log");
@@ -278,7 +241,7 @@ TEST(frmInfo, UpdateToleratesWhatWasMissingAlreadyBeforeIt)
     frametest::exec(app.databases(), "Metadati.mdb",
                     "insert into tablelink values ('Extra', 'Mancante.mdb', 'Variabili.mdb');"
                     "insert into DbConfigs (DbFile, dbdesc, dbnames) values ('Vecchio.mdb', 'v', 'v')");
-    const QByteArray meta = changedMetadati(app, "update InfoAggiornamento set Note = 'nuova'");
+    const QByteArray meta = database(app, "Metadati.mdb", "update InfoAggiornamento set Note = 'nuova'");
     app.prompts.files = {writeZip(app, {{"Metadati.mdb", meta}})};
     app.prompts.answers = {platform::mb::Yes};
     frmInfo w;
@@ -294,32 +257,22 @@ TEST(frmInfo, MenuOpensItModallyAndHelpShowsItsTopic)
 {
     testenv::ProgramFolder app;
     RegisterStartForms();
-    QMainWindow main;
-    main.setObjectName("frmMainMDI");
-    auto *area = new frame::BackgroundMdiArea(&main);
-    main.setCentralWidget(area);
-    frame::SetMdiArea(area);
-    QString seen;
+    frametest::MainWindow main;
     bool modal = false;
-    QWidget *owner = nullptr;
-    QTimer::singleShot(0, [&] {
-        if (auto *w = qobject_cast<frmInfo *>(QApplication::activeModalWidget())) {
-            modal = true;
-            owner = w->parentWidget();
-            seen = label(*w, "lblVersioneBd");
-            w->cmdHelp_Click();
-            w->cmdOK_Click();
-        }
+    testenv::onModal([&](QWidget *dlg) {
+        auto *w = testenv::must(qobject_cast<frmInfo *>(dlg), "the about window");
+        modal = true;
+        EXPECT_EQ(w->parentWidget(), &main.window);
+        EXPECT_EQ(label(*w, "lblVersioneBd"), "Ultimo aggiornamento banca dati: 30/06/2009");
+        w->cmdHelp_Click();
+        w->cmdOK_Click();
     });
     ASSERT_TRUE(frame::OpenRegisteredForm("frminfo"));
     EXPECT_TRUE(modal);
-    EXPECT_EQ(owner, &main);
-    EXPECT_EQ(seen, "Ultimo aggiornamento banca dati: 30/06/2009");
     auto *help = qobject_cast<QTextBrowser *>(Utility::HelpWindow());
     ASSERT_NE(help, nullptr);
     EXPECT_TRUE(help->source().toString().endsWith("informazioni.html"));
     help->close();
     frame::ClearRegisteredForms();
     frame::SetStartPageOpener({});
-    frame::SetMdiArea(nullptr);
 }

@@ -1,17 +1,16 @@
 // The menu built from DBMainMenu and the dispatch of its commands.
 #include "FrameTest.h"
 #include "frame/Config.h"
-#include "frame/Forms.h"
 #include "frame/Globals.h"
 #include "frame/Menu.h"
 #include "platform/Error.h"
+#include "support/Controls.h"
 #include "support/TestEnv.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPointer>
 #include <gtest/gtest.h>
 
 using mdlMenu::MenuEntry;
@@ -22,28 +21,12 @@ namespace {
 
 MenuRow popup(qint64 id, qint64 parent, const QString &caption, bool separator = false, bool disabled = false)
 {
-    MenuRow r;
-    r.idMenu = id;
-    r.idMenuParent = parent;
-    r.descName = caption;
-    r.isSeparator = separator;
-    r.isDisable = disabled;
-    return r;
+    return {id, parent, caption, separator, disabled};
 }
 
-MenuRow command(qint64 parent, const QString &caption, const QString &form = "FORMDATITAB", const QString &db = "-",
-                const QString &kind = "-", bool disabled = false, bool checked = false)
+MenuRow command(qint64 parent, const QString &caption, bool disabled = false, bool checked = false)
 {
-    MenuRow r;
-    r.idMenu = 0;
-    r.idMenuParent = parent;
-    r.descName = caption;
-    r.formToOpen = form;
-    r.dbName = db;
-    r.tipoDb = kind;
-    r.isDisable = disabled;
-    r.isChecked = checked;
-    return r;
+    return {0, parent, caption, false, disabled, checked, "FORMDATITAB", "-", "-"};
 }
 
 // "caption@parent#number" for popups, "caption@parent:slot" for commands (then "(grey)" when
@@ -69,12 +52,7 @@ QStringList describe(const mdlMenu::MenuModel &m)
 
 TEST(MenuModel, NumberingOfPopupsAndSlots)
 {
-    struct Case {
-        const char *name;
-        std::vector<MenuRow> rows;
-        QStringList entries;
-        int rowErrors;
-    };
+    struct Case { const char *name; std::vector<MenuRow> rows; QStringList entries; int rowErrors; };
     std::vector<MenuRow> many{popup(1, -1, "Molti")};
     QStringList manyEntries{"Molti@-1#0"};
     for (int i = 1; i <= 40; ++i) {
@@ -85,20 +63,16 @@ TEST(MenuModel, NumberingOfPopupsAndSlots)
         {"sample menu",
          {popup(1, -1, "File"), popup(2, -1, "Banche dati"), popup(3, -1, "Metadati"), popup(4, -1, "?"),
           command(0, "Aggiornamento"), command(1, "Variabili"), command(1, "Indicatori"), popup(5, 1, "", true),
-          popup(6, 1, "Archivio storico"), command(2, "Consulta"), command(4, "Storico", "FORMDATITAB", "S.mdb", "I", true)},
+          popup(6, 1, "Archivio storico"), command(2, "Consulta"), command(4, "Storico", true)},
          {"File@-1#0", "Banche dati@-1#1", "Metadati@-1#2", "?@-1#3", "Aggiornamento@0:1", "Variabili@1:2",
           "Indicatori@1:3", "-@1", "Archivio storico@1#4", "Consulta@2:4", "Storico@4:5(grey)"},
          0},
         {"separator and greyed popup on the bar shift no number",
          {popup(1, -1, "", true), popup(2, -1, "Spento", false, true), popup(3, -1, "Primo"), command(0, "Uno")},
          {"-@-1", "Spento@-1(grey)", "Primo@-1#0", "Uno@0:1"}, 0},
-        {"a greyed command takes a slot",
-         {popup(1, -1, "P"), command(0, "Grigio", "X", "-", "-", true), command(0, "Dopo")},
-         {"P@-1#0", "Grigio@0:1(grey)", "Dopo@0:2"}, 0},
-        {"only an enabled command shows its check mark",
-         {popup(1, -1, "P"), command(0, "Spunta", "X", "-", "-", false, true),
-          command(0, "Grigio", "X", "-", "-", true, true)},
-         {"P@-1#0", "Spunta@0:1(v)", "Grigio@0:2(grey)"}, 0},
+        {"a greyed command takes a slot; only an enabled command shows its check mark",
+         {popup(1, -1, "P"), command(0, "Grigio", true, true), command(0, "Spunta", false, true), command(0, "Dopo")},
+         {"P@-1#0", "Grigio@0:1(grey)", "Spunta@0:2(v)", "Dopo@0:3"}, 0},
         {"a row naming a missing popup is left out, the rest is built",
          {popup(1, -1, "P"), command(7, "Orfano"), popup(2, 3, "Sotto orfano"), command(0, "Buono")},
          {"P@-1#0", "Buono@0:1"}, 2},
@@ -131,7 +105,7 @@ struct FakeForms {
             e->accept();
         }
     };
-    QWidget *show(const QString &name, bool hidden = false)
+    void show(const QString &name, bool hidden = false)
     {
         auto *w = new Window;
         w->owner = this;
@@ -139,7 +113,6 @@ struct FakeForms {
         opened << name;
         if (!hidden)
             frame::ShowChild(w);
-        return w;
     }
     FakeForms()
     {
@@ -150,9 +123,7 @@ struct FakeForms {
     }
     ~FakeForms()
     {
-        for (QWidget *w : frame::OpenForms())
-            frame::UnloadForm(w);
-        frametest::processDeletes();
+        frametest::unloadAll();
         frame::ClearRegisteredForms();
     }
 };
@@ -167,6 +138,7 @@ TEST(MenuDispatch, CurrentDatabaseCaptionWordAndWindow)
         mdlMenu::MenuSlot command;
         QString dbName, tipoDb, descSelezione;   // after the command
         QStringList opened;
+        QString logged;                          // the end of the line logged, if any
     };
     const Case cases[] = {
         {"slot 1 never changes the database", 1, {"FORMDATITAB", "Indicatori.mdb", "Indicatori"}, "Vecchio.mdb",
@@ -182,6 +154,8 @@ TEST(MenuDispatch, CurrentDatabaseCaptionWordAndWindow)
         {"an unknown window opens nothing", 4, {"NESSUNA", "-", "-"}, "Vecchio.mdb", "Variabili", "vecchia", {}},
         {"slots beyond thirty", 35, {"FORMDATITAB", "Variabili.mdb", "Variabili"}, "Variabili.mdb", "Variabili",
          "Variabili", {"FormdatiTab"}},
+        {"an error opening the window is logged", 1, {"GUASTA", "-", "-"}, "Vecchio.mdb", "Variabili", "vecchia", {},
+         "Module:frmMainMDI Function: mnu_submnu_Click Error N.5 Description:finestra guasta"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -205,131 +179,101 @@ TEST(MenuDispatch, CurrentDatabaseCaptionWordAndWindow)
         EXPECT_EQ(forms.opened, c.opened);
         // every window open before the command was closed first, while the old database was current
         EXPECT_EQ(forms.closedWithDb, QStringList({"frmListaMetadati:Vecchio.mdb", "frm_Nascosta:Vecchio.mdb"}));
-        QStringList open;
-        for (QWidget *w : frame::OpenForms())
-            open << w->objectName();
-        EXPECT_EQ(open, c.opened);
-        EXPECT_TRUE(app.prompts.shown.empty());
+        EXPECT_EQ(frametest::openNames(), c.opened);
+        const QStringList lines = frametest::logLines(app.files());
+        ASSERT_EQ(lines.size(), c.logged.isEmpty() ? 0 : 1);
+        EXPECT_EQ(app.prompts.shown.size(), lines.size());
+        if (!c.logged.isEmpty())
+            EXPECT_TRUE(lines[0].endsWith(c.logged)) << lines[0].toStdString();
     }
 }
 
-TEST(MenuDispatch, ErrorOpeningTheWindowIsLogged)
+TEST(MenuBar, NoMenuDatabaseBuildsNothingAndSaysSo)
 {
     testenv::ProgramFolder app;
-    FakeForms forms;
-    mdlMenu::SetSlots({{}, {"GUASTA", "-", "-"}});
-    frame::mnu_submnu_Click(1);
-    const QStringList lines = frametest::logLines(app.files());
-    ASSERT_EQ(lines.size(), 1);
-    EXPECT_TRUE(lines[0].contains("Module:frmMainMDI Function: mnu_submnu_Click Error N.5 Description:finestra guasta"));
-}
-
-TEST(MenuBar, BuiltFromTheSampleTable)
-{
-    testenv::ProgramFolder app;
-    FakeForms forms;
+    ASSERT_TRUE(QFile::remove(app.databases() + "Metadati.mdb"));
     QMenuBar bar;
-    ASSERT_TRUE(mdlMenu::BuildMainMenu(&bar));
-    QStringList titles;
-    for (QAction *a : bar.actions())
-        titles << a->text();
-    EXPECT_EQ(titles, QStringList({"File", "Banche dati", "Metadati", "?"}));
-    QMenu *banche = bar.actions().at(1)->menu();
-    ASSERT_TRUE(banche);
-    const auto items = banche->actions();
-    ASSERT_EQ(items.size(), 4);
-    EXPECT_TRUE(items[2]->isSeparator());
-    ASSERT_TRUE(items[3]->menu());
-    EXPECT_EQ(items[3]->text(), "Archivio storico");
-    QAction *storico = items[3]->menu()->actions().value(0);
-    ASSERT_TRUE(storico);
-    EXPECT_FALSE(storico->isEnabled());
-    EXPECT_EQ(gArrFormToOpen[2], "FORMDATITAB");
-    EXPECT_EQ(gArrDBName[3], "Indicatori.mdb");
-    EXPECT_EQ(gArrTipoDb[3], "Indicatori");
-
-    items[1]->trigger();   // "Indicatori di dotazione infrastrutturale"
-    EXPECT_EQ(gDbName, "Indicatori.mdb");
-    EXPECT_EQ(gTipoDb, "Indicatori");
-    EXPECT_EQ(gDescSelezione, "Indicatori");
-    EXPECT_EQ(forms.opened, QStringList({"FormdatiTab"}));
-    EXPECT_TRUE(app.prompts.shown.empty());
+    EXPECT_FALSE(mdlMenu::BuildMainMenu(&bar));
+    EXPECT_TRUE(bar.actions().isEmpty());
+    EXPECT_EQ(app.prompts.messages().size(), 1);
+    EXPECT_TRUE(frametest::logLines(app.files()).value(0).contains("Function: GetDbConnection"));
 }
 
-TEST(MenuBar, CheckedCommandStaysCheckedAndBadRowsAreLogged)
-{
-    testenv::ProgramFolder app;
-    FakeForms forms;
-    frametest::exec(app.databases(), "Metadati.mdb",
-                    "update DBMainMenu set isChecked = -1 where DescName = 'Consulta metadati';"
-                    "update DBMainMenu set DescName = null where DescName = 'Glossario';"
-                    "insert into DBMainMenu (IdMenu, IdMenuParent, DescName, FormToOpen, Orderb) values (0, 9, 'Orfano', 'X', 1)");
-    QMenuBar bar;
-    ASSERT_TRUE(mdlMenu::BuildMainMenu(&bar));
-    QMenu *meta = bar.actions().at(2)->menu();
-    ASSERT_TRUE(meta);
-    QAction *consulta = meta->actions().at(0);
-    EXPECT_TRUE(consulta->isChecked());
-    consulta->trigger();
-    EXPECT_TRUE(consulta->isChecked());
-    EXPECT_EQ(forms.opened, QStringList({"frmMetadati"}));
-    EXPECT_EQ(meta->actions().at(2)->text(), "");   // a Null caption reads as empty
-    const QStringList lines = frametest::logLines(app.files());
-    ASSERT_EQ(lines.size(), 1);
-    EXPECT_TRUE(lines[0].contains("Function: BuildMainMenu")) << lines[0].toStdString();
-    EXPECT_TRUE(lines[0].contains("Orfano"));
-}
-
-TEST(MenuBar, BadRowsAreSkippedLoggedOneByOneAndToldInOneBox)
+TEST(MenuBar, BadRowsAreSkippedLoggedOneByOneAndToldInOneBoxTheGoodOnesWork)
 {
     struct Case {
         const char *name;
-        QString sql;        // run on Metadati.mdb
-        int skipped;        // rows logged
-        QString box;        // "" = none
+        QString sql;   // run on Metadati.mdb
+        int skipped;   // rows logged
+        QString box;   // "" = none
     };
     QString orphans;
     for (int i = 0; i < 12; ++i)
         orphans += QString("insert into DBMainMenu (IdMenu, IdMenuParent, DescName, Orderb) values (0, %1, 'Orfano %1', 1);")
                        .arg(40 + i);
+    const QString badNumber = "Errore : La voce di menu 'Glossario' ha un numero non valido (Tipo non corrispondente): "
+                              "tralasciata. Il File Error.log è stato riempito.";
     const Case cases[] = {
-        {"a text in IdMenu", "update DBMainMenu set IdMenu = 'uno' where DescName = 'Glossario'", 1,
-         QString::fromUtf8("Errore : La voce di menu 'Glossario' ha un numero non valido (Tipo non corrispondente): "
-                           "tralasciata. Il File Error.log è stato riempito.")},
-        {"a text in IdMenuParent", "update DBMainMenu set IdMenuParent = 'x' where DescName = 'Glossario'", 1,
-         QString::fromUtf8("Errore : La voce di menu 'Glossario' ha un numero non valido (Tipo non corrispondente): "
-                           "tralasciata. Il File Error.log è stato riempito.")},
-        {"twelve orphan rows", orphans, 12,
-         QString::fromUtf8("Errore : 12 voci del menu non sono valide e sono state tralasciate. Il File Error.log è "
-                           "stato riempito.")},
-        {"texts and orphans together",
-         orphans + "update DBMainMenu set IdMenu = 'uno' where DescName = 'Glossario'", 13,
-         QString::fromUtf8("Errore : 13 voci del menu non sono valide e sono state tralasciate. Il File Error.log è "
-                           "stato riempito.")},
         {"a good table", "", 0, ""},
+        {"a text in IdMenu", "update DBMainMenu set IdMenu = 'uno' where DescName = 'Glossario'", 1, badNumber},
+        {"a text in IdMenuParent", "update DBMainMenu set IdMenuParent = 'x' where DescName = 'Glossario'", 1, badNumber},
+        {"twelve orphan rows", orphans, 12,
+         "Errore : 12 voci del menu non sono valide e sono state tralasciate. Il File Error.log è stato riempito."},
+        {"texts and orphans together", orphans + "update DBMainMenu set IdMenu = 'uno' where DescName = 'Glossario'", 13,
+         "Errore : 13 voci del menu non sono valide e sono state tralasciate. Il File Error.log è stato riempito."},
+        {"a checked command, a Null caption, an orphan",
+         "update DBMainMenu set isChecked = -1 where DescName = 'Consulta metadati';"
+         "update DBMainMenu set DescName = null where DescName = 'Glossario';"
+         "insert into DBMainMenu (IdMenu, IdMenuParent, DescName, FormToOpen, Orderb) values (0, 9, 'Orfano', 'X', 1)",
+         1, "Errore : La voce di menu 'Orfano' appartiene al menu 9, che non esiste. Il File Error.log è stato riempito."},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         testenv::ProgramFolder app;
         FakeForms forms;
-        frametest::exec(app.databases(), "Metadati.mdb", c.sql);
+        if (!c.sql.isEmpty())
+            frametest::exec(app.databases(), "Metadati.mdb", c.sql);
+        const bool checked = c.sql.contains("isChecked");
         QMenuBar bar;
         ASSERT_TRUE(mdlMenu::BuildMainMenu(&bar));
         QStringList titles;
         for (QAction *a : bar.actions())
             titles << a->text();
-        EXPECT_EQ(titles, QStringList({"File", "Banche dati", "Metadati", "?"}));   // every good row is built
+        ASSERT_EQ(titles, QStringList({"File", "Banche dati", "Metadati", "?"}));   // every good row is built
         EXPECT_EQ(gArrFormToOpen[1], "FRMINFO");
+        EXPECT_EQ(gArrFormToOpen[2], "FORMDATITAB");
+        EXPECT_EQ(gArrDBName[3], "Indicatori.mdb");
+        EXPECT_EQ(gArrTipoDb[3], "Indicatori");
         const QStringList lines = frametest::logLines(app.files());
         EXPECT_EQ(lines.size(), c.skipped);
         for (const QString &l : lines)
             EXPECT_TRUE(l.contains("Module:frmMainMDI Function: BuildMainMenu")) << l.toStdString();
         const QStringList messages = app.prompts.messages();
-        if (c.box.isEmpty()) {
-            EXPECT_TRUE(messages.isEmpty());
-        } else {
-            ASSERT_EQ(messages.size(), 1);
+        ASSERT_EQ(messages.size(), c.box.isEmpty() ? 0 : 1);
+        if (!c.box.isEmpty())
             EXPECT_EQ(messages[0].toStdString(), c.box.toStdString());
-        }
+
+        QMenu *banche = testenv::must(bar.actions().at(1)->menu(), "Banche dati");
+        const auto items = banche->actions();
+        ASSERT_EQ(items.size(), 4);
+        EXPECT_TRUE(items[2]->isSeparator());
+        EXPECT_EQ(items[3]->text(), "Archivio storico");
+        QAction *storico = testenv::must(items[3]->menu(), "Archivio storico")->actions().value(0);
+        ASSERT_TRUE(storico);
+        EXPECT_FALSE(storico->isEnabled());
+        items[1]->trigger();   // "Indicatori di dotazione infrastrutturale"
+        EXPECT_EQ(gDbName, "Indicatori.mdb");
+        EXPECT_EQ(gTipoDb, "Indicatori");
+        EXPECT_EQ(gDescSelezione, "Indicatori");
+
+        QMenu *meta = testenv::must(bar.actions().at(2)->menu(), "Metadati");
+        QAction *consulta = meta->actions().at(0);
+        EXPECT_EQ(consulta->isChecked(), checked);
+        consulta->trigger();
+        EXPECT_EQ(consulta->isChecked(), checked);   // a check mark stays
+        EXPECT_EQ(forms.opened, QStringList({"FormdatiTab", "frmMetadati"}));
+        EXPECT_EQ(app.prompts.messages().size(), messages.size());
+        if (checked)
+            EXPECT_EQ(meta->actions().at(2)->text(), "");   // a Null caption reads as empty
     }
 }

@@ -24,119 +24,81 @@ qint64 count(const QString &folder, const QString &file, const QString &table)
 
 } // namespace
 
-TEST(RefreshLinkOnDB_2, SampleLinksAreVisibleInTheirHolders)
+TEST(RefreshLinkOnDB_2, SampleLinksAreVisibleInTheirHoldersInTheirNewFolderAndHideLocalTablesOfTheSameName)
 {
-    testenv::ProgramFolder app;
-    Links::clear();
-    const QByteArray before = frametest::readAll(app.databases() + "Variabili.mdb");
+    testenv::ProgramFolder app;   // linked in Databases/, then moved
+    const QString moved = app.path() + "Spostati/";
+    QDir().rename(app.databases(), moved);
+    gDbPath = moved;
+    frametest::exec(moved, "Territorio.mdb", "delete from land_Ind where COD_TERR <> (select min(COD_TERR) from land_Ind)");
+    frametest::exec(moved, "Variabili.mdb", "create table land_Ind (COD_TERR integer); insert into land_Ind values (1), (2)");
+    const QByteArray before = frametest::readAll(moved + "Variabili.mdb");
     ASSERT_TRUE(frame::RefreshLinkOnDB_2());
     EXPECT_EQ(Links::all().size(), 10u);
-    EXPECT_EQ(Links::folder(), app.databases());
-    EXPECT_EQ(count(app.databases(), "Variabili.mdb", "land_Ind"), count(app.databases(), "Territorio.mdb", "land_Ind"));
-    EXPECT_GT(count(app.databases(), "Indicatori.mdb", "MetadatiIndicatori"), 0);
-    EXPECT_EQ(frametest::readAll(app.databases() + "Variabili.mdb"), before);   // nothing written
+    EXPECT_EQ(Links::folder(), moved);
+    EXPECT_EQ(count(moved, "Variabili.mdb", "land_Ind"), 1);   // the new source, not the local table
+    EXPECT_GT(count(moved, "Indicatori.mdb", "MetadatiIndicatori"), 0);
+    EXPECT_EQ(frametest::readAll(moved + "Variabili.mdb"), before);   // nothing written
     EXPECT_TRUE(app.prompts.shown.empty());
 }
 
-TEST(RefreshLinkOnDB_2, MovedFolderReadsTheNewSources)
+TEST(RefreshLinkOnDB_2, FailuresThatEndTheProgram)
 {
-    testenv::ProgramFolder app;
-    const QString moved = app.path() + "Spostati/";
-    QDir().rename(app.databases(), moved);
-    frametest::exec(moved, "Territorio.mdb", "delete from land_Ind where COD_TERR <> (select min(COD_TERR) from land_Ind)");
-    gDbPath = moved;
-    ASSERT_TRUE(frame::RefreshLinkOnDB_2());
-    EXPECT_EQ(count(moved, "Variabili.mdb", "land_Ind"), 1);
-}
-
-TEST(RefreshLinkOnDB_2, LinkHidesALocalTableOfTheSameName)
-{
-    testenv::ProgramFolder app;
-    frametest::exec(app.databases(), "Variabili.mdb", "create table land_Ind (COD_TERR integer); insert into land_Ind values (1)");
-    ASSERT_TRUE(frame::RefreshLinkOnDB_2());
-    EXPECT_EQ(count(app.databases(), "Variabili.mdb", "land_Ind"), count(app.databases(), "Territorio.mdb", "land_Ind"));
-    EXPECT_GT(count(app.databases(), "Territorio.mdb", "land_Ind"), 1);
-}
-
-TEST(RefreshLinkOnDB_2, Failures)
-{
-    const QString missing = QString::fromUtf8(
-        "Sono mancanti alcuni Database!\r\nControllare l'esistenza dei Database nella cartella : \r\n%1 \r\n\r\n"
-        "L'applicazione sarà chiusa.");
-    struct Case {
-        const char *name;
-        QString sql;           // run on Metadati.mdb before relinking
-        bool ok;
-        int links;             // links set afterwards (ok only)
-        QString logFunction;   // "" = nothing logged
-        bool fatalBox;
-    };
+    struct Case { const char *name; QString sql; bool fatal; };   // sql: run on Metadati.mdb before relinking
     const Case cases[] = {
-        {"empty tablelink", "delete from tablelink", true, 0, "", false},
-        {"missing holder ends the program",
-         "insert into tablelink values ('Settore', 'Metadati.mdb', 'Manca.mdb')", false, 0, "RefreshLinkOnDB_2", true},
-        {"holder that is not a database",
-         "insert into tablelink values ('Settore', 'Metadati.mdb', 'Testo.mdb')", false, 0, "RefreshLinkOnDB_2", true},
-        {"missing source file is left out",
-         "insert into tablelink values ('Altro', 'Manca.mdb', 'Variabili.mdb')", true, 10, "RecreateRelatedTables_2",
-         false},
-        {"missing source table is left out",
-         "insert into tablelink values ('NonCe', 'Metadati.mdb', 'Variabili.mdb')", true, 10,
-         "RecreateRelatedTables_2", false},
-        {"unreadable tablelink ends the program", "drop table tablelink", false, 0, "RefreshLinkOnDB_2", true},
+        {"empty tablelink: nothing to link, the program goes on", "delete from tablelink", false},
+        {"missing holder", "insert into tablelink values ('Settore', 'Metadati.mdb', 'Manca.mdb')", true},
+        {"holder that is not a database", "insert into tablelink values ('Settore', 'Metadati.mdb', 'Testo.mdb')", true},
+        {"unreadable tablelink", "drop table tablelink", true},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         testenv::ProgramFolder app;
-        QFile text(app.databases() + "Testo.mdb");
-        text.open(QIODevice::WriteOnly);
-        text.write("non un database");
-        text.close();
+        ASSERT_TRUE(frametest::writeAll(app.databases() + "Testo.mdb", "non un database"));
         frametest::exec(app.databases(), "Metadati.mdb", c.sql);
         const QByteArray holderBefore = frametest::readAll(app.databases() + "Variabili.mdb");
-
-        EXPECT_EQ(frame::RefreshLinkOnDB_2(), c.ok);
-        if (c.ok) {
-            EXPECT_EQ(int(Links::all().size()), c.links);
-        }
+        EXPECT_EQ(frame::RefreshLinkOnDB_2(), !c.fatal);
         const QStringList lines = frametest::logLines(app.files());
-        if (c.logFunction.isEmpty()) {
+        const QStringList messages = app.prompts.messages();
+        if (!c.fatal) {
+            EXPECT_EQ(Links::all().size(), 0u);
             EXPECT_TRUE(lines.isEmpty());
+            EXPECT_TRUE(messages.isEmpty());
         } else {
             ASSERT_EQ(lines.size(), 1);
-            const QString module = c.fatalBox ? "frmMainMDI" : "Utility";
-            EXPECT_TRUE(lines[0].contains(" - Module:" + module + " Function: " + c.logFunction + " Error N."))
-                << lines[0].toStdString();
-        }
-        const QStringList messages = app.prompts.messages();
-        if (c.fatalBox) {
+            EXPECT_TRUE(lines[0].contains(" - Module:frmMainMDI Function: RefreshLinkOnDB_2 Error N.")) << lines[0].toStdString();
             ASSERT_EQ(messages.size(), 2);
-            EXPECT_EQ(messages[0], missing.arg(app.databases()));
+            EXPECT_EQ(messages[0], "Sono mancanti alcuni Database!\r\nControllare l'esistenza dei Database nella "
+                                   "cartella : \r\n" + app.databases() + " \r\n\r\nL'applicazione sarà chiusa.");
             EXPECT_EQ(app.prompts.shown[0].style, platform::mb::Critical);
             EXPECT_EQ(app.prompts.shown[0].title, "Attenzione");
             EXPECT_TRUE(messages[1].startsWith("Errore : "));
         }
         EXPECT_FALSE(QFileInfo::exists(app.databases() + "Manca.mdb"));   // nothing created
         EXPECT_EQ(frametest::readAll(app.databases() + "Variabili.mdb"), holderBefore);
-        if (c.ok && c.links > 0) {   // the holder still opens, and its good links work
-            EXPECT_GT(count(app.databases(), "Variabili.mdb", "land_Ind"), 0);
-        }
     }
 }
 
-TEST(RefreshLinkOnDB_2, LinksNameFilesOfTheDatabasesFolderOnly)
+TEST(RefreshLinkOnDB_2, BadLinksAreLeftOutLoggedOneByOneToldInOneBoxAndNameFilesOfTheFolderOnly)
 {
+    const QString outside = "fuori dalla cartella dei Database";
     struct Case {
         const char *name;
-        QString row;   // values of the tablelink row added
+        QStringList rows;   // values of the tablelink rows added
+        QString reason;     // in the line logged
     };
     const Case cases[] = {
-        {"source climbing out", "'Settore', '../Fuori/Metadati.mdb', 'Variabili.mdb'"},
-        {"source far up", "'Settore', '../../../../../../../../etc/passwd', 'Variabili.mdb'"},
-        {"absolute source", "'Settore', '<app>Fuori/Metadati.mdb', 'Variabili.mdb'"},
-        {"holder climbing out", "'Settore', 'Metadati.mdb', '../Fuori/Metadati.mdb'"},
-        {"source through a link leading out", "'Settore', 'Collegato.mdb', 'Variabili.mdb'"},
-        {"holder through a folder link leading out", "'Settore', 'Metadati.mdb', 'sub/Metadati.mdb'"},
+        {"missing source file", {"'Altro', 'Manca.mdb', 'Variabili.mdb'"}, "Manca.mdb"},
+        {"missing source table", {"'NonCe', 'Metadati.mdb', 'Variabili.mdb'"}, "NonCe"},
+        {"source climbing out", {"'Settore', '../Fuori/Metadati.mdb', 'Variabili.mdb'"}, outside},
+        {"source far up", {"'Settore', '../../../../../../../../etc/passwd', 'Variabili.mdb'"}, outside},
+        {"absolute source", {"'Settore', '<app>Fuori/Metadati.mdb', 'Variabili.mdb'"}, outside},
+        {"holder climbing out", {"'Settore', 'Metadati.mdb', '../Fuori/Metadati.mdb'"}, outside},
+        {"source through a link leading out", {"'Settore', 'Collegato.mdb', 'Variabili.mdb'"}, outside},
+        {"holder through a folder link leading out", {"'Settore', 'Metadati.mdb', 'sub/Metadati.mdb'"}, outside},
+        {"three bad links",
+         {"'A', 'Manca.mdb', 'Variabili.mdb'", "'B', 'Metadati.mdb', 'Variabili.mdb'", "'C', '../x.mdb', 'Indicatori.mdb'"},
+         ""},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -146,41 +108,35 @@ TEST(RefreshLinkOnDB_2, LinksNameFilesOfTheDatabasesFolderOnly)
         QFile::copy(app.databases() + "Metadati.mdb", app.path() + "Fuori/Metadati.mdb");
         QFile::link(app.path() + "Fuori/Metadati.mdb", app.databases() + "Collegato.mdb");
         QFile::link(app.path() + "Fuori", app.databases() + "sub");
-        frametest::exec(app.databases(), "Metadati.mdb",
-                        "insert into tablelink values (" + QString(c.row).replace("<app>", app.path()) + ")");
+        for (const QString &row : c.rows)
+            frametest::exec(app.databases(), "Metadati.mdb",
+                            "insert into tablelink values (" + QString(row).replace("<app>", app.path()) + ")");
         Links::clear();
+        const QByteArray holderBefore = frametest::readAll(app.databases() + "Variabili.mdb");
 
-        EXPECT_TRUE(frame::RefreshLinkOnDB_2());   // refused and left out, as a failed link
+        EXPECT_TRUE(frame::RefreshLinkOnDB_2());   // left out, the program goes on
         EXPECT_EQ(Links::all().size(), 10u);
+        EXPECT_GT(count(app.databases(), "Variabili.mdb", "land_Ind"), 0);   // the good links work
+        EXPECT_EQ(frametest::readAll(app.databases() + "Variabili.mdb"), holderBefore);
+        EXPECT_FALSE(QFileInfo::exists(app.databases() + "Manca.mdb"));
         const QStringList lines = frametest::logLines(app.files());
-        ASSERT_EQ(lines.size(), 1);
-        EXPECT_TRUE(lines[0].contains("Module:Utility Function: RecreateRelatedTables_2")) << lines[0].toStdString();
-        EXPECT_TRUE(lines[0].contains("fuori dalla cartella dei Database")) << lines[0].toStdString();
+        ASSERT_EQ(lines.size(), c.rows.size());
+        for (const QString &l : lines)
+            EXPECT_TRUE(l.contains("Module:Utility Function: RecreateRelatedTables_2 Error N.")) << l.toStdString();
+        EXPECT_TRUE(lines[0].contains(c.reason)) << lines[0].toStdString();
         const QStringList messages = app.prompts.messages();
         ASSERT_EQ(messages.size(), 1);
+        if (c.rows.size() > 1)
+            EXPECT_EQ(messages[0].toStdString(), "Errore : 3 tabelle collegate non sono disponibili e sono state "
+                                                 "tralasciate. Il File Error.log è stato riempito.");
+        if (c.reason != outside)
+            continue;
         for (const QString &text : {messages[0], lines[0]}) {
             EXPECT_FALSE(text.contains("Fuori")) << text.toStdString();   // no path outside repeated
             EXPECT_FALSE(text.contains("passwd")) << text.toStdString();
             EXPECT_FALSE(text.contains("Collegato")) << text.toStdString();
         }
     }
-}
-
-TEST(RefreshLinkOnDB_2, LinksLeftOutAreLoggedOneByOneAndToldInOneBox)
-{
-    testenv::ProgramFolder app;
-    frametest::exec(app.databases(), "Metadati.mdb",
-                    "insert into tablelink values ('A', 'Manca.mdb', 'Variabili.mdb');"
-                    "insert into tablelink values ('B', 'Metadati.mdb', 'Variabili.mdb');"
-                    "insert into tablelink values ('C', '../x.mdb', 'Indicatori.mdb')");
-    ASSERT_TRUE(frame::RefreshLinkOnDB_2());
-    EXPECT_EQ(Links::all().size(), 10u);
-    EXPECT_EQ(frametest::logLines(app.files()).size(), 3);
-    ASSERT_EQ(app.prompts.messages().size(), 1);
-    EXPECT_EQ(app.prompts.messages()[0].toStdString(),
-              QString::fromUtf8("Errore : 3 tabelle collegate non sono disponibili e sono state tralasciate. Il File "
-                                "Error.log è stato riempito.")
-                  .toStdString());
 }
 
 namespace {

@@ -1,9 +1,8 @@
 // Every window on a 1024 x 768 screen: it opens inside the main window's work
 // area, every button of it can be reached, and a screen reader has a name for
 // every control that shows no text of its own.
-#include "frame/Forms.h"
+#include "FrameTest.h"
 #include "frame/Globals.h"
-#include "frame/Layout.h"
 #include "frame/frmInfo.h"
 #include "frame/frmStart.h"
 #include "maps/ColorBox.h"
@@ -31,13 +30,11 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
-#include <QMainWindow>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScreen>
-#include <QScrollBar>
 #include <QTimer>
 #include <functional>
 #include <gtest/gtest.h>
@@ -45,35 +42,18 @@
 namespace {
 
 // The main window as it is on a 1024 x 768 screen with a panel and a title bar.
-constexpr QSize SmallScreenMain(1024, 768 - 50);
-
 struct SmallScreen {
     testenv::ProgramFolder app;
-    QMainWindow main;
-    frame::BackgroundMdiArea *area = new frame::BackgroundMdiArea;
+    frametest::MainWindow main{QSize(1024, 768 - 50)};
     SmallScreen()
     {
-        main.setObjectName("frmMainMDI");
-        area->setObjectName("MDIClient");
-        main.setCentralWidget(area);
         for (const char *m : {"File", "Banche dati", "Metadati", "?"})
-            main.menuBar()->addMenu(QString::fromUtf8(m))->addAction("x");
-        main.resize(SmallScreenMain);
-        main.show();
+            main.window.menuBar()->addMenu(m)->addAction("x");
         QApplication::processEvents();
-        frame::SetMdiArea(area);
         RegisterPrintForms();
     }
-    ~SmallScreen()
-    {
-        for (QWidget *w : frame::OpenForms())
-            frame::UnloadForm(w);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QApplication::processEvents();
-        frame::SetMdiArea(nullptr);
-        frame::ClearRegisteredForms();
-    }
-    QRect visible() const { return area->viewport()->rect(); }
+    ~SmallScreen() { frame::ClearRegisteredForms(); }
+    QRect visible() const { return main.area->viewport()->rect(); }
 };
 
 maps::MapInput provinces()
@@ -201,14 +181,11 @@ TEST(SmallScreen, EveryWindowOpensInsideTheWorkAreaWithEveryButtonWithinReach)
                 continue;
             // A button in a scroll area of its own is reached by scrolling it.
             QWidget *reach = scrolledIn(b, w) ? static_cast<QWidget *>(scrolledIn(b, w)) : b;
-            const QRect r(reach->mapTo(s.area->viewport(), QPoint(0, 0)), reach->size());
+            const QRect r(reach->mapTo(s.main.area->viewport(), QPoint(0, 0)), reach->size());
             EXPECT_TRUE(s.visible().contains(r)) << b->objectName().toStdString() << " " << b->text().toStdString();
         }
         EXPECT_EQ(unnamed(w).join(", ").toStdString(), "");
-        for (QWidget *open : frame::OpenForms())
-            frame::UnloadForm(open);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QApplication::processEvents();
+        frametest::unloadAll();
     }
 }
 

@@ -24,14 +24,6 @@
 
 namespace {
 
-QStringList menuTitles(QMainWindow &w)
-{
-    QStringList out;
-    for (QAction *a : w.menuBar()->actions())
-        out << a->text();
-    return out;
-}
-
 struct StartRun {
     bool ok = false;
     QString lastStep;
@@ -40,53 +32,25 @@ struct StartRun {
     QStringList menu;
 };
 
-StartRun start(testenv::ProgramFolder &app, const QString &lockPath)
+// The start-up, with its lock in a folder of its own.
+StartRun start(testenv::ProgramFolder &app)
 {
+    QTemporaryDir lockDir;
     StartRun r;
     frame::SetStartPageOpener([&r] { r.startPageShown = true; });
     {
-        frmMainMDI w(app.path(), lockPath);
+        frmMainMDI w(app.path(), lockDir.path() + "/trambelo.lock");
         r.ok = w.MDIForm_Load();
         r.lastStep = w.startup().lastStep();
         r.mainShown = w.isVisible();
-        r.menu = menuTitles(w);
+        for (QAction *a : w.menuBar()->actions())
+            r.menu << a->text();
     }
     frame::SetStartPageOpener({});
     return r;
 }
 
 } // namespace
-
-TEST(Startup, SampleProgramFolder)
-{
-    testenv::ProgramFolder app(false);
-    QTemporaryDir lockDir;
-    const StartRun r = start(app, lockDir.path() + "/trambelo.lock");
-    EXPECT_TRUE(r.ok);
-    EXPECT_EQ(r.lastStep, "008");
-    EXPECT_TRUE(r.startPageShown);
-    EXPECT_TRUE(r.mainShown);
-    EXPECT_EQ(r.menu, QStringList({"File", "Banche dati", "Metadati", "?"}));
-    EXPECT_EQ(gAppPath, app.path());
-    EXPECT_EQ(gFilesPath, app.files());
-    EXPECT_EQ(gExcelPath, app.path() + "Excel/");
-    EXPECT_EQ(gDbPath, app.databases());
-    EXPECT_EQ(gShapePath, app.path() + "Shape/");
-    EXPECT_EQ(gHelpFile, app.files() + "Help/index.html");
-    EXPECT_TRUE(gConnAdo.endsWith(";Dbq= "));
-    EXPECT_EQ(platform::db::Links::all().size(), 10u);
-    ASSERT_TRUE(gAreaConfig && gMetaConfig);
-    EXPECT_EQ(gAreaConfig->connection(), gConnAdo + gDbPath);
-    EXPECT_EQ(gAreaConfig->filesPath(), gFilesPath);
-    EXPECT_TRUE(gAreaConfig->loaded());
-    EXPECT_EQ(gMetaConfig->dbFolder(), gDbPath);
-    EXPECT_EQ(gMetaConfig->metadataFile(), "Metadati.mdb");
-    EXPECT_EQ(gArrFormToOpen[1], "FRMINFO");
-    EXPECT_TRUE(app.prompts.shown.empty());
-    EXPECT_FALSE(QFileInfo::exists(app.files() + "Error.log"));
-    EXPECT_FALSE(QFileInfo::exists(app.files() + "DBPath.rqm"));
-    EXPECT_FALSE(QFileInfo::exists(app.files() + "SHPath.rqm"));
-}
 
 TEST(Startup, Outcomes)
 {
@@ -102,6 +66,7 @@ TEST(Startup, Outcomes)
     };
     auto moveDatabases = [](testenv::ProgramFolder &a) { QDir().rename(a.databases(), a.path() + "Altrove"); };
     const Case cases[] = {
+        {"the sample program folder", {}, {}, true, "008", true, {}, {}},
         {"databases chosen in the browser", moveDatabases, {"<alt>"}, true, "008", true, {}, {}},
         {"no databases: the program ends", moveDatabases, {""}, false, "003", false,
          {"Impossibile trovare i Databases"}, {}},
@@ -119,9 +84,7 @@ TEST(Startup, Outcomes)
          {}, true, "008", true, {"Errore : "}, {"BuildMainMenu"}},
         {"a Metadati.mdb that is not a database: the program ends, saying which file",
          [](testenv::ProgramFolder &a) {
-             QFile f(a.databases() + "Metadati.mdb");
-             f.open(QIODevice::WriteOnly | QIODevice::Truncate);
-             f.write(QByteArray(4096, 'x'));
+             frametest::writeAll(a.databases() + "Metadati.mdb", QByteArray(4096, 'x'));
          },
          {}, false, "004", false, {"Sono mancanti alcuni Database!", "Errore : Il file '<db>Metadati.mdb' non"},
          {"RefreshLinkOnDB_2"}},
@@ -129,12 +92,10 @@ TEST(Startup, Outcomes)
          [](testenv::ProgramFolder &a) {
              QString deep = a.path();
              while (deep.toUtf8().size() < 600)
-                 deep += QString::fromUtf8("cartella dell'anno è/");
+                 deep += "cartella dell'anno è/";
              QDir().mkpath(deep);
              QDir().rename(a.databases(), deep + "Databases");
-             QFile f(a.files() + "DBPath.rqm");
-             f.open(QIODevice::WriteOnly);
-             f.write((deep + "Databases\r\n").toUtf8());
+             frametest::writeAll(a.files() + "DBPath.rqm", (deep + "Databases\r\n").toUtf8());
          },
          {}, false, "004", false,
          {"Sono mancanti alcuni Database!", "Errore : Impossibile aprire il database '<long>"}, {"RefreshLinkOnDB_2"}},
@@ -145,11 +106,11 @@ TEST(Startup, Outcomes)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         testenv::ProgramFolder app(false);
-        c.setup(app);
+        if (c.setup)
+            c.setup(app);
         for (QString f : c.folders)
             app.prompts.folders.push_back(f.replace("<alt>", app.path() + "Altrove/"));
-        QTemporaryDir lockDir;
-        const StartRun r = start(app, lockDir.path() + "/trambelo.lock");
+        const StartRun r = start(app);
         EXPECT_EQ(r.ok, c.ok);
         EXPECT_EQ(r.lastStep, c.lastStep);
         EXPECT_EQ(r.startPageShown, c.startPage);
@@ -159,15 +120,34 @@ TEST(Startup, Outcomes)
         for (int i = 0; i < messages.size(); ++i) {
             const QString start = QString(c.messageStarts[i]).replace("<db>", gDbPath).replace("<long>", gDbPath);
             EXPECT_TRUE(messages[i].startsWith(start)) << messages[i].toStdString();
-            if (c.messageStarts[i].contains("<long>")) {
-                EXPECT_TRUE(messages[i].contains(QString::fromUtf8("il percorso è troppo lungo"))) << messages[i].toStdString();
-            }
+            if (c.messageStarts[i].contains("<long>"))
+                EXPECT_TRUE(messages[i].contains("il percorso è troppo lungo")) << messages[i].toStdString();
         }
         const QStringList lines = frametest::logLines(app.files());
         ASSERT_EQ(lines.size(), c.logFunctions.size());
-        for (int i = 0; i < lines.size(); ++i) {
+        for (int i = 0; i < lines.size(); ++i)
             EXPECT_TRUE(lines[i].contains("Module:frmMainMDI Function: " + c.logFunctions[i] + " ")) << lines[i].toStdString();
-        }
+        if (c.setup)
+            continue;
+        EXPECT_EQ(r.menu, QStringList({"File", "Banche dati", "Metadati", "?"}));
+        EXPECT_EQ(gAppPath, app.path());
+        EXPECT_EQ(gFilesPath, app.files());
+        EXPECT_EQ(gExcelPath, app.path() + "Excel/");
+        EXPECT_EQ(gDbPath, app.databases());
+        EXPECT_EQ(gShapePath, app.path() + "Shape/");
+        EXPECT_EQ(gHelpFile, app.files() + "Help/index.html");
+        EXPECT_TRUE(gConnAdo.endsWith(";Dbq= "));
+        EXPECT_EQ(platform::db::Links::all().size(), 10u);
+        ASSERT_TRUE(gAreaConfig && gMetaConfig);
+        EXPECT_EQ(gAreaConfig->connection(), gConnAdo + gDbPath);
+        EXPECT_EQ(gAreaConfig->filesPath(), gFilesPath);
+        EXPECT_TRUE(gAreaConfig->loaded());
+        EXPECT_EQ(gMetaConfig->dbFolder(), gDbPath);
+        EXPECT_EQ(gMetaConfig->metadataFile(), "Metadati.mdb");
+        EXPECT_EQ(gArrFormToOpen[1], "FRMINFO");
+        EXPECT_TRUE(app.prompts.shown.empty());
+        EXPECT_FALSE(QFileInfo::exists(app.files() + "DBPath.rqm"));
+        EXPECT_FALSE(QFileInfo::exists(app.files() + "SHPath.rqm"));
     }
 }
 
@@ -206,18 +186,15 @@ TEST(Startup, AnUpdateStoppedAmongItsRenamesIsUndoneBeforeAnyDatabaseIsOpened)
             QDir().mkpath(app.databases() + ".aggiornamento-Qw3rTy");
             QFile::copy(work + "Metadati.mdb", app.databases() + ".aggiornamento-Qw3rTy/n0");
         }
-        QTemporaryDir lockDir;
-        const StartRun r = start(app, lockDir.path() + "/trambelo.lock");
+        const StartRun r = start(app);
         EXPECT_TRUE(r.ok);
         EXPECT_EQ(r.menu, QStringList({"File", "Banche dati", "Metadati", "?"}));   // the old menu, whole
         EXPECT_EQ(ziptest::snapshot(app.databases()), before);                     // the old set, whole
         const QStringList messages = app.prompts.messages();
         if (c.told) {
             ASSERT_EQ(messages.size(), 1);
-            EXPECT_EQ(messages[0].toStdString(), QString::fromUtf8("L'ultimo aggiornamento della banca dati non si è "
-                                                                   "concluso: sono stati ripristinati i Database "
-                                                                   "precedenti.")
-                                                     .toStdString());
+            EXPECT_EQ(messages[0].toStdString(), "L'ultimo aggiornamento della banca dati non si è concluso: sono stati "
+                                                 "ripristinati i Database precedenti.");
             EXPECT_EQ(app.prompts.shown[0].style, platform::mb::Information);
         } else {
             EXPECT_TRUE(messages.isEmpty());
@@ -283,12 +260,11 @@ TEST(SingleInstance, SecondProcessIsRefusedBeforeTouchingAnything)
         EXPECT_EQ(w.startup().lastStep(), "002");
     }
     ASSERT_EQ(second.prompts.shown.size(), 1u);
-    EXPECT_EQ(second.prompts.shown[0].text, QString::fromUtf8("Programma già aperto! La nuova istanza sarà chiusa."));
+    EXPECT_EQ(second.prompts.shown[0].text, "Programma già aperto! La nuova istanza sarà chiusa.");
     EXPECT_EQ(second.prompts.shown[0].style, platform::mb::Critical);
     EXPECT_EQ(second.prompts.shown[0].title, "Trambelo");
-    EXPECT_EQ(QDir(second.files()).entryList(QDir::Files | QDir::Hidden), QDir(testenv::builtAppDir() + "/Files").entryList(QDir::Files | QDir::Hidden));
-    EXPECT_FALSE(QFileInfo::exists(second.files() + "DBPath.rqm"));
-    EXPECT_FALSE(QFileInfo::exists(second.files() + "Error.log"));
+    const auto filter = QDir::Files | QDir::Hidden;   // nothing written: no path file, no log
+    EXPECT_EQ(QDir(second.files()).entryList(filter), QDir(testenv::builtAppDir() + "/Files").entryList(filter));
 
     // Once the first instance has gone (even without removing its lock), a new one starts.
     first.process.kill();
@@ -298,120 +274,61 @@ TEST(SingleInstance, SecondProcessIsRefusedBeforeTouchingAnything)
     EXPECT_TRUE(next.acquire());
 }
 
-TEST(SingleInstance, ALockThatCannotBeMadeIsNoOtherInstance)
+TEST(SingleInstance, OneInstanceWhateverTheLockPlaceHoldsAndWhereverTheLockCanBeMade)
 {
+    enum Place { Runtime, NoRuntime, Nowhere };   // where a lock can be made
     struct Case {
         const char *name;
-        bool fallbackUsable;    // the temporary folder can hold the lock
-        bool fallbackTaken;     // another live instance holds the lock there
-        bool ok;
-    };
-    const Case cases[] = {
-        {"runtime folder unusable: the temporary folder holds the lock", true, false, true},
-        {"runtime folder unusable, the other instance in the temporary folder", true, true, false},
-        {"no folder can hold a lock: the program starts all the same", false, false, true},
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.name);
-        testenv::ProgramFolder app(false);   // made before the temporary folder is spoilt
-        QTemporaryDir dir;
-        QFile blocker(dir.path() + "/un-file");
-        ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
-        QDir().mkpath(dir.path() + "/tmp");
-        const QByteArray oldTmp = qgetenv("TMPDIR");
-        qputenv("TMPDIR", (c.fallbackUsable ? dir.path() + "/tmp" : blocker.fileName()).toLocal8Bit());
-        std::unique_ptr<QLockFile> other;
-        if (c.fallbackTaken) {
-            other = std::make_unique<QLockFile>(frame::SingleInstance::fallbackLockPath());
-            EXPECT_TRUE(other->tryLock(0));
-        }
-        const StartRun r = start(app, blocker.fileName() + "/trambelo.lock");
-        other.reset();
-        if (oldTmp.isNull())
-            qunsetenv("TMPDIR");
-        else
-            qputenv("TMPDIR", oldTmp);
-        EXPECT_EQ(r.ok, c.ok);
-        EXPECT_EQ(r.startPageShown, c.ok);
-        const QStringList expected =
-            c.ok ? QStringList() : QStringList{QString::fromUtf8("Programma già aperto! La nuova istanza sarà chiusa.")};
-        EXPECT_EQ(app.prompts.messages(), expected);
-    }
-}
-
-TEST(SingleInstance, TheFallbackLockKeepsOneInstance)
-{
-    QTemporaryDir dir;
-    QFile blocker(dir.path() + "/un-file");
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-    const QByteArray oldTmp = qgetenv("TMPDIR");
-    qputenv("TMPDIR", dir.path().toLocal8Bit());
-    {
-        frame::SingleInstance first(blocker.fileName() + "/trambelo.lock");
-        EXPECT_TRUE(first.acquire());
-        EXPECT_TRUE(first.held());
-        frame::SingleInstance second(blocker.fileName() + "/trambelo.lock");
-        EXPECT_FALSE(second.acquire());
-    }
-    if (oldTmp.isNull())
-        qunsetenv("TMPDIR");
-    else
-        qputenv("TMPDIR", oldTmp);
-}
-
-TEST(SingleInstance, TheLockWritesNothingAndTrustsNoFileLeftBehind)
-{
-    struct Case {
-        const char *name;
+        Place place;
         QByteArray leftOver;   // contents of a file already at the lock's place
         bool link;             // the lock's place is a link to another file
+        bool fallbackTaken;    // another live instance holds the lock in the temporary folder
     };
     const Case cases[] = {
-        {"no file yet", {}, false},
-        {"a file left by a program that has ended", "12345\ntrambelo\nmacchina\n", false},
-        {"an empty file left behind", "", false},
-        {"a link planted at the lock's place", {}, true},
+        {"no file yet", Runtime, {}, false, false},
+        {"a file left by a program that has ended", Runtime, "12345\ntrambelo\nmacchina\n", false, false},
+        {"an empty file left behind", Runtime, "", false, false},
+        {"a link planted at the lock's place: not followed, the lock is taken in the temporary folder", Runtime, {},
+         true, false},
+        {"runtime folder unusable: the temporary folder holds the lock", NoRuntime, {}, false, false},
+        {"runtime folder unusable, the other instance in the temporary folder", NoRuntime, {}, false, true},
+        {"no folder can hold a lock: the program is not refused", Nowhere, {}, false, false},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         QTemporaryDir runtime, tmp, elsewhere;
-        const QByteArray oldTmp = qgetenv("TMPDIR");
-        qputenv("TMPDIR", tmp.path().toLocal8Bit());
-        const QString lockPath = runtime.path() + "/trambelo.lock";
+        const QString blocker = runtime.path() + "/un-file";   // a file where a folder should be
+        ASSERT_TRUE(frametest::writeAll(blocker, {}));
+        frametest::EnvVar tmpdir("TMPDIR", c.place == Nowhere ? blocker : tmp.path());
+        const QString lockPath = (c.place == Runtime ? runtime.path() : blocker) + "/trambelo.lock";
         const QString target = elsewhere.path() + "/altro";
         if (c.link) {
-            QFile t(target);
-            ASSERT_TRUE(t.open(QIODevice::WriteOnly));
-            t.write("non toccare");
-            t.close();
+            ASSERT_TRUE(frametest::writeAll(target, "non toccare"));
             ASSERT_TRUE(QFile::link(target, lockPath));
         } else if (!c.leftOver.isNull()) {
-            QFile f(lockPath);
-            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-            f.write(c.leftOver);
+            ASSERT_TRUE(frametest::writeAll(lockPath, c.leftOver));
+        }
+        std::unique_ptr<QLockFile> other;
+        if (c.fallbackTaken) {
+            other = std::make_unique<QLockFile>(frame::SingleInstance::fallbackLockPath());
+            ASSERT_TRUE(other->tryLock(0));
         }
         {
             frame::SingleInstance first(lockPath);
-            EXPECT_TRUE(first.acquire());
-            EXPECT_TRUE(first.held());
+            EXPECT_EQ(first.acquire(), !c.fallbackTaken);
+            EXPECT_EQ(first.held(), c.place != Nowhere && !c.fallbackTaken);
             frame::SingleInstance second(lockPath);
-            EXPECT_FALSE(second.acquire());   // one instance, whatever the lock's place held
+            EXPECT_EQ(second.acquire(), c.place == Nowhere);   // one instance, whatever the lock's place held
             if (c.link) {
-                // the link is not followed: the lock is taken in the temporary folder
                 EXPECT_EQ(frametest::readAll(target), "non toccare");
                 EXPECT_TRUE(QFileInfo(lockPath).isSymLink());
-            } else {
+            } else if (c.place == Runtime) {
                 // nothing written, so nothing to flush at start-up
                 EXPECT_EQ(frametest::readAll(lockPath), c.leftOver.isNull() ? QByteArray() : c.leftOver);
             }
         }
+        other.reset();
         frame::SingleInstance next(lockPath);
         EXPECT_TRUE(next.acquire());   // released with its holder
-        if (oldTmp.isNull())
-            qunsetenv("TMPDIR");
-        else
-            qputenv("TMPDIR", oldTmp);
     }
 }

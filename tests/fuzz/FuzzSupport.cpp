@@ -132,3 +132,10 @@ void fail(const char *file, int line, const char *condition, const QString &deta
 }
 
 } // namespace fuzz
+
+// The targets' start, unless a target brings its own.
+extern "C" __attribute__((weak)) int LLVMFuzzerInitialize(int *, char ***)
+{
+    fuzz::init();
+    return 0;
+}

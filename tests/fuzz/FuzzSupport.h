@@ -13,6 +13,8 @@ namespace fuzz {
 
 // Creates the application once (offscreen, Italian locale) with scripted
 // prompts that answer every question with its default and remember nothing.
+// The support library's LLVMFuzzerInitialize calls it (a target may bring its
+// own); every input calls it too.
 void init();
 
 // The scratch folder of the run (in memory when /dev/shm is there), ending

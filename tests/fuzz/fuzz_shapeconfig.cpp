@@ -49,12 +49,6 @@ bool sameRecord(const maps::LayerInfo &a, const maps::LayerInfo &b, bool style)
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
-    fuzz::init();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     fuzz::init();

@@ -9,12 +9,6 @@
 #include <QDir>
 #include <QFileInfo>
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
-    fuzz::init();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     fuzz::init();
