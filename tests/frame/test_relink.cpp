@@ -126,9 +126,10 @@ TEST(RefreshLinkOnDB_2, BadLinksAreLeftOutLoggedOneByOneToldInOneBoxAndNameFiles
         EXPECT_TRUE(lines[0].contains(c.reason)) << lines[0].toStdString();
         const QStringList messages = app.prompts.messages();
         ASSERT_EQ(messages.size(), 1);
-        if (c.rows.size() > 1)
+        if (c.rows.size() > 1) {
             EXPECT_EQ(messages[0].toStdString(), "Errore : 3 tabelle collegate non sono disponibili e sono state "
                                                  "tralasciate. Il File Error.log è stato riempito.");
+        }
         if (c.reason != outside)
             continue;
         for (const QString &text : {messages[0], lines[0]}) {
