@@ -1,28 +1,22 @@
 // The glossary window driven through its controls on the sample glossary.
+#include "MetaTest.h"
 #include "metadata/frm_Glossario.h"
-#include "metadata/Glossario.h"
 #include "metadata/rptGlossario.h"
-#include "platform/db/Database.h"
 #include "platform/db/TextRules.h"
-#include "support/Controls.h"
-#include "support/TestEnv.h"
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDialog>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
-#include <gtest/gtest.h>
 
 namespace {
 
-class Glossary : public ::testing::Test {
+class Glossary : public testenv::MetaTest {
 protected:
-    testenv::ProgramFolder pf;
     frm_Glossario *w = nullptr;
 
     void SetUp() override
@@ -79,8 +73,7 @@ protected:
     }
     int allTerms()
     {
-        auto db = platform::db::Database::open(pf.databases(), "Metadati.mdb");
-        return db.query("select count(*) from Glossario").field(0).toInt();
+        return platform::db::Database::open(pf.databases(), "Metadati.mdb").query("select count(*) from Glossario").field(0).toInt();
     }
 };
 
@@ -98,7 +91,7 @@ TEST_F(Glossary, OpensInLetterModeOnTheTermsBeginningWithAEachModeEnablesItsInpu
     EXPECT_EQ(std::make_pair(sectors->count(), sectors->currentIndex()), std::make_pair(4, -1)); // every sector but "A"
     EXPECT_EQ(ctl<QComboBox>("cmbIdSettore")->itemText(0), "B");
     EXPECT_TRUE(definition().isEmpty());
-    EXPECT_TRUE(pf.prompts.messages().isEmpty()) << pf.prompts.messages().join("\n").toStdString();
+    EXPECT_EQ(messages(), "");
 
     // Each mode enables its inputs and clears the texts.
     select("Accosto");
@@ -149,7 +142,7 @@ TEST_F(Glossary, TextSearches)
         EXPECT_EQ(terms(), c.found) << c.text;
         EXPECT_TRUE(definition().isEmpty()) << c.text;
     }
-    EXPECT_TRUE(pf.prompts.messages().isEmpty()) << pf.prompts.messages().join("\n").toStdString();
+    EXPECT_EQ(messages(), "");
     // Without text, or with text only in the box of the other mode, nothing changes.
     option(3)->click();
     const QStringList before = terms();
@@ -163,11 +156,8 @@ TEST_F(Glossary, TextSearches)
 
 TEST_F(Glossary, AccentedLettersAreFoundAndSortedAsInItalian)
 {
-    {
-        auto db = platform::db::Database::open(pf.databases(), "Metadati.mdb");
-        db.execute("insert into Glossario (Nome, Definizione, idsettore) values ('Èlite', 'x', 'B'), "
-                   "('àmbito', 'x', 'B'), ('Zeta nulla', 'x', 'B')");
-    }
+    sql("insert into Glossario (Nome, Definizione, idsettore) values ('Èlite', 'x', 'B'), ('àmbito', 'x', 'B'), "
+        "('Zeta nulla', 'x', 'B')");
     const struct {
         int mode;   // 0 contains, 2 begins with, 1 letter
         const char *text;
@@ -226,25 +216,21 @@ TEST_F(Glossary, DefinitionOfTheClickedTerm)
     select("Grado d'utilizzo");
     EXPECT_EQ(definition(), "Rapporto tra l'uso effettivo di un'infrastruttura e la sua capacità.");
     // A term gone from the glossary: the definition shown stays.
-    auto db = platform::db::Database::open(pf.databases(), "Metadati.mdb");
-    db.execute("insert into Glossario (Nome, Definizione, idsettore) values ('Gru', null, 'B')");
+    sql("insert into Glossario (Nome, Definizione, idsettore) values ('Gru', null, 'B')");
     choose("cmb_alfabeto", "G");
     select("Gru");   // Null definition: shown empty
     EXPECT_TRUE(definition().isEmpty());
     select("Grado d'utilizzo");
-    db.execute("delete from Glossario where Nome = 'Gru'");
+    sql("delete from Glossario where Nome = 'Gru'");
     select("Gru");
     EXPECT_FALSE(definition().isEmpty());
-    EXPECT_TRUE(pf.prompts.messages().isEmpty()) << pf.prompts.messages().join("\n").toStdString();
+    EXPECT_EQ(messages(), "");
 }
 
 TEST_F(Glossary, PrintsTheSelectedTermOrSaysWhyNot)
 {
-    {
-        auto db = platform::db::Database::open(pf.databases(), "Metadati.mdb");
-        db.execute("insert into Glossario (Nome, Definizione, idsettore) values "
-                   "('Banchina ', 'Con uno spazio in fondo.', 'B'), (' Binario', 'Con uno spazio in testa.', 'B')");
-    }
+    sql("insert into Glossario (Nome, Definizione, idsettore) values "
+        "('Banchina ', 'Con uno spazio in fondo.', 'B'), (' Binario', 'Con uno spazio in testa.', 'B')");
     const struct {
         int mode;   // 1 letter, 3 all terms
         const char *letter, *term, *definition;
@@ -273,7 +259,7 @@ TEST_F(Glossary, PrintsTheSelectedTermOrSaysWhyNot)
         EXPECT_EQ(printed[0], c.term);
         EXPECT_TRUE(printed[1].startsWith(c.definition)) << c.term;
     }
-    EXPECT_TRUE(pf.prompts.messages().isEmpty()) << pf.prompts.messages().join("\n").toStdString();
+    EXPECT_EQ(messages(), "");
 
     // Nothing selected.
     option(1)->click();

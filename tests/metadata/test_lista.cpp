@@ -1,29 +1,20 @@
 // The list of codes driven through its controls on the sample databases.
+#include "MetaTest.h"
 #include "metadata/frmListaMetadati.h"
 #include "frame/Forms.h"
-#include "platform/db/Database.h"
-#include "support/Controls.h"
-#include "support/TestEnv.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
-#include <gtest/gtest.h>
 
 namespace {
 
-class CodeList : public ::testing::Test {
+class CodeList : public testenv::MetaTest {
 protected:
-    testenv::ProgramFolder pf;
     frmListaMetadati *w = nullptr;
 
     void TearDown() override { delete w; }
-    void sql(const QString &statement)
-    {
-        auto db = platform::db::Database::open(pf.databases(), "Metadati.mdb");
-        db.execute(statement);
-    }
     QStringList column(const QString &query)
     {
         auto db = platform::db::Database::open(pf.databases(), "Metadati.mdb");
@@ -90,7 +81,7 @@ TEST_F(CodeList, OpensOnTheVariablesAndChangingTheKindEmptiesTheTextsAndTheYears
         }
         chooseKind(1);
     }
-    EXPECT_TRUE(pf.prompts.messages().isEmpty()) << pf.prompts.messages().join("\n").toStdString();
+    EXPECT_EQ(messages(), "");
 }
 
 TEST_F(CodeList, CodesOfUnpublishedSubAreasAreNotListed)
@@ -157,7 +148,7 @@ TEST_F(CodeList, ACodeShowsItsDescriptionSubAreaAreaAndYears)
             EXPECT_EQ(text("txtArgomento"), "B02 - ");
         }
     }
-    EXPECT_TRUE(pf.prompts.messages().isEmpty()) << pf.prompts.messages().join("\n").toStdString();
+    EXPECT_EQ(messages(), "");
 }
 
 TEST_F(CodeList, MissingDatabaseIsReportedOnceAndTheWindowStaysUsable)

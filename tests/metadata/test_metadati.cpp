@@ -1,28 +1,23 @@
 // The metadata browser driven through its controls on the sample databases.
+#include "MetaTest.h"
 #include "metadata/frmMetadati.h"
 #include "selection/FillSons.h"
 #include "frame/Config.h"
 #include "frame/Forms.h"
 #include "frame/Globals.h"
 #include "frame/Shared.h"
-#include "platform/db/Database.h"
-#include "support/Controls.h"
-#include "support/TestEnv.h"
 
 #include <QComboBox>
-#include <QFile>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
-#include <gtest/gtest.h>
 
 using Utility_RQM::FindNode;
 
 namespace {
 
-class MetadataBrowser : public ::testing::Test {
+class MetadataBrowser : public testenv::MetaTest {
 protected:
-    testenv::ProgramFolder pf;
     frmMetadati *w = nullptr;
     QStringList sheets;   // "FRMSCHEDA...:" + gSqlScheda at each opening
 
@@ -35,11 +30,6 @@ protected:
     {
         delete w;
         frame::ClearRegisteredForms();
-    }
-    void sql(const QString &statement)
-    {
-        auto db = platform::db::Database::open(pf.databases(), "Metadati.mdb");
-        db.execute(statement);
     }
     void open()
     {
@@ -66,11 +56,6 @@ protected:
         for (QTreeWidgetItemIterator it(tree()); *it; ++it)
             n += (*it)->childCount() == 0 ? 1 : 0;
         return n;
-    }
-    QString errorLog() const
-    {
-        QFile log(pf.files() + "Error.log");
-        return log.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(log.readAll()) : QString();
     }
 };
 
@@ -108,7 +93,7 @@ TEST_F(MetadataBrowser, LoadListsTheDatabasesAndTheKindFollowsThePositionOfTheDa
         EXPECT_TRUE(gSqlScheda.isEmpty()) << index;
         gSqlScheda = "vecchia";
     }
-    EXPECT_TRUE(pf.prompts.messages().isEmpty()) << pf.prompts.messages().join("\n").toStdString();
+    EXPECT_EQ(messages(), "");
 }
 
 TEST_F(MetadataBrowser, OnlyAnItemOpensItsSheetAndComingBackClosesIt)
@@ -147,7 +132,7 @@ TEST_F(MetadataBrowser, OnlyAnItemOpensItsSheetAndComingBackClosesIt)
     click("B");
     EXPECT_FALSE(node("A")->isExpanded());
     EXPECT_TRUE(node("B")->isExpanded());
-    EXPECT_TRUE(pf.prompts.messages().isEmpty()) << pf.prompts.messages().join("\n").toStdString();
+    EXPECT_EQ(messages(), "");
 
     // Coming back to the browser closes the sheet it opened.
     chooseDatabase(0);

@@ -1,28 +1,23 @@
 // The three metadata reports on the sample database: the record bound to the
 // fields of each design, the pages, keys with apostrophes, records missing, and
 // the messages when printing cannot happen.
+#include "MetaTest.h"
 #include "metadata/rptGlossario.h"
 #include "metadata/rptIndicatori.h"
 #include "metadata/rptVariabili.h"
-#include "platform/db/Database.h"
 #include "platform/report/Report.h"
-#include "support/Controls.h"
-#include "support/TestEnv.h"
 
 #include <QApplication>
-#include <QFile>
 #include <functional>
 #include <QPushButton>
 #include <QTimer>
-#include <gtest/gtest.h>
 
 using namespace platform::report;
 
 namespace {
 
-class Reports : public ::testing::Test {
+class Reports : public testenv::MetaTest {
 protected:
-    testenv::ProgramFolder pf;
 
     void TearDown() override
     {
@@ -30,11 +25,6 @@ protected:
         rptVariabili::Default().clearDataSource();
         rptIndicatori::Default().clearDataSource();
         rptGlossario::Default().clearDataSource();
-    }
-    void sql(const QString &statement)
-    {
-        auto db = platform::db::Database::open(pf.databases(), "Metadati.mdb");
-        db.execute(statement);
     }
     static QString at(const std::vector<Page> &pages, int page, const QString &name)
     {
@@ -175,9 +165,7 @@ TEST_F(Reports, InitReportFailures)
     sql("alter table Glossario rename to GlossarioVecchio");
     EXPECT_FALSE(rptGlossario::Default().InitReport("Accosto"));
     EXPECT_FALSE(rptGlossario::Default().HasConnection());
-    QFile log(pf.files() + "Error.log");
-    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(QString::fromLatin1(log.readAll()).contains("Module:rptGlossario Function: InitReport"));
+    EXPECT_TRUE(errorLog().contains("Module:rptGlossario Function: InitReport")) << errorLog().toStdString();
 
     ASSERT_TRUE(QFile::rename(pf.databases() + "Metadati.mdb", pf.databases() + "Metadati.old"));
     EXPECT_FALSE(rptVariabili::Default().InitReport("A0101"));
@@ -205,7 +193,7 @@ TEST_F(Reports, WithoutAPrinterEachReportIsWrittenToAPdfFile)
         pf.prompts.printers = {true};
         pf.prompts.printFiles = {pdf};
         c.report->PrintReport();
-        EXPECT_TRUE(pf.prompts.messages().isEmpty()) << name;
+        EXPECT_EQ(messages(), "") << name;
         QFile f(pdf);
         ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << name;
         const QByteArray data = f.readAll();

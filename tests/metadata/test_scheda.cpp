@@ -1,8 +1,8 @@
 // The variable and indicator sheets on the sample databases, driven through
 // their controls: filling, missing records, errors part-way, re-opening and
 // printing through their reports.
+#include "MetaTest.h"
 #include "metadata/RegisterSchede.h"
-#include "support/Controls.h"
 #include "metadata/frmSchedaIndicatori.h"
 #include "metadata/frmSchedaVariabili.h"
 #include "metadata/rptIndicatori.h"
@@ -11,20 +11,15 @@
 #include "frame/Globals.h"
 #include "frame/Layout.h"
 #include "frame/Shared.h"
-#include "platform/db/Database.h"
 #include "platform/report/Report.h"
-#include "support/TestEnv.h"
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QTextBrowser>
-#include <QTimer>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -48,9 +43,8 @@ QList<bool> years(QWidget *w)
     return out;
 }
 
-class Sheets : public ::testing::Test {
+class Sheets : public testenv::MetaTest {
 protected:
-    testenv::ProgramFolder pf;
     QList<QPointer<QWidget>> opened;
 
     void TearDown() override
@@ -58,11 +52,6 @@ protected:
         for (const auto &w : opened)
             delete w.data();
         frame::ClearRegisteredForms();
-    }
-    void sql(const QString &statement)
-    {
-        auto db = platform::db::Database::open(pf.databases(), "Metadati.mdb");
-        db.execute(statement);
     }
     template <class W>
     W *open(const QString &kind, const QString &id)
@@ -96,7 +85,7 @@ TEST_F(Sheets, VariableSheetShowsTheRecord)
         EXPECT_EQ(text(w, box), shown) << box.toStdString();
     EXPECT_EQ(years(w), (QList<bool>{true, false, false, false, false, false, false, false, false, false, false, false,
                                      true}));
-    EXPECT_TRUE(pf.prompts.messages().isEmpty());
+    EXPECT_EQ(messages(), "");
 }
 
 TEST_F(Sheets, NoRecordLeavesTheSheetEmpty)
@@ -132,10 +121,7 @@ TEST_F(Sheets, ErrorPartWayIsLoggedAndKeepsWhatWasFilled)
     EXPECT_EQ(text(w, "txtSettore"), "");
     ASSERT_EQ(pf.prompts.messages().size(), 1);
     EXPECT_TRUE(pf.prompts.messages()[0].startsWith("Errore : "));
-    QFile log(pf.files() + "Error.log");
-    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
-    const QString line = QString::fromLatin1(log.readAll());
-    EXPECT_TRUE(line.contains("Module:frmSchedaVariabili Function: Form_Load")) << line.toStdString();
+    EXPECT_TRUE(errorLog().contains("Module:frmSchedaVariabili Function: Form_Load")) << errorLog().toStdString();
 }
 
 TEST_F(Sheets, IndicatorSheetShowsTheRecord)
@@ -178,7 +164,7 @@ TEST_F(Sheets, IndicatorSheetShowsTheRecord)
         frame::UnloadForm(w);
         QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
-    EXPECT_TRUE(pf.prompts.messages().isEmpty()) << pf.prompts.messages().join("|").toStdString();
+    EXPECT_EQ(messages(), "");
 }
 
 TEST_F(Sheets, AnOpenSheetShowsTheItemAskedFor)
@@ -238,7 +224,7 @@ TEST_F(Sheets, PrintShowsTheReportOfTheRecordShownHelpItsTopic)
         EXPECT_TRUE(help->source().toLocalFile().endsWith(c.help)) << c.help;
         help->close();
     }
-    EXPECT_TRUE(pf.prompts.messages().isEmpty());
+    EXPECT_EQ(messages(), "");
 }
 
 TEST_F(Sheets, PrintWithoutTheDatabaseSaysSo)

@@ -14,7 +14,6 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QTimer>
 #include <QToolButton>
 #include <tuple>
 

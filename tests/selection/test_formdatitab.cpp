@@ -4,11 +4,8 @@
 #include "frame/Forms.h"
 #include "frame/Globals.h"
 #include "platform/db/Database.h"
-#include "support/Controls.h"
-#include "support/TestEnv.h"
+#include "DataWindow.h"
 
-#include <QAbstractButton>
-#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
@@ -304,14 +301,10 @@ TEST_F(SelectionWindow, VisualizzaDatiBuildsTheQueryAndOpensTheTable)
     button("serie")->click();
     EXPECT_TRUE(pf.prompts.messages().isEmpty()) << pf.prompts.messages().join("\n").toStdString();
     EXPECT_EQ(dataWindowOpened, 1);
-    EXPECT_EQ(sqlAtOpen.toStdString(),
-              "SELECT land_Ind.COD_TIPO_TERR as TipoTerritorio, land_Ind.COD_TERR, land_Ind.PROV, land_Ind.REG, "
-              "land_Ind.DES_TERR as Territorio, Format(V_A0_2004.A0101, '0.00') as A0101_2004, "
-              "Format(V_A0_2005.A0101, '0.00') as A0101_2005, Format(V_A0_2005.A0102, '0.00') as A0102_2005, "
-              "Format(V_B0_2005.B0101, '0.00') as B0101_2005 FROM ((V_A0_2004 INNER JOIN land_Ind  ON "
-              "V_A0_2004.COD_TERR = land_Ind.COD_TERR) INNER JOIN V_A0_2005 ON V_A0_2005.COD_TERR = "
-              "V_A0_2004.COD_TERR) INNER JOIN V_B0_2005 ON V_B0_2005.COD_TERR = V_A0_2005.COD_TERR WHERE "
-              "land_Ind.DES_TERR IN( 'Reggio nell''Emilia', 'L''Aquila')");
+    // The lines of the list, the kind and the territories in the order of their list.
+    EXPECT_EQ(sqlAtOpen, testenv::request("Variabili.mdb", "Variabili", {"B0101-2005", "A0101-2005", "A0102-2005", "A0101-2004"},
+                                          {"Reggio nell'Emilia", "L'Aquila"}));
+    EXPECT_TRUE(sqlAtOpen.endsWith("WHERE land_Ind.DES_TERR IN( 'Reggio nell''Emilia', 'L''Aquila')"));
 
     // An item and year without data table: reported, the old query gone, no table.
     platform::db::Database::open(gDbPath, "Metadati.mdb")
