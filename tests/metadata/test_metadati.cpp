@@ -152,23 +152,20 @@ TEST_F(MetadataBrowser, OnlyAnItemOpensItsSheetAndComingBackClosesIt)
 TEST_F(MetadataBrowser, UnreadableDatabaseListLeavesAnEmptyWindow)
 {
     // Both are reported once, under the load, and leave the window open and empty.
-    struct Case {
-        const char *name;
-        const char *breakIt;
-    } cases[] = {
+    const std::pair<const char *, const char *> cases[] = {
         {"no databases", "delete from DbConfigs"},
         {"no table", "drop table DbConfigs"},
     };
-    for (const Case &c : cases) {
-        sql(c.breakIt);
+    for (const auto &[name, breakIt] : cases) {
+        sql(breakIt);
         pf.prompts.clear();
         QFile::remove(pf.files() + "Error.log");
         frmMetadati browser;
         browser.Form_Load();
-        EXPECT_EQ(browser.findChild<QComboBox *>("cmb_Databases")->count(), 0) << c.name;
-        EXPECT_EQ(browser.findChild<QTreeWidget *>("objtree")->topLevelItemCount(), 0) << c.name;
-        ASSERT_EQ(pf.prompts.messages().size(), 1) << c.name;
-        EXPECT_TRUE(pf.prompts.messages()[0].startsWith("Errore : ")) << c.name;
-        EXPECT_TRUE(errorLog().contains("Module:frmMetadati Function: Form_Load")) << c.name;
+        EXPECT_EQ(browser.findChild<QComboBox *>("cmb_Databases")->count(), 0) << name;
+        EXPECT_EQ(browser.findChild<QTreeWidget *>("objtree")->topLevelItemCount(), 0) << name;
+        ASSERT_EQ(pf.prompts.messages().size(), 1) << name;
+        EXPECT_TRUE(pf.prompts.messages()[0].startsWith("Errore : ")) << name;
+        EXPECT_TRUE(errorLog().contains("Module:frmMetadati Function: Form_Load")) << name;
     }
 }

@@ -80,23 +80,20 @@ TEST_F(Reports, VariableSheetOverSeveralPages)
 
 TEST_F(Reports, IndicatorSheet)
 {
-    struct Case {
-        const char *valutazione;
-        QString aspetto;
-    } cases[] = {{"'B2'", QString::fromUtf8("Dotazione - capacità")}, {"'Z9'", ""}, {"null", ""}};
+    const std::pair<const char *, QString> cases[] = {{"'B2'", QString::fromUtf8("Dotazione - capacità")}, {"'Z9'", ""}, {"null", ""}};
     rptIndicatori &r = rptIndicatori::Default();
-    for (const Case &c : cases) {
+    for (const auto &[valutazione, aspetto] : cases) {
         sql(QString("update MetadatiIndicatori set Valutazione = %1, [1999] = 0 where IdIndicatore = 'B01002'")
-                .arg(c.valutazione));
+                .arg(valutazione));
         ASSERT_TRUE(r.InitReport("B01002"));
         const auto pages = r.pages();
-        ASSERT_EQ(pages.size(), 1u) << c.valutazione;
+        ASSERT_EQ(pages.size(), 1u) << valutazione;
         const std::pair<const char *, QString> fields[] = {
             {"Label1", "Scheda indicatore"}, {"TextBox1", "B01002"}, {"TextBox3", "B01"}, {"TextBox4", "Rete stradale"},
-            {"TextBox2", "Km di autostrade per 100 km² di superficie"}, {"TextBox5", c.aspetto},
+            {"TextBox2", "Km di autostrade per 100 km² di superficie"}, {"TextBox5", aspetto},
             {"TextBox6", "B0101 / A0102 x 100"}, {"TextBox11", "No"}, {"TextBox8", "Si"}, {"Label20", "2008"}};
         for (const auto &[name, text] : fields)   // 1999 No, 1996 Si
-            EXPECT_EQ(at(pages, 0, name), text) << c.valutazione;
+            EXPECT_EQ(at(pages, 0, name), text) << valutazione;
     }
     // A key with a quote is a key like any other: no record, an empty report.
     ASSERT_TRUE(r.InitReport("B01'002"));

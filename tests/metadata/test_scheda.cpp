@@ -90,22 +90,21 @@ TEST_F(Sheets, VariableSheetShowsTheRecord)
 
 TEST_F(Sheets, NoRecordLeavesTheSheetEmpty)
 {
-    struct Case {
-        QString kind, message, box;
-    } cases[] = {{"Variabili", "Informazioni per la variabile non disponibili!", "txtVariabili"},
-                 {"Indicatori", "Informazioni per l'indicatore non disponibili!", "txtIndicatore"}};
-    for (const Case &c : cases) {
+    const std::tuple<QString, QString, QString> cases[] = {
+        {"Variabili", "Informazioni per la variabile non disponibili!", "txtVariabili"},
+        {"Indicatori", "Informazioni per l'indicatore non disponibili!", "txtIndicatore"}};
+    for (const auto &[kind, message, box] : cases) {
         pf.prompts.clear();
-        QWidget *w = c.kind == "Variabili" ? static_cast<QWidget *>(open<frmSchedaVariabili>(c.kind, "NOPE1"))
-                                           : open<frmSchedaIndicatori>(c.kind, "NOPE01");
+        QWidget *w = kind == "Variabili" ? static_cast<QWidget *>(open<frmSchedaVariabili>(kind, "NOPE1"))
+                                         : open<frmSchedaIndicatori>(kind, "NOPE01");
         ASSERT_EQ(pf.prompts.shown.size(), 1u);
-        EXPECT_EQ(pf.prompts.shown[0].text, c.message);
+        EXPECT_EQ(pf.prompts.shown[0].text, message);
         EXPECT_EQ(pf.prompts.shown[0].style, 64);
-        EXPECT_EQ(text(w, c.box), "");
+        EXPECT_EQ(text(w, box), "");
         EXPECT_TRUE(w->isVisible());
         // Nothing to print: "Stampa" is off and prints no empty report.
         auto *stampa = ctl<QPushButton>(w, "cmdStampa");
-        EXPECT_FALSE(stampa->isEnabled()) << c.kind.toStdString();
+        EXPECT_FALSE(stampa->isEnabled()) << kind.toStdString();
         stampa->click();
         EXPECT_EQ(pf.prompts.shown.size(), 1u);
         frame::UnloadForm(w);
