@@ -1,10 +1,9 @@
-// The classification tree: against the sample databases and against small
-// databases made for one case.
+// The classification tree against small databases made for one case, and
+// against the sample whose tables hold their rows many times over.
 #include "selection/FillSons.h"
 #include "frame/Globals.h"
 #include "frame/Utility.h"
 #include "platform/db/Database.h"
-#include "support/Controls.h"
 #include "support/TestEnv.h"
 
 #include <QDir>
@@ -53,32 +52,6 @@ platform::db::Database fixture(const QString &folder, const QStringList &indVarA
 }
 
 } // namespace
-
-TEST(FillSons, SampleVariablesFileEveryItemOnceUnderItsTopic)
-{
-    testenv::ProgramFolder pf;
-    gTipoDb = "Variabili";
-    auto conn = Utility::GetDbConnection("Variabili.mdb");
-    ASSERT_TRUE(conn.has_value());
-    QTreeWidget tree;
-    Utility_RQM::fillsons(*conn, &tree);
-    EXPECT_TRUE(pf.prompts.messages().isEmpty()) << pf.prompts.messages().join("\n").toStdString();
-    ASSERT_EQ(tree.topLevelItemCount(), 5);
-    QStringList items;
-    for (QTreeWidgetItemIterator it(&tree); *it; ++it)
-        if ((*it)->parent() && (*it)->parent()->parent()) {
-            const QString id = NodeKey(*it);
-            EXPECT_EQ(id.left(3), NodeKey((*it)->parent()));
-            EXPECT_EQ(id.left(1), NodeKey((*it)->parent()->parent()));
-            items << id;
-        }
-    QStringList sorted = items;
-    sorted.sort();
-    sorted.removeDuplicates();
-    EXPECT_EQ(items, sorted);   // in Id order, each once
-    EXPECT_EQ(testenv::must(Utility_RQM::FindNode(&tree, "A0101"), "A0101")->text(0), "Popolazione residente al 31 dicembre");
-    EXPECT_EQ(testenv::must(Utility_RQM::FindNode(&tree, "A01"), "A01")->text(0), "POPOLAZIONE E TERRITORIO");
-}
 
 TEST(FillSons, CasesOnSmallDatabases)
 {
