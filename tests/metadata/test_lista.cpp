@@ -144,6 +144,7 @@ TEST_F(CodeList, ACodeShowsItsDescriptionSubAreaAreaAndYears)
             EXPECT_EQ(text("txtArgomento"), "B02 - ");
         }
     }
+    EXPECT_TRUE(text("txtSettore").startsWith("A - ")) << text("txtSettore").toStdString();   // the indicator's area
     EXPECT_EQ(messages(), "");
 }
 
