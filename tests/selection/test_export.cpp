@@ -268,7 +268,7 @@ TEST_F(Export, TheCommandFromTheDataWindow)
               {"Torino", "Roma", "Piemonte", "Italia", "Lazio"});
     TextGrid &g = grid();
     ASSERT_GE(g.Rows(), 4);
-    platform::setPrompts(&rec);
+    auto *exportButton = testenv::ctl<QPushButton>(w, "cmdEsportaXls");
     for (const Case &k : cases) {
         SCOPED_TRACE(k.what);
         QDir(gExcelPath).removeRecursively();
@@ -290,7 +290,9 @@ TEST_F(Export, TheCommandFromTheDataWindow)
         answer = k.shell;
         opened.clear();
 
-        testenv::ctl<QPushButton>(w, "cmdEsportaXls")->click();
+        platform::setPrompts(&rec);
+        exportButton->click();
+        platform::setPrompts(&pf.prompts);
 
         // The export folder is made on demand, and the table stays in code order.
         EXPECT_TRUE(QFileInfo(gExcelPath).isDir());
@@ -335,7 +337,6 @@ TEST_F(Export, TheCommandFromTheDataWindow)
         const QStringList left = QDir(gExcelPath).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
         EXPECT_EQ(left, QFileInfo::exists(file) ? QStringList{"tab.xlsx"} : QStringList{});
     }
-    platform::setPrompts(&pf.prompts);
 }
 
 TEST_F(Export, WideTableExportsEveryColumn)
