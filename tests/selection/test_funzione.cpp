@@ -182,8 +182,9 @@ TEST_F(Funzione, RefusedNamesAreAskedAgain)
     type(*f, {"5"});
     for (const char *name : {"a b", "x_y", "REG", "territorio", "9x", "Densita"})
         rec.inputs.push_back(QString(name));
+    auto *run = ctl<QPushButton>(f.get(), "cmdEsegui");
     platform::setPrompts(&rec);
-    esegui(*f);
+    run->click();
     platform::setPrompts(&pf.prompts);
     EXPECT_EQ(rec.messages().join('|').toStdString(),
               "Il nome non deve contenere spazi o caratteri speciali.|"
