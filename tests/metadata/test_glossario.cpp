@@ -1,28 +1,22 @@
 // The glossary window driven through its controls on the sample glossary.
+#include "MetaTest.h"
 #include "metadata/frm_Glossario.h"
-#include "metadata/Glossario.h"
 #include "metadata/rptGlossario.h"
-#include "platform/db/Database.h"
 #include "platform/db/TextRules.h"
-#include "support/Controls.h"
-#include "support/TestEnv.h"
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDialog>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
-#include <gtest/gtest.h>
 
 namespace {
 
-class Glossary : public ::testing::Test {
+class Glossary : public testenv::MetaTest {
 protected:
-    testenv::ProgramFolder pf;
     frm_Glossario *w = nullptr;
 
     void SetUp() override
@@ -79,47 +73,37 @@ protected:
     }
     int allTerms()
     {
-        auto db = platform::db::Database::open(pf.databases(), "Metadati.mdb");
-        return db.query("select count(*) from Glossario").field(0).toInt();
+        return platform::db::Database::open(pf.databases(), "Metadati.mdb").query("select count(*) from Glossario").field(0).toInt();
     }
 };
 
 } // namespace
 
-TEST_F(Glossary, OpensInLetterModeOnTheTermsBeginningWithA)
+TEST_F(Glossary, OpensInLetterModeOnTheTermsBeginningWithAEachModeEnablesItsInputs)
 {
     EXPECT_EQ(terms(), QStringList({"Accosto", "Aeroporto", "Autostrada"}));
     EXPECT_TRUE(option(1)->isChecked());
     EXPECT_EQ(enabled(), "0100");
     auto *letters = ctl<QComboBox>("cmb_alfabeto");
-    ASSERT_EQ(letters->count(), 26);
-    EXPECT_EQ(letters->itemText(25), "Z");
-    EXPECT_EQ(letters->currentText(), "A");
+    EXPECT_EQ(letters->currentText() + letters->itemText(25) + QString::number(letters->count()), "AZ26");
     auto *sectors = ctl<QComboBox>("cmbSettore");
     EXPECT_TRUE(sectors->isEnabled());
-    EXPECT_EQ(sectors->count(), 4);   // every sector but "A"
-    EXPECT_EQ(sectors->currentIndex(), -1);
+    EXPECT_EQ(std::make_pair(sectors->count(), sectors->currentIndex()), std::make_pair(4, -1)); // every sector but "A"
     EXPECT_EQ(ctl<QComboBox>("cmbIdSettore")->itemText(0), "B");
     EXPECT_TRUE(definition().isEmpty());
-    EXPECT_TRUE(pf.prompts.messages().isEmpty()) << pf.prompts.messages().join("\n").toStdString();
-}
+    EXPECT_EQ(messages(), "");
 
-TEST_F(Glossary, EachModeEnablesItsInputsAndClearsTheTexts)
-{
+    // Each mode enables its inputs and clears the texts.
     select("Accosto");
     const QString shown = definition();
     ASSERT_FALSE(shown.isEmpty());
-    const struct {
-        int mode;
-        const char *enabled;
-    } cases[] = {{0, "1001"}, {2, "0011"}, {4, "0000"}, {1, "0100"}, {3, "0000"}};
-    for (const auto &c : cases) {
+    for (const auto &[mode, on] : {std::pair{0, "1001"}, {2, "0011"}, {4, "0000"}, {1, "0100"}, {3, "0000"}}) {
         box(0)->setText("x");
         box(1)->setText("y");
-        option(c.mode)->click();
-        EXPECT_EQ(enabled(), c.enabled) << c.mode;
-        EXPECT_TRUE(box(0)->text().isEmpty() && box(1)->text().isEmpty()) << c.mode;
-        EXPECT_TRUE(ctl<QComboBox>("cmbSettore")->isEnabled()) << c.mode;
+        option(mode)->click();
+        EXPECT_EQ(enabled(), on) << mode;
+        EXPECT_TRUE(box(0)->text().isEmpty() && box(1)->text().isEmpty()) << mode;
+        EXPECT_TRUE(ctl<QComboBox>("cmbSettore")->isEnabled()) << mode;
     }
     // The last mode lists every term alphabetically and keeps the definition shown.
     QStringList sorted = terms();
@@ -131,11 +115,7 @@ TEST_F(Glossary, EachModeEnablesItsInputsAndClearsTheTexts)
 
 TEST_F(Glossary, TextSearches)
 {
-    const struct {
-        int mode;
-        const char *text;
-        QStringList found;
-    } cases[] = {
+    const std::tuple<int, const char *, QStringList> cases[] = {   // 0 contains, 2 begins with
         {0, "strada", {"Autostrada", "Rete stradale", "Strada provinciale", "Strada statale"}},
         {2, "strada", {"Strada provinciale", "Strada statale"}},
         {0, " stradale", {"Rete stradale"}},   // taken as typed, blank included
@@ -146,31 +126,30 @@ TEST_F(Glossary, TextSearches)
         {0, "' or ''='", {}},
         {2, "x'; drop table Glossario; --", {}},
     };
-    for (const auto &c : cases) {
+    for (const auto &[mode, text, found] : cases) {
         option(1)->click();
         choose("cmb_alfabeto", "A");
         select("Accosto");
-        search(c.mode, c.text);
-        EXPECT_EQ(terms(), c.found) << c.text;
-        EXPECT_TRUE(definition().isEmpty()) << c.text;
+        search(mode, text);
+        EXPECT_EQ(terms(), found) << text;
+        EXPECT_TRUE(definition().isEmpty()) << text;
     }
-    EXPECT_TRUE(pf.prompts.messages().isEmpty()) << pf.prompts.messages().join("\n").toStdString();
+    EXPECT_EQ(messages(), "");
+    // Without text, or with text only in the box of the other mode, nothing changes.
     option(3)->click();
-    EXPECT_EQ(terms().size(), allTerms());
+    const QStringList before = terms();
+    search(0, "");
+    option(2)->click();
+    box(0)->setText("strada");
+    ctl<QPushButton>("cmd_ricerca")->click();
+    EXPECT_EQ(terms(), before);
 }
 
 TEST_F(Glossary, AccentedLettersAreFoundAndSortedAsInItalian)
 {
-    {
-        auto db = platform::db::Database::open(pf.databases(), "Metadati.mdb");
-        db.execute("insert into Glossario (Nome, Definizione, idsettore) values ('Èlite', 'x', 'B'), "
-                   "('àmbito', 'x', 'B'), ('Zeta nulla', 'x', 'B')");
-    }
-    const struct {
-        int mode;   // 0 contains, 2 begins with, 1 letter
-        const char *text;
-        QStringList found;
-    } cases[] = {
+    sql("insert into Glossario (Nome, Definizione, idsettore) values ('Èlite', 'x', 'B'), ('àmbito', 'x', 'B'), "
+        "('Zeta nulla', 'x', 'B')");
+    const std::tuple<int, const char *, QStringList> cases[] = {   // 0 contains, 2 begins with, 1 letter
         {0, "DENSITÀ", {"Densità di popolazione"}},
         {0, "densita", {"Densità di popolazione"}},
         {2, "À", {"Accosto", "Aeroporto", "àmbito", "Autostrada"}},
@@ -180,18 +159,16 @@ TEST_F(Glossary, AccentedLettersAreFoundAndSortedAsInItalian)
         {1, "E", {"Èlite"}},
         {1, "A", {"Accosto", "Aeroporto", "àmbito", "Autostrada"}},
     };
-    for (const auto &c : cases) {
-        if (c.mode == 1) {
+    for (const auto &[mode, text, expected] : cases) {
+        if (mode == 1) {
             option(1)->click();
-            choose("cmb_alfabeto", c.text);
+            choose("cmb_alfabeto", text);
         } else {
-            search(c.mode, QString::fromUtf8(c.text));
+            search(mode, QString::fromUtf8(text));
         }
         QStringList found = terms();
-        std::sort(found.begin(), found.end(), [](const QString &a, const QString &b) {
-            return platform::db::text::compare(a, b) < 0;
-        });
-        EXPECT_EQ(found, c.found) << c.text;
+        std::sort(found.begin(), found.end(), [](const QString &a, const QString &b) { return platform::db::text::compare(a, b) < 0; });
+        EXPECT_EQ(found, expected) << text;
     }
     // Every term: "Èlite" among the E's, after the D's and before the G's.
     option(3)->click();
@@ -202,18 +179,6 @@ TEST_F(Glossary, AccentedLettersAreFoundAndSortedAsInItalian)
     EXPECT_EQ(all.at(at + 1), "Grado d'utilizzo");
     EXPECT_EQ(all.indexOf(QString::fromUtf8("àmbito")), 2);
     EXPECT_EQ(all.last(), "Zeta nulla");
-}
-
-TEST_F(Glossary, SearchWithoutTextChangesNothing)
-{
-    const QStringList before = terms();
-    search(0, "");
-    EXPECT_EQ(terms(), before);
-    // Text left in the box of the other mode does not count.
-    option(2)->click();
-    box(0)->setText("strada");
-    ctl<QPushButton>("cmd_ricerca")->click();
-    EXPECT_EQ(terms(), before);
 }
 
 TEST_F(Glossary, SectorListsItsTermsInAnyMode)
@@ -236,40 +201,33 @@ TEST_F(Glossary, DefinitionOfTheClickedTerm)
     select("Grado d'utilizzo");
     EXPECT_EQ(definition(), "Rapporto tra l'uso effettivo di un'infrastruttura e la sua capacità.");
     // A term gone from the glossary: the definition shown stays.
-    auto db = platform::db::Database::open(pf.databases(), "Metadati.mdb");
-    db.execute("insert into Glossario (Nome, Definizione, idsettore) values ('Gru', null, 'B')");
+    sql("insert into Glossario (Nome, Definizione, idsettore) values ('Gru', null, 'B')");
     choose("cmb_alfabeto", "G");
     select("Gru");   // Null definition: shown empty
     EXPECT_TRUE(definition().isEmpty());
     select("Grado d'utilizzo");
-    db.execute("delete from Glossario where Nome = 'Gru'");
+    sql("delete from Glossario where Nome = 'Gru'");
     select("Gru");
     EXPECT_FALSE(definition().isEmpty());
-    EXPECT_TRUE(pf.prompts.messages().isEmpty()) << pf.prompts.messages().join("\n").toStdString();
+    EXPECT_EQ(messages(), "");
 }
 
-TEST_F(Glossary, PrintsTheSelectedTerm)
+TEST_F(Glossary, PrintsTheSelectedTermOrSaysWhyNot)
 {
-    {
-        auto db = platform::db::Database::open(pf.databases(), "Metadati.mdb");
-        db.execute("insert into Glossario (Nome, Definizione, idsettore) values "
-                   "('Banchina ', 'Con uno spazio in fondo.', 'B'), (' Binario', 'Con uno spazio in testa.', 'B')");
-    }
-    const struct {
-        int mode;   // 1 letter, 3 all terms
-        const char *letter, *term, *definition;
-    } cases[] = {
+    sql("insert into Glossario (Nome, Definizione, idsettore) values "
+        "('Banchina ', 'Con uno spazio in fondo.', 'B'), (' Binario', 'Con uno spazio in testa.', 'B')");
+    const std::tuple<int, const char *, QString, const char *> cases[] = {   // mode (1 letter, 3 all), letter, term, definition
         {1, "B", "Bacino d'utenza", "Territorio e popolazione serviti"},
         {1, "B", "Banchina ", "Con uno spazio in fondo."},
         {3, "", " Binario", "Con uno spazio in testa."},
     };
-    for (const auto &c : cases) {
-        option(c.mode)->click();
-        if (c.mode == 1)
-            choose("cmb_alfabeto", c.letter);
-        select(c.term);
+    for (const auto &[mode, letter, term, meaning] : cases) {
+        option(mode)->click();
+        if (mode == 1)
+            choose("cmb_alfabeto", letter);
+        select(term);
         // The definition shown and the one printed are the same term's.
-        EXPECT_TRUE(definition().startsWith(c.definition)) << c.term;
+        EXPECT_TRUE(definition().startsWith(meaning)) << term.toStdString();
         QStringList printed;
         QTimer::singleShot(0, [&] {
             if (const auto *rows = rptGlossario::Default().dataSource())
@@ -279,16 +237,15 @@ TEST_F(Glossary, PrintsTheSelectedTerm)
                 preview->close();
         });
         ctl<QPushButton>("Cmd_print")->click();
-        ASSERT_EQ(printed.size(), 2) << c.term;
-        EXPECT_EQ(printed[0], c.term);
-        EXPECT_TRUE(printed[1].startsWith(c.definition)) << c.term;
+        ASSERT_EQ(printed.size(), 2) << term.toStdString();
+        EXPECT_EQ(printed[0], term);
+        EXPECT_TRUE(printed[1].startsWith(meaning)) << term.toStdString();
     }
-    EXPECT_TRUE(pf.prompts.messages().isEmpty()) << pf.prompts.messages().join("\n").toStdString();
-}
+    EXPECT_EQ(messages(), "");
 
-TEST_F(Glossary, PrintFailures)
-{
     // Nothing selected.
+    option(1)->click();
+    choose("cmb_alfabeto", "A");
     ctl<QPushButton>("Cmd_print")->click();
     EXPECT_EQ(pf.prompts.messages(), QStringList("Selezionare un termine da stampare."));
     // The report cannot open its data.
@@ -297,9 +254,8 @@ TEST_F(Glossary, PrintFailures)
     ASSERT_TRUE(QFile::remove(pf.databases() + "Metadati.mdb"));
     ctl<QPushButton>("Cmd_print")->click();
     ASSERT_FALSE(pf.prompts.shown.empty());
-    EXPECT_EQ(pf.prompts.shown.back().text, "Impossibile eseguire la stampa");
-    EXPECT_EQ(pf.prompts.shown.back().style, 0);
-    EXPECT_TRUE(pf.prompts.shown.back().title.isEmpty());
+    const auto &last = pf.prompts.shown.back();
+    EXPECT_EQ(last.text + "|" + QString::number(last.style) + "|" + last.title, "Impossibile eseguire la stampa|0|");
 }
 
 TEST(GlossaryMissingDatabase, OpensEmptyAndStaysUsable)
@@ -310,11 +266,12 @@ TEST(GlossaryMissingDatabase, OpensEmptyAndStaysUsable)
     w.Form_Load();
     const int reported = int(pf.prompts.messages().size());
     EXPECT_GE(reported, 1);
-    EXPECT_EQ(w.findChild<QListWidget *>("lst_NameVar")->count(), 0);
-    w.findChild<QRadioButton *>("Option1_3")->click();
-    w.findChild<QRadioButton *>("Option1_0")->click();
-    w.findChild<QLineEdit *>("txt_ricerca_0")->setText("strada");
-    w.findChild<QPushButton *>("cmd_ricerca")->click();
-    EXPECT_EQ(w.findChild<QListWidget *>("lst_NameVar")->count(), 0);
+    auto *list = testenv::ctl<QListWidget>(&w, "lst_NameVar");
+    EXPECT_EQ(list->count(), 0);
+    testenv::ctl<QRadioButton>(&w, "Option1_3")->click();
+    testenv::ctl<QRadioButton>(&w, "Option1_0")->click();
+    testenv::ctl<QLineEdit>(&w, "txt_ricerca_0")->setText("strada");
+    testenv::ctl<QPushButton>(&w, "cmd_ricerca")->click();
+    EXPECT_EQ(list->count(), 0);
     EXPECT_EQ(int(pf.prompts.messages().size()), reported);   // reported once, at opening
 }

@@ -1,29 +1,20 @@
 // The list of codes driven through its controls on the sample databases.
+#include "MetaTest.h"
 #include "metadata/frmListaMetadati.h"
-#include "metadata/ListaCodici.h"
 #include "frame/Forms.h"
-#include "platform/db/Database.h"
-#include "support/TestEnv.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
-#include <gtest/gtest.h>
 
 namespace {
 
-class CodeList : public ::testing::Test {
+class CodeList : public testenv::MetaTest {
 protected:
-    testenv::ProgramFolder pf;
     frmListaMetadati *w = nullptr;
 
     void TearDown() override { delete w; }
-    void sql(const QString &statement)
-    {
-        auto db = platform::db::Database::open(pf.databases(), "Metadati.mdb");
-        db.execute(statement);
-    }
     QStringList column(const QString &query)
     {
         auto db = platform::db::Database::open(pf.databases(), "Metadati.mdb");
@@ -37,9 +28,9 @@ protected:
         w = new frmListaMetadati;
         w->Form_Load();
     }
-    QListWidget *list() const { return w->findChild<QListWidget *>("lst_CodVar"); }
-    QComboBox *kind() const { return w->findChild<QComboBox *>("cmbVarInd"); }
-    QString text(const char *name) const { return w->findChild<QLineEdit *>(name)->text(); }
+    QListWidget *list() const { return testenv::ctl<QListWidget>(w, "lst_CodVar"); }
+    QComboBox *kind() const { return testenv::ctl<QComboBox>(w, "cmbVarInd"); }
+    QString text(const char *name) const { return testenv::ctl<QLineEdit>(w, name)->text(); }
     QStringList texts() const { return {text("txtDescrizione"), text("txtArgomento"), text("txtSettore")}; }
     QStringList codes() const
     {
@@ -53,7 +44,7 @@ protected:
     {
         QString out;
         for (int i = 1; i <= 13; ++i)
-            out += w->findChild<QCheckBox *>(QString("Check%1").arg(i))->isChecked() ? u'1' : u'0';
+            out += testenv::ctl<QCheckBox>(w, QString("Check%1").arg(i))->isChecked() ? u'1' : u'0';
         return out;
     }
     void chooseKind(int index)
@@ -71,16 +62,26 @@ protected:
 
 } // namespace
 
-TEST_F(CodeList, OpensOnTheVariablesWithNothingShown)
+TEST_F(CodeList, OpensOnTheVariablesAndChangingTheKindEmptiesTheTextsAndTheYears)
 {
+    sql("update MetadatiVariabili set [1996]=0 where IdVariabile = 'A0101'");
     open();
     EXPECT_EQ(kind()->currentText(), "Variabili");
     EXPECT_EQ(kind()->count(), 2);
-    EXPECT_EQ(codes(), column("select IdVariabile from MetadatiVariabili order by IdVariabile"));
-    EXPECT_EQ(list()->currentRow(), -1);
-    EXPECT_EQ(texts(), QStringList({"", "", ""}));
-    EXPECT_EQ(years(), "0000000000000");
-    EXPECT_TRUE(pf.prompts.messages().isEmpty()) << pf.prompts.messages().join("\n").toStdString();
+    for (const char *table : {"Variabili", "Indicatori"}) {
+        const QString id = table == QString("Variabili") ? "IdVariabile" : "IdIndicatore";
+        EXPECT_EQ(codes(), column(QString("select %1 from Metadati%2 order by %1").arg(id, table)));
+        EXPECT_EQ(list()->currentRow(), -1);
+        EXPECT_EQ(texts(), QStringList({"", "", ""}));
+        EXPECT_EQ(years(), "0000000000000");
+        show(table == QString("Variabili") ? "A0101" : "A01001");
+        ASSERT_NE(years(), "0000000000000");
+        if (table == QString("Variabili")) {
+            EXPECT_EQ(years(), "0111111111111");
+        }
+        chooseKind(1);
+    }
+    EXPECT_EQ(messages(), "");
 }
 
 TEST_F(CodeList, CodesOfUnpublishedSubAreasAreNotListed)
@@ -90,19 +91,15 @@ TEST_F(CodeList, CodesOfUnpublishedSubAreasAreNotListed)
     sql("update MetadatiIndicatori set Argomento = 'A01 - no' where IdIndicatore = 'A01002'");
     sql("update MetadatiIndicatori set Argomento = 'X-NOTE' where IdIndicatore = 'A01003'");
     open();
-    struct Case {
-        int kind;
-        const char *hidden;
-        bool listed;
-    } cases[] = {
+    const std::tuple<int, const char *, bool> cases[] = {   // kind, code, listed
         {0, "A0102", false}, {0, "B0101", false}, {0, "A0101", true},
         {1, "A01002", false},   // "- no": the search ignores letter case
         {1, "A01003", false}, {1, "A01001", true},
     };
-    for (const Case &c : cases) {
-        if (kind()->currentIndex() != c.kind)
-            chooseKind(c.kind);
-        EXPECT_EQ(codes().contains(c.hidden), c.listed) << c.hidden;
+    for (const auto &[k, code, listed] : cases) {
+        if (kind()->currentIndex() != k)
+            chooseKind(k);
+        EXPECT_EQ(codes().contains(code), listed) << code;
     }
 }
 
@@ -113,73 +110,42 @@ TEST_F(CodeList, ACodeShowsItsDescriptionSubAreaAreaAndYears)
     // No year at all: false or unknown.
     sql("update MetadatiVariabili set [1996]=0, [1997]=null, [1998]=0, [1999]=0, [2000]=0, [2001]=0, [2002]=0, "
         "[2003]=0, [2004]=0, [2005]=0, [2006]=0, [2007]=0, [2008]=null where IdVariabile = 'B0201'");
-    // A sub-area missing from Argomento: no row in the join.
+    // A sub-area missing from Argomento: no row in the join; a sub-area without description; a code with an apostrophe.
     sql("update MetadatiVariabili set CodiceArgomento = 'Z99' where IdVariabile = 'B0101'");
+    sql("update Argomento set [Desc argomento] = null where [Codice argomento] = 'B02'");
+    sql("insert into MetadatiVariabili (IdVariabile, DescVariabile, CodiceArgomento, [1996], [2008]) "
+        "values ('B01''X', 'Variabile con apostrofo', 'B01', 1, 0)");
     open();
     struct Case {
         int kind;
-        const char *code;
-        QStringList texts;
+        const char *code, *shown;   // description|sub-area|area; "*": any description
         QString years;
     } cases[] = {
-        {0, "A0101", {"Popolazione residente al 31 dicembre", "A01 - Popolazione e territorio", "A - Contesto territoriale"},
+        {0, "A0101", "Popolazione residente al 31 dicembre|A01 - Popolazione e territorio|A - Contesto territoriale",
          "1111111111111"},
-        {0, "A0102", {}, "1000000000001"},   // 1996 and 2008 only
-        {0, "A0101", {}, "1111111111111"},
-        {0, "B0201", {}, "0000000000000"},   // after a code with every year: no tick left behind
-        {0, "A0101", {}, "1111111111111"},
-        {0, "B0101", {"", "", ""}, "0000000000000"},   // no row: nothing shown, the years included
-        {1, "A01001", {}, "1111111111111"},
+        {0, "A0102", "*", "1000000000001"},   // 1996 and 2008 only
+        {0, "A0101", "*", "1111111111111"},
+        {0, "B0201", "*", "0000000000000"},   // after a code with every year: no tick left behind
+        {0, "A0101", "*", "1111111111111"},
+        {0, "B0101", "||", "0000000000000"},   // no row: nothing shown, the years included
+        {0, "B01'X", "Variabile con apostrofo|B01 - Rete stradale|B - Trasporti", "1000000000000"},
+        {1, "A01001", "*", "1111111111111"},
     };
     for (const Case &c : cases) {
         if (kind()->currentIndex() != c.kind)
             chooseKind(c.kind);
         show(c.code);
-        if (!c.texts.isEmpty()) {
-            EXPECT_EQ(texts(), c.texts) << c.code;
-        } else {
+        if (QString(c.shown) == "*")
             EXPECT_FALSE(text("txtDescrizione").isEmpty()) << c.code;
-        }
+        else
+            EXPECT_EQ(texts().join('|'), c.shown);
         EXPECT_EQ(years(), c.years) << c.code;
+        if (QString(c.code) == "B0201") {
+            EXPECT_EQ(text("txtArgomento"), "B02 - ");
+        }
     }
-    EXPECT_TRUE(text("txtSettore").startsWith("A - ")) << text("txtSettore").toStdString();
-}
-
-TEST_F(CodeList, ChangingTheKindEmptiesTheTextsAndTheYears)
-{
-    sql("update MetadatiVariabili set [1996]=0 where IdVariabile = 'A0101'");
-    open();
-    show("A0101");
-    ASSERT_EQ(years(), "0111111111111");
-    chooseKind(1);
-    EXPECT_EQ(list()->currentRow(), -1);
-    EXPECT_EQ(texts(), QStringList({"", "", ""}));
-    EXPECT_EQ(years(), "0000000000000");
-    EXPECT_EQ(codes(), column("select IdIndicatore from MetadatiIndicatori order by IdIndicatore"));
-}
-
-TEST_F(CodeList, IncompleteRowsAndUnusualCodes)
-{
-    // A sub-area without description, a code whose sub-area is missing, a code with an apostrophe.
-    sql("update Argomento set [Desc argomento] = null where [Codice argomento] = 'B02'");
-    sql("update MetadatiVariabili set CodiceArgomento = 'Z99' where IdVariabile = 'B0101'");
-    sql("insert into MetadatiVariabili (IdVariabile, DescVariabile, CodiceArgomento, [1996], [2008]) "
-        "values ('B01''X', 'Variabile con apostrofo', 'B01', 1, 0)");
-    open();
-    show("A0101");
-    ASSERT_EQ(years(), "1111111111111");
-
-    show("B0101");   // no row in the join: empty texts and years
-    EXPECT_EQ(texts(), QStringList({"", "", ""}));
-    EXPECT_EQ(years(), "0000000000000");
-
-    show("B0201");
-    EXPECT_EQ(text("txtArgomento"), "B02 - ");
-
-    show("B01'X");
-    EXPECT_EQ(text("txtDescrizione"), "Variabile con apostrofo");
-    EXPECT_EQ(years(), "1000000000000");
-    EXPECT_TRUE(pf.prompts.messages().isEmpty()) << pf.prompts.messages().join("\n").toStdString();
+    EXPECT_TRUE(text("txtSettore").startsWith("A - ")) << text("txtSettore").toStdString();   // the indicator's area
+    EXPECT_EQ(messages(), "");
 }
 
 TEST_F(CodeList, MissingDatabaseIsReportedOnceAndTheWindowStaysUsable)
@@ -191,35 +157,4 @@ TEST_F(CodeList, MissingDatabaseIsReportedOnceAndTheWindowStaysUsable)
     chooseKind(1);
     EXPECT_EQ(list()->count(), 0);
     EXPECT_EQ(pf.prompts.messages().size(), 1);
-}
-
-TEST(CodeListQueries, TextsOfTheQueries)
-{
-    const QString years = "[1996] , [1997], [1998], [1999], [2000], [2001], [2002], [2003], [2004], [2005], [2006], "
-                          "[2007], [2008] ";
-    struct Case {
-        const char *kind, *code;
-        QString list, one;
-    } cases[] = {
-        {"Variabili", "A0101",
-         "SELECT IdVariabile FROM MetadatiVariabili WHERE InStr([CodiceArgomento],'- NO')=0 AND "
-         "InStr([CodiceArgomento],'-NO')=0 order by IdVariabile;",
-         "SELECT MetadatiVariabili.DescVariabile, Argomento.[Codice argomento], [Desc argomento], Settore.idSettore, "
-         "[Descrizione Settore], " + years +
-             "FROM (Argomento INNER JOIN MetadatiVariabili ON Argomento.[Codice argomento] = "
-             "MetadatiVariabili.CodiceArgomento) INNER JOIN Settore ON Argomento.idSettore = Settore.idSettore "
-             "WHERE IdVariabile ='A0101';"},
-        {"Indicatori", "B01'2",
-         "SELECT IdIndicatore FROM MetadatiIndicatori WHERE InStr([Argomento],'- NO')=0 AND "
-         "InStr([Argomento],'-NO')=0 order by IdIndicatore;",
-         "SELECT MetadatiIndicatori.DescIndicatore, Argomento.[Codice argomento], [Desc argomento], Settore.idSettore, "
-         "[Descrizione Settore], " + years +
-             "FROM (Argomento INNER JOIN Settore ON Argomento.idSettore = Settore.idSettore) INNER JOIN "
-             "MetadatiIndicatori ON Argomento.[Codice argomento] = MetadatiIndicatori.Argomento "
-             "WHERE IdIndicatore ='B01''2';"},
-    };
-    for (const Case &c : cases) {
-        EXPECT_EQ(metadata::ListaCodiciQuery(c.kind), c.list) << c.kind;
-        EXPECT_EQ(metadata::MetadatoQuery(c.kind, c.code), c.one) << c.kind;
-    }
 }

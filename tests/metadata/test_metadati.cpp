@@ -1,28 +1,23 @@
 // The metadata browser driven through its controls on the sample databases.
+#include "MetaTest.h"
 #include "metadata/frmMetadati.h"
 #include "selection/FillSons.h"
 #include "frame/Config.h"
 #include "frame/Forms.h"
 #include "frame/Globals.h"
 #include "frame/Shared.h"
-#include "platform/db/Database.h"
-#include "support/Controls.h"
-#include "support/TestEnv.h"
 
 #include <QComboBox>
-#include <QFile>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
-#include <gtest/gtest.h>
 
 using Utility_RQM::FindNode;
 
 namespace {
 
-class MetadataBrowser : public ::testing::Test {
+class MetadataBrowser : public testenv::MetaTest {
 protected:
-    testenv::ProgramFolder pf;
     frmMetadati *w = nullptr;
     QStringList sheets;   // "FRMSCHEDA...:" + gSqlScheda at each opening
 
@@ -35,11 +30,6 @@ protected:
     {
         delete w;
         frame::ClearRegisteredForms();
-    }
-    void sql(const QString &statement)
-    {
-        auto db = platform::db::Database::open(pf.databases(), "Metadati.mdb");
-        db.execute(statement);
     }
     void open()
     {
@@ -67,89 +57,74 @@ protected:
             n += (*it)->childCount() == 0 ? 1 : 0;
         return n;
     }
-    QString errorLog() const
-    {
-        QFile log(pf.files() + "Error.log");
-        return log.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(log.readAll()) : QString();
-    }
 };
 
 } // namespace
 
-TEST_F(MetadataBrowser, LoadListsTheDatabasesAndShowsTheFirstAsVariables)
+TEST_F(MetadataBrowser, LoadListsTheDatabasesAndTheKindFollowsThePositionOfTheDatabase)
 {
+    // A third database, described as variables: any row but the first is taken for indicators.
+    sql("insert into DbConfigs (DbFile, dbdesc, dbnames) values ('Storico.mdb', 'Variabili storiche', 'Storico.mdb')");
     gSqlScheda = "vecchia";
     open();
     EXPECT_EQ(w->windowTitle(), "PXN - Metadati - Variabili");
     QComboBox *desc = combo("cmb_Databases");
     QComboBox *files = combo("cmb_DatabasesN");
-    ASSERT_EQ(desc->count(), 2);
+    ASSERT_EQ(desc->count(), 3);
     EXPECT_EQ(desc->itemText(0), "Variabili di dotazione infrastrutturale");
     EXPECT_EQ(files->itemText(1), "Indicatori.mdb");
     EXPECT_TRUE(files->isHidden());
     EXPECT_EQ(desc->currentIndex(), 0);
-    EXPECT_EQ(gTipoDb, "Variabili");
-    EXPECT_EQ(gMetaConfig->currentDatabase(), "Variabili.mdb");
     EXPECT_EQ(tree()->topLevelItemCount(), 5);
-    EXPECT_EQ(leaves(), 19);   // every variable
-    EXPECT_NE(FindNode(tree(), "A0101"), nullptr);
-    EXPECT_TRUE(gSqlScheda.isEmpty());
-    EXPECT_TRUE(pf.prompts.messages().isEmpty()) << pf.prompts.messages().join("\n").toStdString();
-}
-
-TEST_F(MetadataBrowser, TheKindFollowsThePositionOfTheDatabase)
-{
-    // A third database, described as variables: any row but the first is taken for indicators.
-    sql("insert into DbConfigs (DbFile, dbdesc, dbnames) values ('Storico.mdb', 'Variabili storiche', 'Storico.mdb')");
-    open();
-    struct Case {
-        int index;
-        const char *kind, *file, *item, *absent;
-        int leaves;
-    } cases[] = {
+    const std::tuple<int, const char *, const char *, const char *, const char *, int> cases[] = {
+        {-1, "Variabili", "Variabili.mdb", "A0101", "A01001", 19},   // as loaded: every variable
         {1, "Indicatori", "Indicatori.mdb", "A01001", "A0101", 35},
         {2, "Indicatori", "Storico.mdb", "A01001", "A0101", 35},
         {0, "Variabili", "Variabili.mdb", "A0101", "A01001", 19},
     };
-    for (const Case &c : cases) {
+    for (const auto &[index, kind, file, item, absent, count] : cases) {
+        if (index >= 0)
+            chooseDatabase(index);
+        EXPECT_EQ(gTipoDb, kind) << index;
+        EXPECT_EQ(gMetaConfig->currentDatabase(), file) << index;
+        EXPECT_EQ(leaves(), count) << index;   // rebuilt, not added to
+        EXPECT_NE(FindNode(tree(), item), nullptr) << index;
+        EXPECT_EQ(FindNode(tree(), absent), nullptr) << index;
+        EXPECT_TRUE(gSqlScheda.isEmpty()) << index;
         gSqlScheda = "vecchia";
-        chooseDatabase(c.index);
-        EXPECT_EQ(gTipoDb, c.kind) << c.index;
-        EXPECT_EQ(gMetaConfig->currentDatabase(), c.file) << c.index;
-        EXPECT_EQ(leaves(), c.leaves) << c.index;   // rebuilt, not added to
-        EXPECT_NE(FindNode(tree(), c.item), nullptr) << c.index;
-        EXPECT_EQ(FindNode(tree(), c.absent), nullptr) << c.index;
-        EXPECT_TRUE(gSqlScheda.isEmpty()) << c.index;
     }
+    EXPECT_EQ(messages(), "");
 }
 
-TEST_F(MetadataBrowser, OnlyAnItemOpensItsSheet)
+TEST_F(MetadataBrowser, OnlyAnItemOpensItsSheetAndComingBackClosesIt)
 {
     open();
-    struct Case {
-        int database;
-        const char *key;
-        const char *sheet;   // nullptr: no sheet
-    } cases[] = {
-        {0, "A", nullptr},
-        {0, "A01", nullptr},
-        {0, "A0101", "FRMSCHEDAVARIABILI"},
-        {1, "B", nullptr},
-        {1, "A01001", "FRMSCHEDAINDICATORI"},
-    };
-    for (const Case &c : cases) {
-        if (combo("cmb_Databases")->currentIndex() != c.database)
-            chooseDatabase(c.database);
+    // Visualizza with nothing selected: no sheet, the failure logged under the node click.
+    testenv::ctl<QPushButton>(w, "cmdmetadati")->click();
+    EXPECT_TRUE(sheets.isEmpty());
+    EXPECT_EQ(pf.prompts.messages().size(), 1);
+    EXPECT_TRUE(errorLog().contains("Module:frmMetadati Function: objtree_NodeClick")) << errorLog().toStdString();
+    tree()->setCurrentItem(node("B0201"));
+    testenv::ctl<QPushButton>(w, "cmdmetadati")->click();
+    EXPECT_EQ(sheets, QStringList("FRMSCHEDAVARIABILI:" + Utility::CreaQueryMetadati("Variabili", "B0201")));
+    pf.prompts.clear();
+
+    const std::tuple<int, const char *, const char *> cases[] = {
+        // database, node, the sheet it opens (nullptr: none)
+        {0, "A", nullptr}, {0, "A01", nullptr}, {0, "A0101", "FRMSCHEDAVARIABILI"},
+        {1, "B", nullptr}, {1, "A01001", "FRMSCHEDAINDICATORI"}};
+    for (const auto &[database, key, sheet] : cases) {
+        if (combo("cmb_Databases")->currentIndex() != database)
+            chooseDatabase(database);
         sheets.clear();
         gSqlScheda = "precedente";
-        click(c.key);
-        if (!c.sheet) {
-            EXPECT_TRUE(node(c.key)->isExpanded()) << c.key;
-            EXPECT_TRUE(sheets.isEmpty()) << c.key;
-            EXPECT_EQ(gSqlScheda, "precedente") << c.key;
+        click(key);
+        if (!sheet) {
+            EXPECT_TRUE(node(key)->isExpanded()) << key;
+            EXPECT_TRUE(sheets.isEmpty()) << key;
+            EXPECT_EQ(gSqlScheda, "precedente") << key;
         } else {
-            EXPECT_EQ(sheets, QStringList(QString(c.sheet) + ":" + Utility::CreaQueryMetadati(gTipoDb, c.key)))
-                << c.key;
+            EXPECT_EQ(sheets, QStringList(QString(sheet) + ":" + Utility::CreaQueryMetadati(gTipoDb, key))) << key;
         }
     }
     // The accordion: opening another area closes the first.
@@ -157,30 +132,12 @@ TEST_F(MetadataBrowser, OnlyAnItemOpensItsSheet)
     click("B");
     EXPECT_FALSE(node("A")->isExpanded());
     EXPECT_TRUE(node("B")->isExpanded());
-    EXPECT_TRUE(pf.prompts.messages().isEmpty()) << pf.prompts.messages().join("\n").toStdString();
-}
+    EXPECT_EQ(messages(), "");
 
-TEST_F(MetadataBrowser, VisualizzaActsOnTheSelectedNode)
-{
-    open();
-    auto *visualizza = w->findChild<QPushButton *>("cmdmetadati");
-    // Nothing selected: no sheet, the failure logged under the node click.
-    visualizza->click();
-    EXPECT_TRUE(sheets.isEmpty());
-    EXPECT_EQ(pf.prompts.messages().size(), 1);
-    EXPECT_TRUE(errorLog().contains("Module:frmMetadati Function: objtree_NodeClick")) << errorLog().toStdString();
-
-    tree()->setCurrentItem(FindNode(tree(), "B0201"));
-    visualizza->click();
-    EXPECT_EQ(sheets, QStringList("FRMSCHEDAVARIABILI:" + Utility::CreaQueryMetadati("Variabili", "B0201")));
-}
-
-TEST_F(MetadataBrowser, ComingBackClosesTheSheet)
-{
-    open();
-    QWidget *sheet = nullptr;
+    // Coming back to the browser closes the sheet it opened.
+    chooseDatabase(0);
     frame::RegisterForm("FRMSCHEDAVARIABILI", [&] {
-        sheet = new QWidget;
+        auto *sheet = new QWidget;
         sheet->setObjectName("frmSchedaVariabili");
         frame::ShowChild(sheet);
     });
@@ -194,24 +151,24 @@ TEST_F(MetadataBrowser, ComingBackClosesTheSheet)
 
 TEST_F(MetadataBrowser, UnreadableDatabaseListLeavesAnEmptyWindow)
 {
-    // Both are reported once, under the load, and leave the window open and empty.
-    struct Case {
-        const char *name;
-        const char *breakIt;
-    } cases[] = {
+    // Both are reported once, under the load, and leave the window open and empty:
+    // choosing in the empty list does nothing.
+    const std::pair<const char *, const char *> cases[] = {
         {"no databases", "delete from DbConfigs"},
         {"no table", "drop table DbConfigs"},
     };
-    for (const Case &c : cases) {
-        sql(c.breakIt);
+    for (const auto &[name, breakIt] : cases) {
+        sql(breakIt);
         pf.prompts.clear();
         QFile::remove(pf.files() + "Error.log");
         frmMetadati browser;
         browser.Form_Load();
-        EXPECT_EQ(browser.findChild<QComboBox *>("cmb_Databases")->count(), 0) << c.name;
-        EXPECT_EQ(browser.findChild<QTreeWidget *>("objtree")->topLevelItemCount(), 0) << c.name;
-        ASSERT_EQ(pf.prompts.messages().size(), 1) << c.name;
-        EXPECT_TRUE(pf.prompts.messages()[0].startsWith("Errore : ")) << c.name;
-        EXPECT_TRUE(errorLog().contains("Module:frmMetadati Function: Form_Load")) << c.name;
+        auto *list = testenv::ctl<QComboBox>(&browser, "cmb_Databases");
+        EXPECT_EQ(list->count(), 0) << name;
+        emit list->activated(0);
+        EXPECT_EQ(testenv::ctl<QTreeWidget>(&browser, "objtree")->topLevelItemCount(), 0) << name;
+        ASSERT_EQ(pf.prompts.messages().size(), 1) << name;
+        EXPECT_TRUE(pf.prompts.messages()[0].startsWith("Errore : ")) << name;
+        EXPECT_TRUE(errorLog().contains("Module:frmMetadati Function: Form_Load")) << name;
     }
 }

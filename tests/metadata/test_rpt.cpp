@@ -1,28 +1,23 @@
 // The three metadata reports on the sample database: the record bound to the
 // fields of each design, the pages, keys with apostrophes, records missing, and
 // the messages when printing cannot happen.
+#include "MetaTest.h"
 #include "metadata/rptGlossario.h"
 #include "metadata/rptIndicatori.h"
 #include "metadata/rptVariabili.h"
-#include "platform/db/Database.h"
 #include "platform/report/Report.h"
-#include "support/Controls.h"
-#include "support/TestEnv.h"
 
 #include <QApplication>
-#include <QFile>
 #include <functional>
 #include <QPushButton>
 #include <QTimer>
-#include <gtest/gtest.h>
 
 using namespace platform::report;
 
 namespace {
 
-class Reports : public ::testing::Test {
+class Reports : public testenv::MetaTest {
 protected:
-    testenv::ProgramFolder pf;
 
     void TearDown() override
     {
@@ -31,16 +26,10 @@ protected:
         rptIndicatori::Default().clearDataSource();
         rptGlossario::Default().clearDataSource();
     }
-    void sql(const QString &statement)
-    {
-        auto db = platform::db::Database::open(pf.databases(), "Metadati.mdb");
-        db.execute(statement);
-    }
     static QString at(const std::vector<Page> &pages, int page, const QString &name)
     {
         const Item *it = pages.at(size_t(page)).find(name);
-        EXPECT_NE(it, nullptr) << name.toStdString();
-        return it ? it->text : QStringLiteral("<none>");
+        return it ? it->text : QStringLiteral("<none: ") + name + ">";
     }
     static QString anywhere(const std::vector<Page> &pages, const QString &name)
     {
@@ -70,15 +59,13 @@ TEST_F(Reports, VariableSheetOverSeveralPages)
     ASSERT_GE(pages.size(), 3u);
     for (size_t p = 0; p < pages.size(); ++p)
         EXPECT_EQ(at(pages, int(p), "Label76"), "Scheda variabile");
-    EXPECT_EQ(at(pages, 0, "TextBox1"), "A0101");
-    EXPECT_EQ(at(pages, 0, "TextBox2"), "Popolazione residente al 31 dicembre");
-    EXPECT_EQ(at(pages, 0, "TextBox3"), "A01");
-    EXPECT_EQ(at(pages, 0, "TextBox4"), "Popolazione e territorio");
-    EXPECT_EQ(at(pages, 0, "TextBox5"), "Si");   // 1996
-    EXPECT_EQ(at(pages, 0, "TextBox6"), "");     // 1997 Null
-    EXPECT_EQ(at(pages, 0, "TextBox7"), "No");   // 1998
-    EXPECT_EQ(at(pages, 0, "TextBox18"), "abitanti");
-    EXPECT_EQ(at(pages, 0, "Label20"), "Note sull'intera serie");
+    // 1996 Si, 1997 Null, 1998 No
+    const std::pair<const char *, QString> first[] = {
+        {"TextBox1", "A0101"}, {"TextBox2", "Popolazione residente al 31 dicembre"}, {"TextBox3", "A01"},
+        {"TextBox4", "Popolazione e territorio"}, {"TextBox5", "Si"}, {"TextBox6", ""}, {"TextBox7", "No"},
+        {"TextBox18", "abitanti"}, {"Label20", "Note sull'intera serie"}};
+    for (const auto &[name, text] : first)
+        EXPECT_EQ(at(pages, 0, name), text);
     // Every year of sources, publications and bodies is printed, empty or not.
     for (int b = 21; b <= 72; ++b)
         EXPECT_EQ(countOf(pages, QStringLiteral("TextBox%1").arg(b)), 1) << b;
@@ -93,38 +80,39 @@ TEST_F(Reports, VariableSheetOverSeveralPages)
 
 TEST_F(Reports, IndicatorSheet)
 {
-    struct Case {
-        const char *valutazione;
-        QString aspetto;
-    } cases[] = {{"'B2'", QString::fromUtf8("Dotazione - capacità")}, {"'Z9'", ""}, {"null", ""}};
+    const std::pair<const char *, QString> cases[] = {{"'B2'", QString::fromUtf8("Dotazione - capacità")}, {"'Z9'", ""}, {"null", ""}};
     rptIndicatori &r = rptIndicatori::Default();
-    for (const Case &c : cases) {
+    for (const auto &[valutazione, aspetto] : cases) {
         sql(QString("update MetadatiIndicatori set Valutazione = %1, [1999] = 0 where IdIndicatore = 'B01002'")
-                .arg(c.valutazione));
+                .arg(valutazione));
         ASSERT_TRUE(r.InitReport("B01002"));
         const auto pages = r.pages();
-        ASSERT_EQ(pages.size(), 1u) << c.valutazione;
-        EXPECT_EQ(at(pages, 0, "Label1"), "Scheda indicatore");
-        EXPECT_EQ(at(pages, 0, "TextBox1"), "B01002");
-        EXPECT_EQ(at(pages, 0, "TextBox2"), "Km di autostrade per 100 km² di superficie");
-        EXPECT_EQ(at(pages, 0, "TextBox3"), "B01");
-        EXPECT_EQ(at(pages, 0, "TextBox4"), "Rete stradale");
-        EXPECT_EQ(at(pages, 0, "TextBox5"), c.aspetto) << c.valutazione;
-        EXPECT_EQ(at(pages, 0, "TextBox6"), "B0101 / A0102 x 100");
-        EXPECT_EQ(at(pages, 0, "TextBox11"), "No");   // 1999
-        EXPECT_EQ(at(pages, 0, "TextBox8"), "Si");    // 1996
-        EXPECT_EQ(at(pages, 0, "Label20"), "2008");
+        ASSERT_EQ(pages.size(), 1u) << valutazione;
+        const std::pair<const char *, QString> fields[] = {
+            {"Label1", "Scheda indicatore"}, {"TextBox1", "B01002"}, {"TextBox3", "B01"}, {"TextBox4", "Rete stradale"},
+            {"TextBox2", "Km di autostrade per 100 km² di superficie"}, {"TextBox5", aspetto},
+            {"TextBox6", "B0101 / A0102 x 100"}, {"TextBox11", "No"}, {"TextBox8", "Si"}, {"Label20", "2008"}};
+        for (const auto &[name, text] : fields)   // 1999 No, 1996 Si
+            EXPECT_EQ(at(pages, 0, name), text) << valutazione;
     }
     // A key with a quote is a key like any other: no record, an empty report.
     ASSERT_TRUE(r.InitReport("B01'002"));
     EXPECT_EQ(r.pages().at(0).find("TextBox1"), nullptr);
 }
 
-TEST_F(Reports, GlossaryTerm)
+TEST_F(Reports, GlossaryTermInThePreview)
 {
     rptGlossario &r = rptGlossario::Default();
-    ASSERT_TRUE(r.InitReport("Bacino d'utenza"));
-    auto pages = r.pages();
+    QString caption;
+    std::vector<Page> pages;
+    testenv::onModal([&](QWidget *dlg) {
+        caption = dlg->windowTitle();
+        pages = r.pages();
+        testenv::ctl<QPushButton>(dlg, "cmdChiudi")->click();
+    });
+    EXPECT_TRUE(rptGlossario::ShowTerm("Bacino d'utenza"));
+    EXPECT_EQ(caption, "Stampa Glossario");
+    EXPECT_FALSE(r.HasConnection());
     ASSERT_EQ(pages.size(), 1u);
     EXPECT_EQ(at(pages, 0, "Label1"), " Corvenna - Glossario");
     EXPECT_EQ(at(pages, 0, "txtNome"), "Bacino d'utenza");
@@ -169,29 +157,12 @@ TEST_F(Reports, LongDefinitionPrintedWholeOverSeveralPages)
     EXPECT_EQ(at(pages, 0, "txtNome"), "Accosto");
 }
 
-TEST_F(Reports, GlossaryShowTermOpensThePreview)
-{
-    QString caption;
-    int pageCount = 0;
-    testenv::onModal([&](QWidget *dlg) {
-        caption = dlg->windowTitle();
-        pageCount = int(rptGlossario::Default().pages().size());
-        testenv::ctl<QPushButton>(dlg, "cmdChiudi")->click();
-    });
-    EXPECT_TRUE(rptGlossario::ShowTerm("Accosto"));
-    EXPECT_EQ(caption, "Stampa Glossario");
-    EXPECT_EQ(pageCount, 1);
-    EXPECT_FALSE(rptGlossario::Default().HasConnection());
-}
-
 TEST_F(Reports, InitReportFailures)
 {
     sql("alter table Glossario rename to GlossarioVecchio");
     EXPECT_FALSE(rptGlossario::Default().InitReport("Accosto"));
     EXPECT_FALSE(rptGlossario::Default().HasConnection());
-    QFile log(pf.files() + "Error.log");
-    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(QString::fromLatin1(log.readAll()).contains("Module:rptGlossario Function: InitReport"));
+    EXPECT_TRUE(errorLog().contains("Module:rptGlossario Function: InitReport")) << errorLog().toStdString();
 
     ASSERT_TRUE(QFile::rename(pf.databases() + "Metadati.mdb", pf.databases() + "Metadati.old"));
     EXPECT_FALSE(rptVariabili::Default().InitReport("A0101"));
@@ -219,7 +190,7 @@ TEST_F(Reports, WithoutAPrinterEachReportIsWrittenToAPdfFile)
         pf.prompts.printers = {true};
         pf.prompts.printFiles = {pdf};
         c.report->PrintReport();
-        EXPECT_TRUE(pf.prompts.messages().isEmpty()) << name;
+        EXPECT_EQ(messages(), "") << name;
         QFile f(pdf);
         ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << name;
         const QByteArray data = f.readAll();

@@ -1,8 +1,8 @@
 // The variable and indicator sheets on the sample databases, driven through
 // their controls: filling, missing records, errors part-way, re-opening and
 // printing through their reports.
+#include "MetaTest.h"
 #include "metadata/RegisterSchede.h"
-#include "support/Controls.h"
 #include "metadata/frmSchedaIndicatori.h"
 #include "metadata/frmSchedaVariabili.h"
 #include "metadata/rptIndicatori.h"
@@ -11,20 +11,15 @@
 #include "frame/Globals.h"
 #include "frame/Layout.h"
 #include "frame/Shared.h"
-#include "platform/db/Database.h"
 #include "platform/report/Report.h"
-#include "support/TestEnv.h"
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QTextBrowser>
-#include <QTimer>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -48,9 +43,8 @@ QList<bool> years(QWidget *w)
     return out;
 }
 
-class Sheets : public ::testing::Test {
+class Sheets : public testenv::MetaTest {
 protected:
-    testenv::ProgramFolder pf;
     QList<QPointer<QWidget>> opened;
 
     void TearDown() override
@@ -58,11 +52,6 @@ protected:
         for (const auto &w : opened)
             delete w.data();
         frame::ClearRegisteredForms();
-    }
-    void sql(const QString &statement)
-    {
-        auto db = platform::db::Database::open(pf.databases(), "Metadati.mdb");
-        db.execute(statement);
     }
     template <class W>
     W *open(const QString &kind, const QString &id)
@@ -72,8 +61,6 @@ protected:
         opened << w;
         return w;
     }
-    // Runs `body` on the modal preview once it is up, then closes it.
-    void onPreview(std::function<void(QWidget *)> body) { testenv::onModal(std::move(body)); }
 };
 
 TEST_F(Sheets, VariableSheetShowsTheRecord)
@@ -87,64 +74,53 @@ TEST_F(Sheets, VariableSheetShowsTheRecord)
         "'Prima riga\nseconda \u2022 \u201cvoce\u201d', 'p', 103, 'km', '31 dicembre')"));
     auto *w = open<frmSchedaVariabili>("Variabili", "Z9901");
     EXPECT_EQ(w->windowTitle(), "Scheda metadati variabili ");
-    EXPECT_EQ(text(w, "txtVariabili"), "Z9901 - Variabile d'esempio");
-    EXPECT_EQ(text(w, "txtSettore"), "Contesto territoriale");
-    EXPECT_EQ(text(w, "txtArgomento"), "A01 - Popolazione (PD)");
-    EXPECT_EQ(text(w, "txtFonti"), "1996: ISTAT\n\n2008: Ministero\n\n");
-    EXPECT_EQ(text(w, "txtPubblicazioni"), "2000: Annuario 2001\n\n");
-    EXPECT_EQ(text(w, "txtEnti"), "2001: Ente X\n\n");
-    EXPECT_EQ(text(w, "txtLivelloTerr"), "Provinciale");
-    EXPECT_EQ(text(w, "txtNumProv"), "103");
-    EXPECT_EQ(text(w, QString::fromUtf8("txtUnità_mis")), "km");
-    EXPECT_EQ(text(w, "txtPeriodo_rif"), "31 dicembre");
-    EXPECT_EQ(text(w, "txtNoteSerie"), "Prima riga seconda - 'voce'");
-    EXPECT_EQ(text(w, "txtNoteAnni"), "1999: Stima\n\n");
+    const std::pair<QString, QString> boxes[] = {
+        {"txtVariabili", "Z9901 - Variabile d'esempio"}, {"txtSettore", "Contesto territoriale"},
+        {"txtArgomento", "A01 - Popolazione (PD)"},      {"txtFonti", "1996: ISTAT\n\n2008: Ministero\n\n"},
+        {"txtPubblicazioni", "2000: Annuario 2001\n\n"}, {"txtEnti", "2001: Ente X\n\n"},
+        {"txtLivelloTerr", "Provinciale"},               {"txtNumProv", "103"},
+        {QString::fromUtf8("txtUnità_mis"), "km"},      {"txtPeriodo_rif", "31 dicembre"},
+        {"txtNoteSerie", "Prima riga seconda - 'voce'"}, {"txtNoteAnni", "1999: Stima\n\n"}};
+    for (const auto &[box, shown] : boxes)
+        EXPECT_EQ(text(w, box), shown) << box.toStdString();
     EXPECT_EQ(years(w), (QList<bool>{true, false, false, false, false, false, false, false, false, false, false, false,
                                      true}));
-    EXPECT_TRUE(pf.prompts.messages().isEmpty());
+    EXPECT_EQ(messages(), "");
 }
 
 TEST_F(Sheets, NoRecordLeavesTheSheetEmpty)
 {
-    struct Case {
-        QString kind, message, box;
-    } cases[] = {{"Variabili", "Informazioni per la variabile non disponibili!", "txtVariabili"},
-                 {"Indicatori", "Informazioni per l'indicatore non disponibili!", "txtIndicatore"}};
-    for (const Case &c : cases) {
+    const std::tuple<QString, QString, QString> cases[] = {
+        {"Variabili", "Informazioni per la variabile non disponibili!", "txtVariabili"},
+        {"Indicatori", "Informazioni per l'indicatore non disponibili!", "txtIndicatore"}};
+    for (const auto &[kind, message, box] : cases) {
         pf.prompts.clear();
-        QWidget *w = c.kind == "Variabili" ? static_cast<QWidget *>(open<frmSchedaVariabili>(c.kind, "NOPE1"))
-                                           : open<frmSchedaIndicatori>(c.kind, "NOPE01");
+        QWidget *w = kind == "Variabili" ? static_cast<QWidget *>(open<frmSchedaVariabili>(kind, "NOPE1"))
+                                         : open<frmSchedaIndicatori>(kind, "NOPE01");
         ASSERT_EQ(pf.prompts.shown.size(), 1u);
-        EXPECT_EQ(pf.prompts.shown[0].text, c.message);
+        EXPECT_EQ(pf.prompts.shown[0].text, message);
         EXPECT_EQ(pf.prompts.shown[0].style, 64);
-        EXPECT_EQ(text(w, c.box), "");
+        EXPECT_EQ(text(w, box), "");
         EXPECT_TRUE(w->isVisible());
         // Nothing to print: "Stampa" is off and prints no empty report.
         auto *stampa = ctl<QPushButton>(w, "cmdStampa");
-        EXPECT_FALSE(stampa->isEnabled()) << c.kind.toStdString();
+        EXPECT_FALSE(stampa->isEnabled()) << kind.toStdString();
         stampa->click();
         EXPECT_EQ(pf.prompts.shown.size(), 1u);
         frame::UnloadForm(w);
         QApplication::processEvents();
     }
-    // With a record shown it is on.
-    EXPECT_TRUE(ctl<QPushButton>(open<frmSchedaVariabili>("Variabili", "A0101"), "cmdStampa")->isEnabled());
-    EXPECT_TRUE(ctl<QPushButton>(open<frmSchedaIndicatori>("Indicatori", "A01001"), "cmdStampa")->isEnabled());
 }
 
 TEST_F(Sheets, ErrorPartWayIsLoggedAndKeepsWhatWasFilled)
 {
     gSqlScheda = "SELECT IdVariabile, DescVariabile FROM MetadatiVariabili WHERE IdVariabile = 'A0101'";
-    auto *w = frmSchedaVariabili::ShowForm();
-    opened << w;
+    QWidget *w = opened.emplace_back(frmSchedaVariabili::ShowForm());
     EXPECT_EQ(text(w, "txtVariabili"), "A0101 - Popolazione residente al 31 dicembre");
     EXPECT_EQ(text(w, "txtSettore"), "");
     ASSERT_EQ(pf.prompts.messages().size(), 1);
     EXPECT_TRUE(pf.prompts.messages()[0].startsWith("Errore : "));
-    QFile log(pf.files() + "Error.log");
-    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
-    const QString line = QString::fromLatin1(log.readAll());
-    EXPECT_TRUE(line.contains("Module:frmSchedaVariabili Function: Form_Load")) << line.toStdString();
+    EXPECT_TRUE(errorLog().contains("Module:frmSchedaVariabili Function: Form_Load")) << errorLog().toStdString();
 }
 
 TEST_F(Sheets, IndicatorSheetShowsTheRecord)
@@ -170,16 +146,14 @@ TEST_F(Sheets, IndicatorSheetShowsTheRecord)
                 .arg(id, c.valutazione, c.prov, c.sll, c.comune, c.dato, c.sintesi));
         auto *w = open<frmSchedaIndicatori>("Indicatori", id);
         EXPECT_EQ(w->windowTitle(), "Scheda metadati indicatori");
-        EXPECT_EQ(text(w, "txtIndicatore"), id + " - Indice di prova");
-        EXPECT_EQ(text(w, "txtSettore"), "Trasporti");
-        EXPECT_EQ(text(w, "txtArgomento"), "B01-PD - Strade (PD)");
-        EXPECT_EQ(text(w, "txtPsm"), "Si");
-        EXPECT_EQ(text(w, "txtBdquid"), "No");
-        EXPECT_EQ(text(w, "txtValutazione"), c.word) << c.valutazione;
-        EXPECT_EQ(text(w, "txtModalitaCalcolo"), "a / b");
-        EXPECT_EQ(text(w, "txtVariabiliAssociate"), "B0101, A0102");
-        EXPECT_EQ(text(w, "txtNoteTecniche"), "Nota tecnica");
-        EXPECT_EQ(text(w, "txtDestinazione"), "Imprese");
+        const std::pair<const char *, QString> boxes[] = {
+            {"txtIndicatore", id + " - Indice di prova"}, {"txtSettore", "Trasporti"},
+            {"txtArgomento", "B01-PD - Strade (PD)"},    {"txtPsm", "Si"}, {"txtBdquid", "No"},
+            {"txtValutazione", c.word},                  {"txtModalitaCalcolo", "a / b"},
+            {"txtVariabiliAssociate", "B0101, A0102"},   {"txtNoteTecniche", "Nota tecnica"},
+            {"txtDestinazione", "Imprese"}};
+        for (const auto &[box, shown] : boxes)
+            EXPECT_EQ(text(w, box), shown) << box << " " << c.valutazione;
         QList<bool> ticks;
         for (const char *name : {"chkProv", "chkSll", "chkComune", "chkDatoP", "chkSintesi"})
             ticks << ctl<QCheckBox>(w, name)->isChecked();
@@ -189,7 +163,7 @@ TEST_F(Sheets, IndicatorSheetShowsTheRecord)
         frame::UnloadForm(w);
         QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
-    EXPECT_TRUE(pf.prompts.messages().isEmpty()) << pf.prompts.messages().join("|").toStdString();
+    EXPECT_EQ(messages(), "");
 }
 
 TEST_F(Sheets, AnOpenSheetShowsTheItemAskedFor)
@@ -197,17 +171,14 @@ TEST_F(Sheets, AnOpenSheetShowsTheItemAskedFor)
     RegisterSchedeForms();
     gSqlScheda = Utility::CreaQueryMetadati("Variabili", "A0101");
     ASSERT_TRUE(frame::OpenRegisteredForm("FRMSCHEDAVARIABILI"));
-    QWidget *first = frame::FindForm("frmSchedaVariabili");
-    ASSERT_NE(first, nullptr);
+    QWidget *first = testenv::must(frame::FindForm("frmSchedaVariabili"), "sheet");
     // The same item again: the open sheet comes forward as it is.
     ASSERT_TRUE(frame::OpenRegisteredForm("FRMSCHEDAVARIABILI"));
     EXPECT_EQ(frame::FindForm("frmSchedaVariabili"), first);
     // Another item: its own sheet, in place of the open one.
     gSqlScheda = Utility::CreaQueryMetadati("Variabili", "A0102");
     ASSERT_TRUE(frame::OpenRegisteredForm("FRMSCHEDAVARIABILI"));
-    QWidget *second = frame::FindForm("frmSchedaVariabili");
-    ASSERT_NE(second, nullptr);
-    opened << second;
+    QWidget *second = opened.emplace_back(testenv::must(frame::FindForm("frmSchedaVariabili"), "sheet"));
     EXPECT_TRUE(text(second, "txtVariabili").startsWith("A0102 - ")) << text(second, "txtVariabili").toStdString();
     int sheets = 0;
     for (QWidget *w : frame::OpenForms())
@@ -216,54 +187,43 @@ TEST_F(Sheets, AnOpenSheetShowsTheItemAskedFor)
 
     gSqlScheda = Utility::CreaQueryMetadati("Indicatori", "A01001");
     ASSERT_TRUE(frame::OpenRegisteredForm("FRMSCHEDAINDICATORI"));
-    QWidget *ind = frame::FindForm("frmSchedaIndicatori");
-    ASSERT_NE(ind, nullptr);
-    opened << ind;
+    QWidget *ind = opened.emplace_back(testenv::must(frame::FindForm("frmSchedaIndicatori"), "sheet"));
     EXPECT_TRUE(text(ind, "txtIndicatore").startsWith("A01001 - "));
 }
 
-TEST_F(Sheets, HelpOpensTheSheetsTopic)
-{
-    const std::pair<QWidget *, QString> cases[] = {
-        {open<frmSchedaVariabili>("Variabili", "A0101"), "scheda_variabile.html"},
-        {open<frmSchedaIndicatori>("Indicatori", "A01001"), "scheda_indicatore.html"}};
-    for (const auto &[w, page] : cases) {
-        ctl<QPushButton>(w, "cmdHelp")->click();
-        auto *help = qobject_cast<QTextBrowser *>(Utility::HelpWindow());
-        ASSERT_NE(help, nullptr);
-        EXPECT_TRUE(help->source().toLocalFile().endsWith(page)) << page.toStdString();
-        help->close();
-    }
-}
-
-TEST_F(Sheets, PrintShowsTheReportOfTheRecordShown)
+TEST_F(Sheets, PrintShowsTheReportOfTheRecordShownHelpItsTopic)
 {
     // An Id longer than the usual five characters still prints its own sheet.
     sql("insert into MetadatiVariabili (IdVariabile, DescVariabile, CodiceArgomento, [1996]) "
         "values ('A01011', 'Variabile lunga', 'A01', 1)");
-    auto *w = open<frmSchedaVariabili>("Variabili", "A01011");
-    QString caption, id;
-    onPreview([&](QWidget *dlg) {
-        caption = dlg->windowTitle();
-        const auto *rs = rptVariabili::Default().dataSource();
-        ASSERT_NE(rs, nullptr);
-        ASSERT_EQ(rs->recordCount(), 1);
-        id = rs->text("idvariabile");
-    });
-    ctl<QPushButton>(w, "cmdStampa")->click();
-    EXPECT_EQ(caption, "Stampa Scheda Variabile");
-    EXPECT_EQ(id, "A01011");
-    EXPECT_FALSE(rptVariabili::Default().HasConnection());
+    struct Case {
+        QWidget *sheet;
+        const char *caption, *id, *help, *idField;
+        rptMetadata *report;
+    } cases[] = {
+        {open<frmSchedaVariabili>("Variabili", "A01011"), "Stampa Scheda Variabile", "A01011", "scheda_variabile.html",
+         "idvariabile", &rptVariabili::Default()},
+        {open<frmSchedaIndicatori>("Indicatori", "B01002"), "Stampa Scheda Indicatore", "B01002",
+         "scheda_indicatore.html", "IdIndicatore", &rptIndicatori::Default()}};
+    for (const Case &c : cases) {
+        QString caption, id;
+        testenv::onModal([&](QWidget *dlg) {
+            caption = dlg->windowTitle();
+            const auto *rs = testenv::must(c.report->dataSource(), "report data");
+            ASSERT_EQ(rs->recordCount(), 1);
+            id = rs->text(c.idField);
+        });
+        ctl<QPushButton>(c.sheet, "cmdStampa")->click();
+        EXPECT_EQ(caption, c.caption);
+        EXPECT_EQ(id, c.id);
+        EXPECT_FALSE(c.report->HasConnection());
 
-    auto *ind = open<frmSchedaIndicatori>("Indicatori", "B01002");
-    onPreview([&](QWidget *dlg) {
-        caption = dlg->windowTitle();
-        id = rptIndicatori::Default().dataSource()->text("IdIndicatore");
-    });
-    ctl<QPushButton>(ind, "cmdStampa")->click();
-    EXPECT_EQ(caption, "Stampa Scheda Indicatore");
-    EXPECT_EQ(id, "B01002");
-    EXPECT_TRUE(pf.prompts.messages().isEmpty());
+        ctl<QPushButton>(c.sheet, "cmdHelp")->click();
+        auto *help = testenv::must(qobject_cast<QTextBrowser *>(Utility::HelpWindow()), "help");
+        EXPECT_TRUE(help->source().toLocalFile().endsWith(c.help)) << c.help;
+        help->close();
+    }
+    EXPECT_EQ(messages(), "");
 }
 
 TEST_F(Sheets, PrintWithoutTheDatabaseSaysSo)

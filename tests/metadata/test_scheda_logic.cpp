@@ -22,10 +22,8 @@ TEST(SchedaLogic, PulisciTesto)
         {QString::fromUtf8("\u201cvia\u201d \u2022 punto"), "'via' - punto"},
         {QString::fromUtf8("l'\u00e8 \u2013 \u2018x\u2019"), QString::fromUtf8("l'\u00e8 \u2013 \u2018x\u2019")},
     };
-    for (const Case &c : cases) {
+    for (const Case &c : cases)
         EXPECT_EQ(PulisciTesto(c.in), c.out) << c.in.toStdString();
-        EXPECT_EQ(PulisciTesto(c.in).size(), c.in.size());
-    }
 }
 
 TEST(SchedaLogic, CodesAndWords)

@@ -4,6 +4,7 @@
 #include "selection/dispData_Logic.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 
 using platform::grid::TextGrid;
 
@@ -40,8 +41,7 @@ TEST(DispDataSearch, PlanFromTheBoundsAndTheColumn)
         int listIndex;
         QString da, a;
         K::Kind kind;
-        QString aAfter;
-        QString message;
+        QString aAfter, message;
     };
     const std::vector<Case> cases = {
         {3, "", "", K::Nothing, "", ""},
@@ -62,8 +62,7 @@ TEST(DispDataSearch, PlanFromTheBoundsAndTheColumn)
         EXPECT_EQ(p.a, k.aAfter) << k.da.toStdString();
         EXPECT_EQ(p.warning.text, k.message);
         if (p.kind == K::Warn) {
-            EXPECT_EQ(p.warning.style, 64);
-            EXPECT_EQ(p.warning.title, "Attenzione");
+            EXPECT_EQ(std::make_pair(p.warning.style, p.warning.title), std::make_pair(64, QString("Attenzione")));
         }
         if (p.kind == K::Text || p.kind == K::Range) {
             EXPECT_EQ(p.col, k.listIndex - 1);
@@ -93,12 +92,8 @@ TEST(DispDataSearch, RangeMovesMatchesInOrderAndSelectsThem)
         fill(g, sorted);
         const int found = dispData::RangeSearch(g, 0, k.da, k.a);
         EXPECT_EQ(column(g, 0), k.expected) << k.da.toStdString();
-        EXPECT_EQ(found, k.rowSel == 0 ? 0 : k.rowSel);
-        EXPECT_EQ(g.Row(), k.row);
-        EXPECT_EQ(g.RowSel(), k.rowSel);
-        EXPECT_EQ(g.Col(), 0);
-        EXPECT_EQ(g.ColSel(), 0);
-        EXPECT_EQ(g.TopRow(), 1);
+        EXPECT_EQ(std::make_tuple(found, g.Row(), g.RowSel(), g.Col(), g.ColSel(), g.TopRow()),
+                  std::make_tuple(k.rowSel, k.row, k.rowSel, 0, 0, 1));
     }
 }
 
@@ -127,11 +122,10 @@ TEST(DispDataSearch, TextMatchesGoToRowOneLastFoundFirst)
 TEST(DispDataQuery, FailureMessages)
 {
     const auto tooMany = dispData::QueryFailureMessage(platform::err::RequestTooComplex, "too many tables", "Variabili");
-    EXPECT_EQ(tooMany.text, "Numero di Variabili selezionate troppo elevato. Eliminarle alcune.");
-    EXPECT_EQ(tooMany.style, 48);
     const auto other = dispData::QueryFailureMessage(platform::err::DatabaseError, "no such table: X", "Variabili");
-    EXPECT_EQ(other.text, "no such table: X -2147217900");
-    EXPECT_EQ(other.style, 16);
+    EXPECT_EQ(std::make_pair(tooMany.text, tooMany.style),
+              std::make_pair(QString("Numero di Variabili selezionate troppo elevato. Eliminarle alcune."), 48));
+    EXPECT_EQ(std::make_pair(other.text, other.style), std::make_pair(QString("no such table: X -2147217900"), 16));
     EXPECT_EQ(dispData::QueryText("SELECT 1"), "SELECT 1 order by land_Ind.COD_TERR");
     EXPECT_EQ(dispData::ItemIdOfHeader("AB1234_2005"), "AB1234");
     EXPECT_EQ(dispData::ItemIdOfHeader("Funz1"), "Funz1");

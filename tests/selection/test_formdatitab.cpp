@@ -4,11 +4,8 @@
 #include "frame/Forms.h"
 #include "frame/Globals.h"
 #include "platform/db/Database.h"
-#include "support/Controls.h"
-#include "support/TestEnv.h"
+#include "DataWindow.h"
 
-#include <QAbstractButton>
-#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
@@ -66,12 +63,15 @@ protected:
     QListWidget *list() const { return ctl<QListWidget>("lst_allVar"); }
     QListWidget *terr() const { return ctl<QListWidget>("lstDescTerr"); }
     QPushButton *button(const char *name) const { return ctl<QPushButton>(name); }
-    QCheckBox *box(int i) const { return ctl<QCheckBox>(QString("Check1_%1").arg(i).toLatin1().constData()); }
-    QRadioButton *option(int i) const
-    {
-        return ctl<QRadioButton>(QString("optVisualizza_%1").arg(i).toLatin1().constData());
-    }
+    QCheckBox *box(int i) const { return testenv::ctl<QCheckBox>(w, QString("Check1_%1").arg(i)); }
+    QRadioButton *option(int i) const { return testenv::ctl<QRadioButton>(w, QString("optVisualizza_%1").arg(i)); }
     QString count() const { return ctl<QLineEdit>("txtCount")->text(); }
+    // "count|serie|cmdmetadati": the counter and whether the two buttons are on.
+    QString state() const
+    {
+        return count() + "|" + QString::number(button("serie")->isEnabled()) + "|" +
+               QString::number(button("cmdmetadati")->isEnabled());
+    }
 
     QTreeWidgetItem *node(const QString &key) const { return testenv::must(FindNode(tree(), key), "node " + key.toStdString()); }
     void click(const QString &key)
@@ -97,9 +97,8 @@ protected:
     QStringList selectedTerritories() const
     {
         QStringList out;
-        for (int i = 0; i < terr()->count(); ++i)
-            if (terr()->item(i)->isSelected())
-                out << terr()->item(i)->text();
+        for (const QListWidgetItem *i : terr()->selectedItems())
+            out << i->text();
         return out;
     }
     void selectTerritory(const QString &name)
@@ -112,20 +111,32 @@ protected:
 
 } // namespace
 
-TEST_F(SelectionWindow, LoadShowsTheKindAndAllTerritories)
+TEST_F(SelectionWindow, LoadShowsTheKindAndAllTerritoriesActivateClosesOtherWindows)
 {
     open("Variabili", "VARIABILI");
     EXPECT_EQ(ctl<QLabel>("Label8")->text(), " Selezione variabili e territorio ");
     EXPECT_EQ(ctl<QTabWidget>("SSTab1")->tabText(1), "Variabili");
     EXPECT_EQ(ctl<QLabel>("lblSelezionati")->text(), "Variabili selezionate");
-    EXPECT_FALSE(ctl<QLabel>("Label5")->isHidden());
     EXPECT_EQ(tree()->topLevelItemCount(), 5);
-    for (const char *b : {"serie", "cmdmetadati", "cmdDatiPiu", "conferma"})
-        EXPECT_FALSE(button(b)->isEnabled()) << b;
+    EXPECT_EQ(state(), "0|0|0");
+    EXPECT_FALSE(button("cmdDatiPiu")->isEnabled());
+    EXPECT_FALSE(button("conferma")->isEnabled());
     EXPECT_TRUE(option(2)->isChecked());
-    EXPECT_EQ(terr()->count(), int(w->arrTerr().size()));
     EXPECT_GT(terr()->count(), 130);
     EXPECT_EQ(gLivelloTerritorio, 3);
+
+    auto *other = new QWidget;
+    other->setObjectName("frm_dispData");
+    frame::ShowChild(other);
+    w->Form_Activate();
+    EXPECT_EQ(frame::FindForm("frm_dispData"), nullptr);
+    // Closing clears the request.
+    pick("A0101", 2005);
+    gSqlDati = "x";
+    w->close();
+    EXPECT_TRUE(gSqlDati.isEmpty());
+    EXPECT_EQ(gLivelloTerritorio, 0);
+    EXPECT_EQ(list()->count(), 0);
     EXPECT_TRUE(pf.prompts.messages().isEmpty()) << pf.prompts.messages().join("\n").toStdString();
 }
 
@@ -146,8 +157,7 @@ TEST_F(SelectionWindow, YearsLoadOnceRedOnlyForVariableNotes)
         EXPECT_EQ(ctl<QLabel>("Label5")->isHidden(), !var);
         click("B");   // the accordion closes the other areas
         EXPECT_FALSE(node("A")->isExpanded());
-        delete w;
-        w = nullptr;
+        delete std::exchange(w, nullptr);
     }
 }
 
@@ -179,13 +189,14 @@ TEST_F(SelectionWindow, NoteMenuOnTheSelectedRedYear)
 
 TEST_F(SelectionWindow, SelectionListCounterButtonsAndReset)
 {
+    // An item named by a number is still an item.
+    platform::db::Database::open(pf.databases(), "Metadati.mdb")
+        .execute("UPDATE MetadatiVariabili SET DescVariabile = '2005' WHERE IdVariabile = 'A0102'");
     open("Variabili");
     pick("A0101", 2005);
     pick("A0101", 2005);
     EXPECT_EQ(lines(), QStringList({"A0101-2005 - Popolazione residente al 31 dicembre"}));
-    EXPECT_EQ(count(), "1");
-    EXPECT_TRUE(button("serie")->isEnabled());
-    EXPECT_TRUE(button("cmdmetadati")->isEnabled());
+    EXPECT_EQ(state(), "1|1|1");
     // The metadata sheet of the selected line.
     int sheets = 0;
     frame::RegisterForm("FRMSCHEDAVARIABILI", [&] { ++sheets; });
@@ -195,31 +206,20 @@ TEST_F(SelectionWindow, SelectionListCounterButtonsAndReset)
     // A double-click on the only line removes it.
     emit list()->itemDoubleClicked(list()->item(0));
     EXPECT_EQ(list()->count(), 0);
-    EXPECT_EQ(count(), "0");
-    EXPECT_FALSE(button("serie")->isEnabled());
-    // Reset keeps the loaded years and the territories.
+    EXPECT_EQ(count() + QString::number(button("serie")->isEnabled()), "00");
     pick("A0102", 2004);
+    EXPECT_EQ(lines(), QStringList({"A0102-2004 - 2005"}));
+    // Reset keeps the loaded years and the territories.
     selectTerritory("Torino");
     gSqlDati = "x";
     button("CmdNewric")->click();
     EXPECT_EQ(list()->count(), 0);
-    EXPECT_EQ(count(), "0");
-    EXPECT_FALSE(button("serie")->isEnabled());
-    EXPECT_FALSE(button("cmdmetadati")->isEnabled());
+    EXPECT_EQ(state(), "0|0|0");
     EXPECT_TRUE(gSqlDati.isEmpty());
     for (QTreeWidgetItemIterator it(tree()); *it; ++it)
         EXPECT_FALSE((*it)->isExpanded());
     EXPECT_NE(FindNode(tree(), "A0102-2004"), nullptr);
     EXPECT_EQ(selectedTerritories(), QStringList({"Torino"}));
-}
-
-TEST_F(SelectionWindow, AnItemNamedByANumberIsStillAnItem)
-{
-    platform::db::Database::open(pf.databases(), "Metadati.mdb")
-        .execute("UPDATE MetadatiVariabili SET DescVariabile = '2005' WHERE IdVariabile = 'A0102'");
-    open("Variabili");
-    pick("A0102", 2004);
-    EXPECT_EQ(lines(), QStringList({"A0102-2004 - 2005"}));
 }
 
 TEST_F(SelectionWindow, TheListHoldsAtMost251Items)
@@ -229,8 +229,7 @@ TEST_F(SelectionWindow, TheListHoldsAtMost251Items)
     for (QTreeWidgetItemIterator it(tree()); *it && added < 252; ++it) {
         if (!(*it)->parent() || !(*it)->parent()->parent() || (*it)->parent()->parent()->parent())
             continue;   // items only
-        const QString key = Utility_RQM::NodeKey(*it);
-        click(key);
+        click(Utility_RQM::NodeKey(*it));
         for (int y = 0; y < (*it)->childCount() && added < 252; ++y, ++added)
             click(Utility_RQM::NodeKey((*it)->child(y)));
     }
@@ -241,32 +240,7 @@ TEST_F(SelectionWindow, TheListHoldsAtMost251Items)
     EXPECT_EQ(pf.prompts.shown.back().style, 48);
 }
 
-TEST_F(SelectionWindow, LevelsLoadTheirTerritoriesAndEnableTheirBoxes)
-{
-    open("Variabili");
-    gNomeLivelloMappa = "prima";
-    struct Case {
-        int option, enabledBox;   // 0 = all boxes
-        const char *mapName, *type;
-        int level;
-    };
-    const Case cases[] = {{0, 2, "regione", "2", 2}, {1, 1, "provincia", "1", 1}, {2, 0, "provincia", "", 3}};
-    for (const Case &c : cases) {
-        box(c.enabledBox ? c.enabledBox : 5)->setChecked(true);
-        option(c.option)->setChecked(true);
-        for (int i = 1; i <= 5; ++i) {
-            EXPECT_FALSE(box(i)->isChecked()) << c.option;
-            EXPECT_EQ(box(i)->isEnabled(), c.enabledBox == 0 || c.enabledBox == i) << c.option << " box " << i;
-        }
-        EXPECT_TRUE(selectedTerritories().isEmpty());
-        EXPECT_EQ(gNomeLivelloMappa, c.mapName);
-        EXPECT_EQ(gLivelloTerritorio, c.level);
-        for (const auto &t : w->arrTerr())
-            EXPECT_TRUE(QString(c.type).isEmpty() || t.CodTipoTerr == c.type) << c.option;
-    }
-}
-
-TEST_F(SelectionWindow, GroupBoxesSelectAndClearTheirTerritories)
+TEST_F(SelectionWindow, LevelsAndGroupBoxesSelectTheirTerritories)
 {
     open("Variabili");
     auto typesSelected = [&] {
@@ -281,14 +255,30 @@ TEST_F(SelectionWindow, GroupBoxesSelectAndClearTheirTerritories)
     EXPECT_EQ(typesSelected(), QSet<QString>({"1", "3", "4"}));
     box(3)->setChecked(false);
     EXPECT_EQ(selectedTerritories(), QStringList({"Torino"}));
-    box(5)->setChecked(true);
-    EXPECT_EQ(selectedTerritories().size(), terr()->count());
-    for (int i = 1; i <= 4; ++i)
-        EXPECT_TRUE(box(i)->isChecked());
-    box(5)->setChecked(false);
-    EXPECT_TRUE(selectedTerritories().isEmpty());
-    for (int i = 1; i <= 4; ++i)
-        EXPECT_FALSE(box(i)->isChecked());
+    for (const bool on : {true, false}) {
+        box(5)->setChecked(on);
+        EXPECT_EQ(selectedTerritories().size(), on ? terr()->count() : 0);
+        for (int i = 1; i <= 4; ++i)
+            EXPECT_EQ(box(i)->isChecked(), on);
+    }
+
+    gNomeLivelloMappa = "prima";
+    const std::tuple<int, int, const char *, QString, int> cases[] = {
+        // option, the one box enabled (0 = all), map, territory type, level
+        {0, 2, "regione", "2", 2}, {1, 1, "provincia", "1", 1}, {2, 0, "provincia", "", 3}};
+    for (const auto &[opt, enabledBox, mapName, type, level] : cases) {
+        box(enabledBox ? enabledBox : 5)->setChecked(true);
+        option(opt)->setChecked(true);
+        for (int i = 1; i <= 5; ++i) {
+            EXPECT_FALSE(box(i)->isChecked()) << opt;
+            EXPECT_EQ(box(i)->isEnabled(), enabledBox == 0 || enabledBox == i) << opt << " box " << i;
+        }
+        EXPECT_TRUE(selectedTerritories().isEmpty());
+        EXPECT_EQ(gNomeLivelloMappa, mapName);
+        EXPECT_EQ(gLivelloTerritorio, level);
+        for (const auto &t : w->arrTerr())
+            EXPECT_TRUE(type.isEmpty() || t.CodTipoTerr == type) << opt;
+    }
 }
 
 TEST_F(SelectionWindow, VisualizzaDatiBuildsTheQueryAndOpensTheTable)
@@ -311,14 +301,10 @@ TEST_F(SelectionWindow, VisualizzaDatiBuildsTheQueryAndOpensTheTable)
     button("serie")->click();
     EXPECT_TRUE(pf.prompts.messages().isEmpty()) << pf.prompts.messages().join("\n").toStdString();
     EXPECT_EQ(dataWindowOpened, 1);
-    EXPECT_EQ(sqlAtOpen.toStdString(),
-              "SELECT land_Ind.COD_TIPO_TERR as TipoTerritorio, land_Ind.COD_TERR, land_Ind.PROV, land_Ind.REG, "
-              "land_Ind.DES_TERR as Territorio, Format(V_A0_2004.A0101, '0.00') as A0101_2004, "
-              "Format(V_A0_2005.A0101, '0.00') as A0101_2005, Format(V_A0_2005.A0102, '0.00') as A0102_2005, "
-              "Format(V_B0_2005.B0101, '0.00') as B0101_2005 FROM ((V_A0_2004 INNER JOIN land_Ind  ON "
-              "V_A0_2004.COD_TERR = land_Ind.COD_TERR) INNER JOIN V_A0_2005 ON V_A0_2005.COD_TERR = "
-              "V_A0_2004.COD_TERR) INNER JOIN V_B0_2005 ON V_B0_2005.COD_TERR = V_A0_2005.COD_TERR WHERE "
-              "land_Ind.DES_TERR IN( 'Reggio nell''Emilia', 'L''Aquila')");
+    // The lines of the list, the kind and the territories in the order of their list.
+    EXPECT_EQ(sqlAtOpen, testenv::request("Variabili.mdb", "Variabili", {"B0101-2005", "A0101-2005", "A0102-2005", "A0101-2004"},
+                                          {"Reggio nell'Emilia", "L'Aquila"}));
+    EXPECT_TRUE(sqlAtOpen.endsWith("WHERE land_Ind.DES_TERR IN( 'Reggio nell''Emilia', 'L''Aquila')"));
 
     // An item and year without data table: reported, the old query gone, no table.
     platform::db::Database::open(gDbPath, "Metadati.mdb")
@@ -328,23 +314,6 @@ TEST_F(SelectionWindow, VisualizzaDatiBuildsTheQueryAndOpensTheTable)
     EXPECT_TRUE(gSqlDati.isEmpty());
     ASSERT_EQ(pf.prompts.messages().size(), 1);
     EXPECT_TRUE(pf.prompts.messages()[0].startsWith("Errore : Nessuna tabella di dati per A0101 nell'anno 2005."));
-}
-
-TEST_F(SelectionWindow, ActivateClosesOtherWindowsUnloadClearsTheRequest)
-{
-    open("Variabili");
-    auto *other = new QWidget;
-    other->setObjectName("frm_dispData");
-    frame::ShowChild(other);
-    w->Form_Activate();
-    EXPECT_EQ(frame::FindForm("frm_dispData"), nullptr);
-    pick("A0101", 2005);
-    gSqlDati = "x";
-    w->close();
-    EXPECT_TRUE(gSqlDati.isEmpty());
-    EXPECT_EQ(gLivelloTerritorio, 0);
-    EXPECT_EQ(list()->count(), 0);
-    EXPECT_TRUE(pf.prompts.messages().isEmpty()) << pf.prompts.messages().join("\n").toStdString();
 }
 
 TEST_F(SelectionWindow, MissingTerritoryDatabaseLeavesTheListEmpty)

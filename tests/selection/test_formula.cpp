@@ -5,7 +5,7 @@
 #include <QLocale>
 #include <gtest/gtest.h>
 #include <cmath>
-#include <ostream>
+#include <tuple>
 
 using namespace formula;
 
@@ -20,102 +20,65 @@ struct LocaleScope {
 // Column names: 5 fixed columns without a name, then three value columns.
 const QStringList Names = {"", "", "", "", "", "A0001_1996", "A0002_1996", "Z"};
 
-// ---- keypad --------------------------------------------------------------------------
+// ---- keypad, grammar and values ---------------------------------------------------------
 
-struct KeypadCase {
-    QStringList inputs; // "#Name" a column double-click, a digit or "." a number key, else an operator key
-    QString text;
-    QString last;
-};
-
-void PrintTo(const KeypadCase &c, std::ostream *os) { *os << c.inputs.join('|').toStdString(); }
-
-class KeypadRules : public ::testing::TestWithParam<KeypadCase> {};
-
-TEST_P(KeypadRules, BuildsTheFormula)
+TEST(Formula, KeypadBuildsTheFormula)
 {
-    Keypad k;
-    for (const QString &in : GetParam().inputs) {
-        if (in.startsWith(u'#')) {
-            k.AggiungiColonna(in.mid(1));
-        } else if (in == u"." || (in.size() == 1 && in.at(0).isDigit())) {
-            k.AggiungiNumero(in);
-        } else {
-            k.OperatoreQuery(in);
+    // "#Name" a column double-click, a digit or "." a number key, else an operator key; the text; the last token.
+    const std::tuple<QStringList, QString, QString> cases[] = {
+        // start of the formula
+        {{"+"}, "", ""}, {{"* 100"}, "", ""}, {{"("}, "( ", "par"}, {{"#A"}, "A ", "col"}, {{"7"}, "7", "col"},
+        // after an operand
+        {{"#A", "#B"}, "A ", "col"}, {{"#A", "5"}, "A ", "col"}, {{"#A", "+"}, "A + ", "ope"},
+        // after an operator
+        {{"#A", "+", "-"}, "A + ", "ope"}, {{"#A", "+", "("}, "A + ( ", "par"}, {{"#A", "+", ")"}, "A + ) ", "par"},
+        {{"#A", "/", "#B"}, "A / B ", "col"}, {{"#A", "+", "3"}, "A + 3", "col"},
+        // the percentage keeps the operand state
+        {{"#A", "* 100"}, "A * 100 ", "col"}, {{"#A", "* 100", "+"}, "A * 100 + ", "ope"},
+        {{"#A", "* 100", "#B"}, "A * 100 ", "col"},
+        // numbers
+        {{"1", ".", "5"}, "1.5", "col"}, {{"1", ".", "5", "#A"}, "1.5", "col"},
+        {{"#A", "*", "1", "2", "+"}, "A * 12+ ", "ope"}, {{"(", "1", ")", "2"}, "( 1) 2", "col"}};
+    for (const auto &[inputs, text, last] : cases) {
+        Keypad k;
+        for (const QString &in : inputs) {
+            if (in.startsWith(u'#'))
+                k.AggiungiColonna(in.mid(1));
+            else if (in == u"." || (in.size() == 1 && in.at(0).isDigit()))
+                k.AggiungiNumero(in);
+            else
+                k.OperatoreQuery(in);
+        }
+        EXPECT_EQ(k.Text() + "|" + k.TipoUltimoToken, text + "|" + last) << inputs.join(' ').toStdString();
+    }
+}
+
+TEST(Formula, GrammarAndValues)
+{
+    const std::pair<QString, std::optional<double>> cases[] = {
+        {"2 + 3 * 4", 14}, {"( 2 + 3 ) * 4", 20}, {"2 ^ 3 ^ 2", 64}, {"( - 2 ^ 2 )", -4}, {"( - 2 ) ^ 2", 4},
+        {"10 - 4 - 3", 3}, {"8 / 4 / 2", 1}, {"7 / 2", 3.5}, {"2 * 3 ^ 2", 18},
+        {"A0001_1996 / A0002_1996 * 100", 1250.0 / 3}, {"A0001_1996 * 12+ 1", 151}, {"A0001_1996 * 1.5", 18.75},
+        {"A0001_1996 * 100 ", 1250}, {".5 + 5.", 5.5},
+        // no value: divisions by zero of any kind and results out of range
+        {"A0001_1996 / Z", std::nullopt}, {"A0001_1996 / 0", std::nullopt},
+        {"A0001_1996 / ( A0002_1996 - A0002_1996 )", std::nullopt}, {"0 / 0", std::nullopt},
+        {"0 ^ ( - 1 )", std::nullopt}, {"( - 8 ) ^ 0.5", std::nullopt}, {"10 ^ 400 / 10 ^ 400", std::nullopt}};
+    for (const auto &[formula, value] : cases) {
+        SCOPED_TRACE(formula.toStdString());
+        const auto e = Expression::Compile(formula, Names);
+        ASSERT_TRUE(e.has_value());
+        const auto v = e->Evaluate([](int k) { return k == 5 ? 12.5 : k == 6 ? 3.0 : 0.0; });
+        ASSERT_EQ(v.has_value(), value.has_value());
+        if (v) {
+            EXPECT_NEAR(*v, *value, 1e-9);
         }
     }
-    EXPECT_EQ(k.Text(), GetParam().text);
-    EXPECT_EQ(k.TipoUltimoToken, GetParam().last);
+    for (const QString refused : {"", "   ", "( ) ", "A0001_1996 ( ", "12( ", ") 5", ") A0001_1996 ", "( * 2",
+                                  "( * 100 ", "2 + ", "( 2", "2 ) ", "1.2.3", "A0001_1996 Z ", "B0000_2000 + 1",
+                                  "a0001_1996 + 1", "TipoTerritorio", "( 5 ) ( 5 )"})
+        EXPECT_FALSE(Expression::Compile(refused, Names).has_value()) << refused.toStdString();
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Formula, KeypadRules,
-    ::testing::Values(
-        // start of the formula
-        KeypadCase{{"+"}, "", ""}, KeypadCase{{"* 100"}, "", ""}, KeypadCase{{"("}, "( ", "par"},
-        KeypadCase{{"#A"}, "A ", "col"}, KeypadCase{{"7"}, "7", "col"},
-        // after an operand
-        KeypadCase{{"#A", "#B"}, "A ", "col"}, KeypadCase{{"#A", "5"}, "A ", "col"},
-        KeypadCase{{"#A", "+"}, "A + ", "ope"},
-        // after an operator
-        KeypadCase{{"#A", "+", "-"}, "A + ", "ope"}, KeypadCase{{"#A", "+", "("}, "A + ( ", "par"},
-        KeypadCase{{"#A", "+", ")"}, "A + ) ", "par"}, KeypadCase{{"#A", "/", "#B"}, "A / B ", "col"},
-        KeypadCase{{"#A", "+", "3"}, "A + 3", "col"},
-        // the percentage keeps the operand state
-        KeypadCase{{"#A", "* 100"}, "A * 100 ", "col"}, KeypadCase{{"#A", "* 100", "+"}, "A * 100 + ", "ope"},
-        KeypadCase{{"#A", "* 100", "#B"}, "A * 100 ", "col"},
-        // numbers
-        KeypadCase{{"1", ".", "5"}, "1.5", "col"}, KeypadCase{{"1", ".", "5", "#A"}, "1.5", "col"},
-        KeypadCase{{"#A", "*", "1", "2", "+"}, "A * 12+ ", "ope"},
-        KeypadCase{{"(", "1", ")", "2"}, "( 1) 2", "col"}));
-
-// ---- grammar and values ------------------------------------------------------------------
-
-struct ValueCase {
-    QString formula;
-    std::optional<double> value; // nullopt: no value for the row
-};
-
-void PrintTo(const ValueCase &c, std::ostream *os) { *os << c.formula.toStdString(); }
-
-class FormulaValues : public ::testing::TestWithParam<ValueCase> {};
-
-TEST_P(FormulaValues, Evaluates)
-{
-    const auto e = Expression::Compile(GetParam().formula, Names);
-    ASSERT_TRUE(e.has_value()) << GetParam().formula.toStdString();
-    const auto v = e->Evaluate([](int k) { return k == 5 ? 12.5 : k == 6 ? 3.0 : 0.0; });
-    ASSERT_EQ(v.has_value(), GetParam().value.has_value()) << GetParam().formula.toStdString();
-    if (v) {
-        EXPECT_NEAR(*v, *GetParam().value, 1e-9) << GetParam().formula.toStdString();
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Formula, FormulaValues,
-    ::testing::Values(
-        ValueCase{"2 + 3 * 4", 14}, ValueCase{"( 2 + 3 ) * 4", 20}, ValueCase{"2 ^ 3 ^ 2", 64},
-        ValueCase{"( - 2 ^ 2 )", -4}, ValueCase{"( - 2 ) ^ 2", 4}, ValueCase{"10 - 4 - 3", 3},
-        ValueCase{"8 / 4 / 2", 1}, ValueCase{"7 / 2", 3.5}, ValueCase{"2 * 3 ^ 2", 18},
-        ValueCase{"A0001_1996 / A0002_1996 * 100", 1250.0 / 3}, ValueCase{"A0001_1996 * 12+ 1", 151},
-        ValueCase{"A0001_1996 * 1.5", 18.75}, ValueCase{"A0001_1996 * 100 ", 1250}, ValueCase{".5 + 5.", 5.5},
-        // no value: divisions by zero of any kind and results out of range
-        ValueCase{"A0001_1996 / Z", std::nullopt}, ValueCase{"A0001_1996 / 0", std::nullopt},
-        ValueCase{"A0001_1996 / ( A0002_1996 - A0002_1996 )", std::nullopt}, ValueCase{"0 / 0", std::nullopt},
-        ValueCase{"0 ^ ( - 1 )", std::nullopt}, ValueCase{"( - 8 ) ^ 0.5", std::nullopt},
-        ValueCase{"10 ^ 400 / 10 ^ 400", std::nullopt}));
-
-class FormulaSyntax : public ::testing::TestWithParam<QString> {};
-
-TEST_P(FormulaSyntax, IsRefused)
-{
-    EXPECT_FALSE(Expression::Compile(GetParam(), Names).has_value()) << GetParam().toStdString();
-}
-
-INSTANTIATE_TEST_SUITE_P(Formula, FormulaSyntax,
-                         ::testing::Values("", "   ", "( ) ", "A0001_1996 ( ", "12( ", ") 5", ") A0001_1996 ",
-                                           "( * 2", "( * 100 ", "2 + ", "( 2", "2 ) ", "1.2.3", "A0001_1996 Z ",
-                                           "B0000_2000 + 1", "a0001_1996 + 1", "TipoTerritorio", "( 5 ) ( 5 )"));
 
 TEST(FormulaNesting, DeepFormulasAreRefusedWithoutCrashing)
 {
@@ -163,54 +126,34 @@ TEST(FormulaNesting, DeepFormulasAreRefusedWithoutCrashing)
 
 // ---- a row's cell ----------------------------------------------------------------------------
 
-struct RowCase {
-    QString formula;
-    QString a, b; // cells of columns 5 and 6
-    QString it, c; // the cell under Italian and under C settings
-};
-
-void PrintTo(const RowCase &c, std::ostream *os) { *os << c.formula.toStdString(); }
-
-class RowText : public ::testing::TestWithParam<RowCase> {};
-
-TEST_P(RowText, InBothLocales)
+TEST(Formula, RowTextInBothLocales)
 {
-    const RowCase &t = GetParam();
-    const auto e = Expression::Compile(t.formula, Names);
-    ASSERT_TRUE(e.has_value());
-    {
-        LocaleScope it(QLocale(QLocale::Italian, QLocale::Italy));
-        EXPECT_EQ(e->CalcolaRiga([&](int k) { return k == 5 ? t.a : t.b; }), t.it) << t.formula.toStdString();
-    }
-    {
-        LocaleScope c(QLocale::c());
-        QString a = t.a, b = t.b;
-        a.replace(u',', u'.');
-        b.replace(u',', u'.');
-        EXPECT_EQ(e->CalcolaRiga([&](int k) { return k == 5 ? a : b; }), t.c) << t.formula.toStdString();
+    // the formula, the cells of columns 5 and 6, the cell under Italian and under C settings
+    const std::tuple<QString, QString, QString, QString, QString> cases[] = {
+        {"A0001_1996 + A0002_1996", "1,00", "2,00", "3,0000", "3.0000"},
+        {"A0001_1996 / A0002_1996 * 100", "12,50", "3,00", "416,6667", "416.6667"},
+        {"A0001_1996 / A0002_1996", "12,50", "3,00", "4,1667", "4.1667"},
+        {"A0001_1996 * 1.5", "2,00", "", "3,0000", "3.0000"},
+        {"A0001_1996 - A0002_1996", "-1,25", "0,75", "-2,0000", "-2.0000"},
+        // an empty or non-numeric operand, a zero divisor: an empty cell
+        {"A0001_1996 + A0002_1996", "1,00", "", "", ""}, {"A0001_1996 + A0002_1996", "n.d.", "2,00", "", ""},
+        {"A0001_1996 / A0002_1996", "1,00", "0,00", "", ""}, {"A0001_1996 / A0002_1996", "1,00", "-0,00", "", ""},
+        {"A0001_1996 / A0002_1996", "1,00", "0,0000", "", ""},
+        // a plain number as written, in the user's settings
+        {"5", "", "", "5", "5"}, {"1.5", "", "", "1,5", "1.5"}, {".5", "", "", "0,5", "0.5"}, {"007", "", "", "7", "7"},
+        // four decimals, an exact half to the even digit
+        {"0.00005 * 1", "", "", "0,0000", "0.0000"}, {"0.00015 * 1", "", "", "0,0002", "0.0002"},
+        {"1 / 3", "", "", "0,3333", "0.3333"}, {"( 5 )", "", "", "5,0000", "5.0000"}};
+    for (const auto &[formula, a, b, it, c] : cases) {
+        SCOPED_TRACE(formula.toStdString());
+        const auto e = Expression::Compile(formula, Names);
+        ASSERT_TRUE(e.has_value());
+        EXPECT_EQ(e->CalcolaRiga([&](int k) { return k == 5 ? a : b; }), it);
+        LocaleScope scope(QLocale::c());
+        const QString ca = QString(a).replace(u',', u'.'), cb = QString(b).replace(u',', u'.');
+        EXPECT_EQ(e->CalcolaRiga([&](int k) { return k == 5 ? ca : cb; }), c);
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Formula, RowText,
-    ::testing::Values(
-        RowCase{"A0001_1996 + A0002_1996", "1,00", "2,00", "3,0000", "3.0000"},
-        RowCase{"A0001_1996 / A0002_1996 * 100", "12,50", "3,00", "416,6667", "416.6667"},
-        RowCase{"A0001_1996 / A0002_1996", "12,50", "3,00", "4,1667", "4.1667"},
-        RowCase{"A0001_1996 * 1.5", "2,00", "", "3,0000", "3.0000"},
-        RowCase{"A0001_1996 - A0002_1996", "-1,25", "0,75", "-2,0000", "-2.0000"},
-        // an empty or non-numeric operand, a zero divisor: an empty cell
-        RowCase{"A0001_1996 + A0002_1996", "1,00", "", "", ""},
-        RowCase{"A0001_1996 + A0002_1996", "n.d.", "2,00", "", ""},
-        RowCase{"A0001_1996 / A0002_1996", "1,00", "0,00", "", ""},
-        RowCase{"A0001_1996 / A0002_1996", "1,00", "-0,00", "", ""},
-        RowCase{"A0001_1996 / A0002_1996", "1,00", "0,0000", "", ""},
-        // a plain number as written, in the user's settings
-        RowCase{"5", "", "", "5", "5"}, RowCase{"1.5", "", "", "1,5", "1.5"}, RowCase{".5", "", "", "0,5", "0.5"},
-        RowCase{"007", "", "", "7", "7"},
-        // four decimals, an exact half to the even digit
-        RowCase{"0.00005 * 1", "", "", "0,0000", "0.0000"}, RowCase{"0.00015 * 1", "", "", "0,0002", "0.0002"},
-        RowCase{"1 / 3", "", "", "0,3333", "0.3333"}, RowCase{"( 5 )", "", "", "5,0000", "5.0000"}));
 
 // ---- the name --------------------------------------------------------------------------------
 
