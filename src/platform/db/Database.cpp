@@ -69,18 +69,7 @@ void fnFormat(sqlite3_context *ctx, int, sqlite3_value **argv)
         sqlite3_result_null(ctx);
         return;
     }
-    // The pattern is the same on every row of a query: its format (decimals
-    // and the locale's separator) is made on the first row and kept by the
-    // statement until the end of this run.
-    auto *kept = static_cast<const num::FixedFormat *>(sqlite3_get_auxdata(ctx, 1));
-    if (!kept) {
-        kept = new num::FixedFormat(patternDecimals(argv[1]));
-        sqlite3_set_auxdata(ctx, 1, const_cast<num::FixedFormat *>(kept),
-                            [](void *p) { delete static_cast<num::FixedFormat *>(p); });
-        // On failure the format is already deleted: it is made again for this row.
-        kept = static_cast<const num::FixedFormat *>(sqlite3_get_auxdata(ctx, 1));
-    }
-    const num::FixedFormat fixed = kept ? *kept : num::FixedFormat(patternDecimals(argv[1]));
+    const num::FixedFormat fixed(patternDecimals(argv[1]));
     double v = 0;
     switch (sqlite3_value_type(argv[0])) {
     case SQLITE_INTEGER: v = double(sqlite3_value_int64(argv[0])); break;
