@@ -103,7 +103,7 @@ TEST(CreaQuery, RefusesRequestsItCannotBuildSoundly)
     };
     for (const auto &[lines, table, inMessage] : cases) {
         try {
-            CreaQuery(lines, "Variabili", "", [&](const QString &, const QString &) { return table; });
+            CreaQuery(lines, "Variabili", "", [t = table](const QString &, const QString &) { return t; });
             ADD_FAILURE() << "accepted " << lines.join("|").toStdString();
         } catch (const platform::RuntimeError &e) {
             EXPECT_TRUE(e.description().contains(inMessage)) << e.description().toStdString();

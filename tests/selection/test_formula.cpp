@@ -148,7 +148,7 @@ TEST(Formula, RowTextInBothLocales)
         SCOPED_TRACE(formula.toStdString());
         const auto e = Expression::Compile(formula, Names);
         ASSERT_TRUE(e.has_value());
-        EXPECT_EQ(e->CalcolaRiga([&](int k) { return k == 5 ? a : b; }), it);
+        EXPECT_EQ(e->CalcolaRiga([&a = a, &b = b](int k) { return k == 5 ? a : b; }), it);
         LocaleScope scope(QLocale::c());
         const QString ca = QString(a).replace(u',', u'.'), cb = QString(b).replace(u',', u'.');
         EXPECT_EQ(e->CalcolaRiga([&](int k) { return k == 5 ? ca : cb; }), c);
