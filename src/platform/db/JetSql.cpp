@@ -116,6 +116,40 @@ bool isAscii(QStringView s)
     return true;
 }
 
+// Joins from which a chain of inner joins keeps its written order.
+constexpr int FixedOrderJoins = 8;
+
+// The INNER words of "INNER JOIN" in the FROM clause that starts at token
+// `from` (its join list, not its subqueries), up to the end of the clause.
+void markInnerJoins(const QString &s, const std::vector<Token> &t, int from, std::vector<Token> &out)
+{
+    const int n = int(t.size());
+    std::vector<bool> subquery; // per open parenthesis: whether it opens a subquery
+    for (int k = from; k < n; ++k) {
+        if (t[k].kind == Kind::Open) {
+            subquery.push_back(!subquery.empty() && subquery.back() ? true
+                                                                     : k + 1 < n && isWord(s, t[k + 1], "select"));
+            continue;
+        }
+        if (t[k].kind == Kind::Close) {
+            if (subquery.empty())
+                return; // the end of the subquery this clause belongs to
+            subquery.pop_back();
+            continue;
+        }
+        const bool inSubquery = !subquery.empty() && subquery.back();
+        if (inSubquery)
+            continue;
+        if (subquery.empty() && ((t[k].kind == Kind::Other && s[t[k].begin] == u';') || isWord(s, t[k], "where") ||
+                                 isWord(s, t[k], "group") || isWord(s, t[k], "having") || isWord(s, t[k], "order") ||
+                                 isWord(s, t[k], "limit") || isWord(s, t[k], "union") || isWord(s, t[k], "except") ||
+                                 isWord(s, t[k], "intersect")))
+            return;
+        if (isWord(s, t[k], "inner") && k + 1 < n && isWord(s, t[k + 1], "join"))
+            out.push_back(t[k]);
+    }
+}
+
 struct Insertion {
     int at;        // before the character at this position
     QString text;
@@ -131,6 +165,7 @@ QString translate(const QString &sql)
     // Characters to drop (parentheses), words to quote (left/right) and texts to insert.
     std::vector<int> drop;
     std::vector<Token> quoteWords;
+    std::vector<Token> crossWords; // INNER of INNER JOIN written as CROSS
     std::vector<Insertion> inserts;
     const QString collation = QString::fromLatin1(text::Collation);
     const QString baseCollation = QString::fromLatin1(text::BaseCollation);
@@ -237,9 +272,15 @@ QString translate(const QString &sql)
                 drop.push_back(t[close].begin);
                 ++k;
             }
+            // A long chain of inner joins keeps the order it is written in:
+            // the engine's search for a better order grows with the square of
+            // the tables and costs far more than the query itself (a data
+            // query joins one table per group of its items, each by its key).
+            if (k - (i + 1) + 1 >= FixedOrderJoins)
+                markInnerJoins(sql, t, i + 1, crossWords);
         }
     }
-    if (drop.empty() && quoteWords.empty() && inserts.empty())
+    if (drop.empty() && quoteWords.empty() && inserts.empty() && crossWords.empty())
         return sql;
 
     QString out;
@@ -247,10 +288,17 @@ QString translate(const QString &sql)
     std::sort(drop.begin(), drop.end());
     std::stable_sort(inserts.begin(), inserts.end(),
                      [](const Insertion &a, const Insertion &b) { return a.at != b.at ? a.at < b.at : a.rank < b.rank; });
-    size_t d = 0, q = 0, m = 0;
+    std::sort(crossWords.begin(), crossWords.end(), [](const Token &a, const Token &b) { return a.begin < b.begin; });
+    size_t d = 0, q = 0, m = 0, c = 0;
     for (int i = 0; i < int(sql.size()); ++i) {
         while (m < inserts.size() && i == inserts[m].at)
             out += inserts[m++].text;
+        if (c < crossWords.size() && i == crossWords[c].begin) {
+            out += QStringLiteral("CROSS");
+            i = crossWords[c].end - 1;
+            ++c;
+            continue;
+        }
         if (q < quoteWords.size() && i == quoteWords[q].begin) {
             out += u'"';
             out += QStringView(sql).mid(i, quoteWords[q].end - i);
