@@ -29,14 +29,7 @@ const char *const Head = "SELECT land_Ind.COD_TIPO_TERR as TipoTerritorio, land_
 
 TEST(CreaQuery, ExactTextsOneItemOrSeveralAndTheFilter)
 {
-    struct Case {
-        QStringList lines;
-        const char *kind;
-        QString filter;
-        QStringList calls;
-        std::string tail;   // after Head
-    };
-    const Case cases[] = {
+    const struct Case { QStringList lines; const char *kind; QString filter; QStringList calls; std::string tail; } cases[] = {
         {{"I0102-2004 - X", "I0101-2004 - Y", "I0101-2005 - Y"}, "Indicatori", CreaFiltroTerritori({"A", "L'Aquila"}),
          {"I0101/2004", "I0101/2005"},
          "Format(T_04.I0101, '0.00') as I0101_2004, Format(T_05.I0101, '0.00') as I0101_2005, Format(T_04.I0102, "
