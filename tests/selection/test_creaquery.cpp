@@ -117,13 +117,10 @@ TEST(CreaQuery, TerritoriesOfALevelAndLinesOfTheList)
     };
     for (const auto &[sql, expected] : cases)
         EXPECT_EQ(sql.toStdString(), expected);
-}
-
-TEST(CreaQuery, SelectionLinesGiveBackIdAndYear)
-{
-    const std::pair<QString, QString> cases[] = {
+    // and back: Id and year of a line
+    const std::pair<QString, QString> lines[] = {
         {"A0101-2005 - X", "A0101"}, {"AB1234-2005 - X-Y", "AB1234"}, {"A0101-2005 - Strade - rete", "A0101"}};
-    for (const auto &[line, id] : cases) {
+    for (const auto &[line, id] : lines) {
         const RequestItem r = ParseSelectionLine(line);
         EXPECT_EQ(QStringList({r.id, r.anno, SelectionId(line)}), QStringList({id, "2005", id})) << line.toStdString();
     }

@@ -303,24 +303,3 @@ TEST_F(Export, TheCommandFromTheDataWindow)
         EXPECT_EQ(left, QFileInfo::exists(file) ? QStringList{"tab.xlsx"} : QStringList{});
     }
 }
-
-TEST_F(Export, WideTableExportsEveryColumn)
-{
-    // 251 items and two formula columns beside the five fixed columns.
-    const int cols = 5 + 251 + 2;
-    std::vector<QStringList> rows(2);
-    for (int c = 0; c < cols; ++c) {
-        rows[0] << (c < 5 ? QString("F%1").arg(c) : c < 256 ? QString("Z%1_2005").arg(c, 4, 10, QChar(u'0')) : QString("Funz%1").arg(c));
-        rows[1] << (c < 5 ? QString("t") : QString("%1,25").arg(c));
-    }
-    TextGrid g;
-    g.SetContents(rows, cols);
-    gTipoDb = "Variabili";
-    const QString file = pf.path() + "largo.xlsx";
-    ASSERT_TRUE(Utility_RQM::CreateExcelFile(file, "DatiTemplateVar", g.Rows(), g));
-    const xlsxtest::Book b = xlsxtest::Read(file);
-    ASSERT_TRUE(b.ok);
-    EXPECT_EQ(b.sheets[0].maxCol, cols - 1);
-    EXPECT_DOUBLE_EQ(b.cell(0, xlsxtest::Ref(1, cols - 1)).number, (cols - 1) + 0.25);
-    EXPECT_TRUE(b.sheets[1].cells.empty()); // no item of the sample
-}
