@@ -13,6 +13,8 @@
 #include <QRadioButton>
 #include <QTimer>
 
+using testenv::ctl;
+
 namespace {
 
 class Glossary : public testenv::MetaTest {
@@ -26,15 +28,10 @@ protected:
     }
     void TearDown() override { delete w; }
 
-    template <class T>
-    T *ctl(const QString &name) const
-    {
-        return testenv::ctl<T>(w, name);
-    }
-    QListWidget *list() const { return ctl<QListWidget>("lst_NameVar"); }
-    QLineEdit *box(int i) const { return ctl<QLineEdit>(QString("txt_ricerca_%1").arg(i)); }
-    QRadioButton *option(int i) const { return ctl<QRadioButton>(QString("Option1_%1").arg(i)); }
-    QString definition() const { return ctl<QPlainTextEdit>("txt_desc")->toPlainText(); }
+    QListWidget *list() const { return ctl<QListWidget>(w, "lst_NameVar"); }
+    QLineEdit *box(int i) const { return ctl<QLineEdit>(w, QString("txt_ricerca_%1").arg(i)); }
+    QRadioButton *option(int i) const { return ctl<QRadioButton>(w, QString("Option1_%1").arg(i)); }
+    QString definition() const { return ctl<QPlainTextEdit>(w, "txt_desc")->toPlainText(); }
     QStringList terms() const
     {
         QStringList out;
@@ -46,14 +43,14 @@ protected:
     QString enabled() const
     {
         QString out;
-        for (QWidget *c : std::initializer_list<QWidget *>{box(0), ctl<QComboBox>("cmb_alfabeto"), box(1),
-                                                           ctl<QPushButton>("cmd_ricerca")})
+        for (QWidget *c : std::initializer_list<QWidget *>{box(0), ctl<QComboBox>(w, "cmb_alfabeto"), box(1),
+                                                           ctl<QPushButton>(w, "cmd_ricerca")})
             out += c->isEnabled() ? u'1' : u'0';
         return out;
     }
     void choose(const char *combo, const QString &text)
     {
-        auto *c = ctl<QComboBox>(combo);
+        auto *c = ctl<QComboBox>(w, combo);
         const int i = c->findText(text);
         ASSERT_GE(i, 0) << text.toStdString();
         c->setCurrentIndex(i);
@@ -69,7 +66,7 @@ protected:
     {
         option(mode)->click();
         box(mode == 0 ? 0 : 1)->setText(text);
-        ctl<QPushButton>("cmd_ricerca")->click();
+        ctl<QPushButton>(w, "cmd_ricerca")->click();
     }
     int allTerms()
     {
@@ -84,9 +81,9 @@ TEST_F(Glossary, OpensInLetterModeOnTheTermsBeginningWithAEachModeEnablesItsInpu
     EXPECT_EQ(terms(), QStringList({"Accosto", "Aeroporto", "Autostrada"}));
     EXPECT_TRUE(option(1)->isChecked());
     EXPECT_EQ(enabled(), "0100");
-    auto *letters = ctl<QComboBox>("cmb_alfabeto");
+    auto *letters = ctl<QComboBox>(w, "cmb_alfabeto");
     EXPECT_EQ(letters->currentText() + letters->itemText(25) + QString::number(letters->count()), "AZ26");
-    auto *sectors = ctl<QComboBox>("cmbSettore");
+    auto *sectors = ctl<QComboBox>(w, "cmbSettore");
     EXPECT_TRUE(sectors->isEnabled());
     EXPECT_EQ(std::make_pair(sectors->count(), sectors->currentIndex()), std::make_pair(4, -1)); // every sector but "A"
     EXPECT_EQ(definition() + messages(), "");
@@ -135,7 +132,7 @@ TEST_F(Glossary, TextSearches)
     search(0, "");
     option(2)->click();
     box(0)->setText("strada");
-    ctl<QPushButton>("cmd_ricerca")->click();
+    ctl<QPushButton>(w, "cmd_ricerca")->click();
     EXPECT_EQ(terms(), before);
 }
 
@@ -182,7 +179,7 @@ TEST_F(Glossary, SectorListsItsTermsWhateverTheModeAndATermShowsItsDefinition)
     QStringList found = terms();
     found.sort();
     EXPECT_EQ(found, QStringList({"Banda larga", "Sportello bancario", "Telefonia fissa"}));
-    EXPECT_EQ(ctl<QComboBox>("cmbIdSettore")->currentText() + definition(), "D");
+    EXPECT_EQ(ctl<QComboBox>(w, "cmbIdSettore")->currentText() + definition(), "D");
 
     // The definition of the clicked term.
     choose("cmb_alfabeto", "G");
@@ -224,7 +221,7 @@ TEST_F(Glossary, PrintsTheSelectedTermOrSaysWhyNot)
             if (QWidget *preview = QApplication::activeModalWidget())
                 preview->close();
         });
-        ctl<QPushButton>("Cmd_print")->click();
+        ctl<QPushButton>(w, "Cmd_print")->click();
         EXPECT_TRUE(printed.size() == 2 && printed[0] == term && printed[1].startsWith(meaning))
             << printed.join('|').toStdString();
     }
@@ -233,13 +230,13 @@ TEST_F(Glossary, PrintsTheSelectedTermOrSaysWhyNot)
     // Nothing selected.
     option(1)->click();
     choose("cmb_alfabeto", "A");
-    ctl<QPushButton>("Cmd_print")->click();
+    ctl<QPushButton>(w, "Cmd_print")->click();
     EXPECT_EQ(pf.prompts.messages(), QStringList("Selezionare un termine da stampare."));
     // The report cannot open its data.
     pf.prompts.clear();
     select("Accosto");
     ASSERT_TRUE(QFile::remove(pf.databases() + "Metadati.mdb"));
-    ctl<QPushButton>("Cmd_print")->click();
+    ctl<QPushButton>(w, "Cmd_print")->click();
     ASSERT_FALSE(pf.prompts.shown.empty());
     EXPECT_EQ(pf.prompts.shown.back().text + "|" + QString::number(pf.prompts.shown.back().style) + "|" +
                   pf.prompts.shown.back().title,
@@ -254,10 +251,10 @@ TEST(GlossaryMissingDatabase, OpensEmptyAndStaysUsable)
     w.Form_Load();
     const int reported = int(pf.prompts.messages().size());
     EXPECT_GE(reported, 1);
-    testenv::ctl<QRadioButton>(&w, "Option1_3")->click();
-    testenv::ctl<QRadioButton>(&w, "Option1_0")->click();
-    testenv::ctl<QLineEdit>(&w, "txt_ricerca_0")->setText("strada");
-    testenv::ctl<QPushButton>(&w, "cmd_ricerca")->click();
-    EXPECT_EQ(testenv::ctl<QListWidget>(&w, "lst_NameVar")->count(), 0);
+    ctl<QRadioButton>(&w, "Option1_3")->click();
+    ctl<QRadioButton>(&w, "Option1_0")->click();
+    ctl<QLineEdit>(&w, "txt_ricerca_0")->setText("strada");
+    ctl<QPushButton>(&w, "cmd_ricerca")->click();
+    EXPECT_EQ(ctl<QListWidget>(&w, "lst_NameVar")->count(), 0);
     EXPECT_EQ(int(pf.prompts.messages().size()), reported); // reported once, at opening
 }

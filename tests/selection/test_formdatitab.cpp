@@ -23,6 +23,7 @@
 
 using Utility_RQM::FindNode;
 using Utility_RQM::NodeImage;
+using testenv::ctl;
 
 namespace {
 
@@ -54,18 +55,13 @@ protected:
         frame::ClearRegisteredForms();
     }
 
-    template <class T>
-    T *ctl(const char *name) const
-    {
-        return testenv::ctl<T>(w, name);
-    }
-    QTreeWidget *tree() const { return ctl<QTreeWidget>("objtree"); }
-    QListWidget *list() const { return ctl<QListWidget>("lst_allVar"); }
-    QListWidget *terr() const { return ctl<QListWidget>("lstDescTerr"); }
-    QPushButton *button(const char *name) const { return ctl<QPushButton>(name); }
-    QCheckBox *box(int i) const { return testenv::ctl<QCheckBox>(w, QString("Check1_%1").arg(i)); }
-    QRadioButton *option(int i) const { return testenv::ctl<QRadioButton>(w, QString("optVisualizza_%1").arg(i)); }
-    QString count() const { return ctl<QLineEdit>("txtCount")->text(); }
+    QTreeWidget *tree() const { return ctl<QTreeWidget>(w, "objtree"); }
+    QListWidget *list() const { return ctl<QListWidget>(w, "lst_allVar"); }
+    QListWidget *terr() const { return ctl<QListWidget>(w, "lstDescTerr"); }
+    QPushButton *button(const char *name) const { return ctl<QPushButton>(w, name); }
+    QCheckBox *box(int i) const { return ctl<QCheckBox>(w, QString("Check1_%1").arg(i)); }
+    QRadioButton *option(int i) const { return ctl<QRadioButton>(w, QString("optVisualizza_%1").arg(i)); }
+    QString count() const { return ctl<QLineEdit>(w, "txtCount")->text(); }
     // "count|serie|cmdmetadati": the counter and whether the two buttons are on.
     QString state() const
     {
@@ -114,8 +110,8 @@ protected:
 TEST_F(SelectionWindow, LoadShowsTheKindAndAllTerritoriesActivateClosesOtherWindows)
 {
     open("Variabili", "VARIABILI");
-    EXPECT_EQ(QStringList({ctl<QLabel>("Label8")->text(), ctl<QTabWidget>("SSTab1")->tabText(1),
-                           ctl<QLabel>("lblSelezionati")->text()}),
+    EXPECT_EQ(QStringList({ctl<QLabel>(w, "Label8")->text(), ctl<QTabWidget>(w, "SSTab1")->tabText(1),
+                           ctl<QLabel>(w, "lblSelezionati")->text()}),
               QStringList({" Selezione variabili e territorio ", "Variabili", "Variabili selezionate"}));
     EXPECT_EQ(tree()->topLevelItemCount(), 5);
     EXPECT_EQ(state(), "0|0|0");
@@ -150,7 +146,7 @@ TEST_F(SelectionWindow, YearsLoadOnceRedOnlyForVariableNotes)
         EXPECT_TRUE(n->isExpanded() && n->child(0)->text(0) == "1996");
         EXPECT_EQ(NodeImage(FindNode(tree(), item + "-2001")), var ? "closeR" : "close");   // A0101 has a 2001 note
         EXPECT_EQ(NodeImage(FindNode(tree(), item + "-2002")), "close");
-        EXPECT_EQ(ctl<QLabel>("Label5")->isHidden(), !var);
+        EXPECT_EQ(ctl<QLabel>(w, "Label5")->isHidden(), !var);
         click("B");   // the accordion closes the other areas
         EXPECT_FALSE(node("A")->isExpanded());
         delete std::exchange(w, nullptr);
