@@ -15,14 +15,6 @@ protected:
     frmListaMetadati *w = nullptr;
 
     void TearDown() override { delete w; }
-    QStringList column(const QString &query)
-    {
-        auto db = platform::db::Database::open(pf.databases(), "Metadati.mdb");
-        QStringList out;
-        for (auto rs = db.query(query); !rs.eof(); rs.moveNext())
-            out << rs.text(0);
-        return out;
-    }
     void open()
     {
         w = new frmListaMetadati;
@@ -66,19 +58,20 @@ TEST_F(CodeList, OpensOnTheVariablesAndChangingTheKindEmptiesTheTextsAndTheYears
 {
     sql("update MetadatiVariabili set [1996]=0 where IdVariabile = 'A0101'");
     open();
-    EXPECT_EQ(kind()->currentText(), "Variabili");
-    EXPECT_EQ(kind()->count(), 2);
-    for (const char *table : {"Variabili", "Indicatori"}) {
+    EXPECT_EQ(kind()->currentText() + QString::number(kind()->count()), "Variabili2");
+    auto db = platform::db::Database::open(pf.databases(), "Metadati.mdb");
+    const std::tuple<const char *, const char *, const char *> kinds[] = {
+        {"Variabili", "A0101", "0111111111111"}, {"Indicatori", "A01001", "1111111111111"}};
+    for (const auto &[table, code, ticks] : kinds) {
         const QString id = table == QString("Variabili") ? "IdVariabile" : "IdIndicatore";
-        EXPECT_EQ(codes(), column(QString("select %1 from Metadati%2 order by %1").arg(id, table)));
+        QStringList all;
+        for (auto rs = db.query(QString("select %1 from Metadati%2 order by %1").arg(id, table)); !rs.eof(); rs.moveNext())
+            all << rs.text(0);
+        EXPECT_EQ(codes(), all);
         EXPECT_EQ(list()->currentRow(), -1);
-        EXPECT_EQ(texts(), QStringList({"", "", ""}));
-        EXPECT_EQ(years(), "0000000000000");
-        show(table == QString("Variabili") ? "A0101" : "A01001");
-        ASSERT_NE(years(), "0000000000000");
-        if (table == QString("Variabili")) {
-            EXPECT_EQ(years(), "0111111111111");
-        }
+        EXPECT_EQ(texts().join("") + years(), "0000000000000");
+        show(code);
+        EXPECT_EQ(years(), ticks);
         chooseKind(1);
     }
     EXPECT_EQ(messages(), "");
@@ -124,8 +117,7 @@ TEST_F(CodeList, ACodeShowsItsDescriptionSubAreaAreaAndYears)
         {0, "A0101", "Popolazione residente al 31 dicembre|A01 - Popolazione e territorio|A - Contesto territoriale",
          "1111111111111"},
         {0, "A0102", "*", "1000000000001"},   // 1996 and 2008 only
-        {0, "A0101", "*", "1111111111111"},
-        {0, "B0201", "*", "0000000000000"},   // after a code with every year: no tick left behind
+        {0, "B0201", "*", "0000000000000"},   // after a code with ticks: none left behind
         {0, "A0101", "*", "1111111111111"},
         {0, "B0101", "||", "0000000000000"},   // no row: nothing shown, the years included
         {0, "B01'X", "Variabile con apostrofo|B01 - Rete stradale|B - Trasporti", "1000000000000"},
@@ -152,8 +144,6 @@ TEST_F(CodeList, MissingDatabaseIsReportedOnceAndTheWindowStaysUsable)
 {
     ASSERT_TRUE(QFile::remove(pf.databases() + "Metadati.mdb"));
     open();
-    EXPECT_EQ(pf.prompts.messages().size(), 1);
-    EXPECT_EQ(list()->count(), 0);
     chooseKind(1);
     EXPECT_EQ(list()->count(), 0);
     EXPECT_EQ(pf.prompts.messages().size(), 1);

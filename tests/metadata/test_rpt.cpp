@@ -7,10 +7,8 @@
 #include "metadata/rptVariabili.h"
 #include "platform/report/Report.h"
 
-#include <QApplication>
 #include <functional>
 #include <QPushButton>
-#include <QTimer>
 
 using namespace platform::report;
 
@@ -80,7 +78,7 @@ TEST_F(Reports, VariableSheetOverSeveralPages)
 
 TEST_F(Reports, IndicatorSheet)
 {
-    const std::pair<const char *, QString> cases[] = {{"'B2'", QString::fromUtf8("Dotazione - capacità")}, {"'Z9'", ""}, {"null", ""}};
+    const std::pair<const char *, QString> cases[] = {{"'B2'", QString::fromUtf8("Dotazione - capacità")}, {"null", ""}};
     rptIndicatori &r = rptIndicatori::Default();
     for (const auto &[valutazione, aspetto] : cases) {
         sql(QString("update MetadatiIndicatori set Valutazione = %1, [1999] = 0 where IdIndicatore = 'B01002'")
@@ -114,16 +112,14 @@ TEST_F(Reports, GlossaryTermInThePreview)
     EXPECT_EQ(caption, "Stampa Glossario");
     EXPECT_FALSE(r.HasConnection());
     ASSERT_EQ(pages.size(), 1u);
-    EXPECT_EQ(at(pages, 0, "Label1"), " Corvenna - Glossario");
-    EXPECT_EQ(at(pages, 0, "txtNome"), "Bacino d'utenza");
+    EXPECT_EQ(at(pages, 0, "Label1") + "|" + at(pages, 0, "txtNome"), " Corvenna - Glossario|Bacino d'utenza");
     EXPECT_TRUE(at(pages, 0, "txtDesc").startsWith("Territorio e popolazione serviti"));
     EXPECT_NE(pages[0].find("Shape1"), nullptr);
 
     ASSERT_TRUE(r.InitReport("Termine che non esiste"));
     pages = r.pages();
     ASSERT_EQ(pages.size(), 1u);
-    EXPECT_EQ(pages[0].find("txtNome"), nullptr);
-    EXPECT_NE(pages[0].find("Label1"), nullptr);
+    EXPECT_TRUE(pages[0].find("Label1") && !pages[0].find("txtNome"));
 }
 
 TEST_F(Reports, LongDefinitionPrintedWholeOverSeveralPages)
@@ -173,37 +169,33 @@ TEST_F(Reports, InitReportFailures)
 TEST_F(Reports, WithoutAPrinterEachReportIsWrittenToAPdfFile)
 {
     SetPrinterProbe([] { return false; });
-    struct Case {
-        DataReport *report;
-        std::function<bool()> init;
-        int style;   // of the message when nothing can be produced
-    } cases[] = {
+    const std::tuple<DataReport *, std::function<bool()>, int> cases[] = { // style: of the message when nothing prints
         {&rptVariabili::Default(), [] { return rptVariabili::Default().InitReport("A0101"); }, 0},
         {&rptIndicatori::Default(), [] { return rptIndicatori::Default().InitReport("B01002"); }, 48},
         {&rptGlossario::Default(), [] { return rptGlossario::Default().InitReport("Accosto"); }, 48},
     };
-    for (const Case &c : cases) {
-        const std::string name = c.report->name().toStdString();
-        ASSERT_TRUE(c.init()) << name;
-        const QString pdf = pf.path() + c.report->name() + ".pdf";
+    for (const auto &[report, init, style] : cases) {
+        SCOPED_TRACE(report->name().toStdString());
+        ASSERT_TRUE(init());
+        const QString pdf = pf.path() + report->name() + ".pdf";
         pf.prompts.clear();
         pf.prompts.printers = {true};
         pf.prompts.printFiles = {pdf};
-        c.report->PrintReport();
-        EXPECT_EQ(messages(), "") << name;
+        report->PrintReport();
+        EXPECT_EQ(messages(), "");
         QFile f(pdf);
-        ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << name;
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
         const QByteArray data = f.readAll();
-        EXPECT_TRUE(data.startsWith("%PDF")) << name;
-        EXPECT_EQ(data.count("/Type /Page\n") + data.count("/Type /Page "), qsizetype(c.report->pages().size())) << name;
+        EXPECT_TRUE(data.startsWith("%PDF"));
+        EXPECT_EQ(data.count("/Type /Page\n") + data.count("/Type /Page "), qsizetype(report->pages().size()));
 
         // Nothing at all can be produced: the one message of the three reports.
         pf.prompts.clear();
         pf.prompts.printers = {true};
-        pf.prompts.printFiles = {pf.path() + "manca/" + c.report->name() + ".pdf"};
-        c.report->PrintReport();
-        ASSERT_EQ(pf.prompts.messages(), QStringList("Stampante non installata!")) << name;
-        EXPECT_EQ(pf.prompts.shown.back().style, c.style) << name;
+        pf.prompts.printFiles = {pf.path() + "manca/" + report->name() + ".pdf"};
+        report->PrintReport();
+        ASSERT_EQ(pf.prompts.messages(), QStringList("Stampante non installata!"));
+        EXPECT_EQ(pf.prompts.shown.back().style, style);
     }
 }
 

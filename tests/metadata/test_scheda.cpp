@@ -98,8 +98,7 @@ TEST_F(Sheets, NoRecordLeavesTheSheetEmpty)
         QWidget *w = kind == "Variabili" ? static_cast<QWidget *>(open<frmSchedaVariabili>(kind, "NOPE1"))
                                          : open<frmSchedaIndicatori>(kind, "NOPE01");
         ASSERT_EQ(pf.prompts.shown.size(), 1u);
-        EXPECT_EQ(pf.prompts.shown[0].text, message);
-        EXPECT_EQ(pf.prompts.shown[0].style, 64);
+        EXPECT_EQ(pf.prompts.shown[0].text + QString::number(pf.prompts.shown[0].style), message + "64");
         EXPECT_EQ(text(w, box), "");
         EXPECT_TRUE(w->isVisible());
         // Nothing to print: "Stampa" is off and prints no empty report.
@@ -116,8 +115,7 @@ TEST_F(Sheets, ErrorPartWayIsLoggedAndKeepsWhatWasFilled)
 {
     gSqlScheda = "SELECT IdVariabile, DescVariabile FROM MetadatiVariabili WHERE IdVariabile = 'A0101'";
     QWidget *w = opened.emplace_back(frmSchedaVariabili::ShowForm());
-    EXPECT_EQ(text(w, "txtVariabili"), "A0101 - Popolazione residente al 31 dicembre");
-    EXPECT_EQ(text(w, "txtSettore"), "");
+    EXPECT_EQ(text(w, "txtVariabili") + "|" + text(w, "txtSettore"), "A0101 - Popolazione residente al 31 dicembre|");
     ASSERT_EQ(pf.prompts.messages().size(), 1);
     EXPECT_TRUE(pf.prompts.messages()[0].startsWith("Errore : "));
     EXPECT_TRUE(errorLog().contains("Module:frmSchedaVariabili Function: Form_Load")) << errorLog().toStdString();
@@ -125,44 +123,28 @@ TEST_F(Sheets, ErrorPartWayIsLoggedAndKeepsWhatWasFilled)
 
 TEST_F(Sheets, IndicatorSheetShowsTheRecord)
 {
-    struct Case {
-        const char *valutazione, *prov, *sll, *comune, *dato, *sintesi;
-        QString word;
-        QList<bool> ticks;   // Prov, SLL, Comune, Dato puntuale, Utilizza sintesi
-    } cases[] = {
-        {"'B2'", "1", "'1'", "0", "null", "'si'", "Dotazione", {true, true, false, false, true}},
-        {"'b2'", "null", "2", "'x'", "1", "'SI'", "", {false, false, false, true, true}},
-        {"'E1'", "' 1'", "0", "1", "0", "'No'", "Domanda", {true, false, true, false, false}},
-        {"null", "0", "0", "0", "0", "null", "", {false, false, false, false, false}},
-    };
+    // The words and ticks themselves are the sheet logic's; here one record shows them.
     sql("insert into Argomento ([Codice argomento], [Desc argomento], idSettore) values ('B01-PD', 'Strade (PD)', 'B')");
-    int n = 0;
-    for (const Case &c : cases) {
-        const QString id = QStringLiteral("Z0100%1").arg(++n);
-        sql(QString("insert into MetadatiIndicatori (IdIndicatore, DescIndicatore, Argomento, ModalitaCalcolo, "
-                    "IdVariabilAssociate, [1996], [2001], NoteTecniche, PSM, BdQuid, Valutazione, Destinazione, Prov, "
-                    "SLL, Comune, DatoPuntuale, UtilizzSintesi) values ('%1', 'Indice di prova', 'B01-PD', 'a / b', "
-                    "'B0101, A0102', 1, 1, 'Nota tecnica', 'Si', 'No', %2, 'Imprese', %3, %4, %5, %6, %7)")
-                .arg(id, c.valutazione, c.prov, c.sll, c.comune, c.dato, c.sintesi));
-        auto *w = open<frmSchedaIndicatori>("Indicatori", id);
-        EXPECT_EQ(w->windowTitle(), "Scheda metadati indicatori");
-        const std::pair<const char *, QString> boxes[] = {
-            {"txtIndicatore", id + " - Indice di prova"}, {"txtSettore", "Trasporti"},
-            {"txtArgomento", "B01-PD - Strade (PD)"},    {"txtPsm", "Si"}, {"txtBdquid", "No"},
-            {"txtValutazione", c.word},                  {"txtModalitaCalcolo", "a / b"},
-            {"txtVariabiliAssociate", "B0101, A0102"},   {"txtNoteTecniche", "Nota tecnica"},
-            {"txtDestinazione", "Imprese"}};
-        for (const auto &[box, shown] : boxes)
-            EXPECT_EQ(text(w, box), shown) << box << " " << c.valutazione;
-        QList<bool> ticks;
-        for (const char *name : {"chkProv", "chkSll", "chkComune", "chkDatoP", "chkSintesi"})
-            ticks << ctl<QCheckBox>(w, name)->isChecked();
-        EXPECT_EQ(ticks, c.ticks) << id.toStdString();
-        EXPECT_EQ(years(w), (QList<bool>{true, false, false, false, false, true, false, false, false, false, false,
-                                         false, false}));
-        frame::UnloadForm(w);
-        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
+    sql("insert into MetadatiIndicatori (IdIndicatore, DescIndicatore, Argomento, ModalitaCalcolo, IdVariabilAssociate, "
+        "[1996], [2001], NoteTecniche, PSM, BdQuid, Valutazione, Destinazione, Prov, SLL, Comune, DatoPuntuale, "
+        "UtilizzSintesi) values ('Z01001', 'Indice di prova', 'B01-PD', 'a / b', 'B0101, A0102', 1, 1, 'Nota tecnica', "
+        "'Si', 'No', 'B2', 'Imprese', 1, '1', 0, null, 'si')");
+    auto *w = open<frmSchedaIndicatori>("Indicatori", "Z01001");
+    EXPECT_EQ(w->windowTitle(), "Scheda metadati indicatori");
+    const std::pair<const char *, QString> boxes[] = {
+        {"txtIndicatore", "Z01001 - Indice di prova"}, {"txtSettore", "Trasporti"},
+        {"txtArgomento", "B01-PD - Strade (PD)"},      {"txtPsm", "Si"}, {"txtBdquid", "No"},
+        {"txtValutazione", "Dotazione"},               {"txtModalitaCalcolo", "a / b"},
+        {"txtVariabiliAssociate", "B0101, A0102"},     {"txtNoteTecniche", "Nota tecnica"},
+        {"txtDestinazione", "Imprese"}};
+    for (const auto &[box, shown] : boxes)
+        EXPECT_EQ(text(w, box), shown) << box;
+    QList<bool> ticks;
+    for (const char *name : {"chkProv", "chkSll", "chkComune", "chkDatoP", "chkSintesi"})
+        ticks << ctl<QCheckBox>(w, name)->isChecked();
+    EXPECT_EQ(ticks, (QList<bool>{true, true, false, false, true}));
+    EXPECT_EQ(years(w), (QList<bool>{true, false, false, false, false, true, false, false, false, false, false, false,
+                                     false}));
     EXPECT_EQ(messages(), "");
 }
 
@@ -180,11 +162,8 @@ TEST_F(Sheets, AnOpenSheetShowsTheItemAskedFor)
     ASSERT_TRUE(frame::OpenRegisteredForm("FRMSCHEDAVARIABILI"));
     QWidget *second = opened.emplace_back(testenv::must(frame::FindForm("frmSchedaVariabili"), "sheet"));
     EXPECT_TRUE(text(second, "txtVariabili").startsWith("A0102 - ")) << text(second, "txtVariabili").toStdString();
-    int sheets = 0;
-    for (QWidget *w : frame::OpenForms())
-        sheets += w->objectName() == "frmSchedaVariabili";
-    EXPECT_EQ(sheets, 1); // the first one gave way
-
+    const QList<QWidget *> forms = frame::OpenForms(); // the first one gave way
+    EXPECT_EQ(std::count_if(forms.begin(), forms.end(), [](QWidget *f) { return f->objectName() == "frmSchedaVariabili"; }), 1);
     gSqlScheda = Utility::CreaQueryMetadati("Indicatori", "A01001");
     ASSERT_TRUE(frame::OpenRegisteredForm("FRMSCHEDAINDICATORI"));
     QWidget *ind = opened.emplace_back(testenv::must(frame::FindForm("frmSchedaIndicatori"), "sheet"));
@@ -214,8 +193,7 @@ TEST_F(Sheets, PrintShowsTheReportOfTheRecordShownHelpItsTopic)
             id = rs->text(c.idField);
         });
         ctl<QPushButton>(c.sheet, "cmdStampa")->click();
-        EXPECT_EQ(caption, c.caption);
-        EXPECT_EQ(id, c.id);
+        EXPECT_EQ(caption + "|" + id, QString(c.caption) + "|" + c.id);
         EXPECT_FALSE(c.report->HasConnection());
 
         ctl<QPushButton>(c.sheet, "cmdHelp")->click();
@@ -234,10 +212,9 @@ TEST_F(Sheets, PrintWithoutTheDatabaseSaysSo)
     for (QWidget *w : {static_cast<QWidget *>(v), static_cast<QWidget *>(i)}) {
         pf.prompts.clear();
         ctl<QPushButton>(w, "cmdStampa")->click();
-        const QStringList m = pf.prompts.messages();
-        ASSERT_FALSE(m.isEmpty());
-        EXPECT_EQ(m.last(), "Impossibile eseguire la stampa");
-        EXPECT_EQ(pf.prompts.shown.back().style, 0);
+        ASSERT_FALSE(pf.prompts.shown.empty());
+        EXPECT_EQ(pf.prompts.shown.back().text + QString::number(pf.prompts.shown.back().style),
+                  "Impossibile eseguire la stampa0");
     }
 }
 

@@ -13,17 +13,13 @@ namespace {
 
 TEST(SchedaLogic, PulisciTesto)
 {
-    struct Case {
-        QString in, out;
-    } cases[] = {
-        {"", ""},
-        {"a\nb", "a b"},
-        {"a\r\nb", "a\r b"},
+    const std::pair<QString, QString> cases[] = {
+        {"", ""}, {"a\nb", "a b"}, {"a\r\nb", "a\r b"},
         {QString::fromUtf8("\u201cvia\u201d \u2022 punto"), "'via' - punto"},
         {QString::fromUtf8("l'\u00e8 \u2013 \u2018x\u2019"), QString::fromUtf8("l'\u00e8 \u2013 \u2018x\u2019")},
     };
-    for (const Case &c : cases)
-        EXPECT_EQ(PulisciTesto(c.in), c.out) << c.in.toStdString();
+    for (const auto &[in, out] : cases)
+        EXPECT_EQ(PulisciTesto(in), out) << in.toStdString();
 }
 
 TEST(SchedaLogic, CodesAndWords)
@@ -75,13 +71,9 @@ Recordset yearRow(const QString &prefix, const std::vector<Value> &values)
 
 TEST(SchedaLogic, YearLinesSkipEmptyYears)
 {
-    std::vector<Value> v(13);
-    v[0] = Value::text("ISTAT");
-    v[1] = Value::text("-");
-    v[2] = Value::text("  -  ");
-    v[3] = Value::text("   ");
-    v[4] = Value::text("");
-    v[5] = Value::integer(0);
+    std::vector<Value> v = {Value::text("ISTAT"), Value::text("-"), Value::text("  -  "), Value::text("   "),
+                            Value::text(""),      Value::integer(0)};
+    v.resize(13);
     v[12] = Value::text("Ente d'esempio");
     const Recordset rs = yearRow("fonte_", v);
     EXPECT_EQ(YearLines(rs, "Fonte_"), "1996: ISTAT\r\n\r\n2001: 0\r\n\r\n2008: Ente d'esempio\r\n\r\n");

@@ -11,6 +11,7 @@
 #include "support/TestEnv.h"
 
 #include <QApplication>
+#include <QFile>
 #include <gtest/gtest.h>
 #include <utility>
 
@@ -58,6 +59,11 @@ protected:
     }
     platform::grid::TextGrid &grid() { return must(w, "data window")->datagrid(); }
     QStringList messages() const { return pf.prompts.messages(); }
+    QString errorLog() const
+    {
+        QFile log(gFilesPath + "Error.log");
+        return log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll()) : QString();
+    }
 };
 
 } // namespace testenv

@@ -29,14 +29,7 @@ const char *const Head = "SELECT land_Ind.COD_TIPO_TERR as TipoTerritorio, land_
 
 TEST(CreaQuery, ExactTextsOneItemOrSeveralAndTheFilter)
 {
-    struct Case {
-        QStringList lines;
-        const char *kind;
-        QString filter;
-        QStringList calls;
-        std::string tail;   // after Head
-    };
-    const Case cases[] = {
+    const struct Case { QStringList lines; const char *kind; QString filter; QStringList calls; std::string tail; } cases[] = {
         {{"I0102-2004 - X", "I0101-2004 - Y", "I0101-2005 - Y"}, "Indicatori", CreaFiltroTerritori({"A", "L'Aquila"}),
          {"I0101/2004", "I0101/2005"},
          "Format(T_04.I0101, '0.00') as I0101_2004, Format(T_05.I0101, '0.00') as I0101_2005, Format(T_04.I0102, "
@@ -124,13 +117,10 @@ TEST(CreaQuery, TerritoriesOfALevelAndLinesOfTheList)
     };
     for (const auto &[sql, expected] : cases)
         EXPECT_EQ(sql.toStdString(), expected);
-}
-
-TEST(CreaQuery, SelectionLinesGiveBackIdAndYear)
-{
-    const std::pair<QString, QString> cases[] = {
+    // and back: Id and year of a line
+    const std::pair<QString, QString> lines[] = {
         {"A0101-2005 - X", "A0101"}, {"AB1234-2005 - X-Y", "AB1234"}, {"A0101-2005 - Strade - rete", "A0101"}};
-    for (const auto &[line, id] : cases) {
+    for (const auto &[line, id] : lines) {
         const RequestItem r = ParseSelectionLine(line);
         EXPECT_EQ(QStringList({r.id, r.anno, SelectionId(line)}), QStringList({id, "2005", id})) << line.toStdString();
     }

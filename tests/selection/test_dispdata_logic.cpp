@@ -37,24 +37,15 @@ TEST(DispDataSearch, PlanFromTheBoundsAndTheColumn)
 {
     using K = dispData::SearchPlan;
     const QString needNumbers = "Per fare una ricerca da --- a inserire due numeri interi!";
-    struct Case {
-        int listIndex;
-        QString da, a;
-        K::Kind kind;
-        QString aAfter, message;
-    };
-    const std::vector<Case> cases = {
-        {3, "", "", K::Nothing, "", ""},
-        {3, "   ", "4", K::Nothing, "4", ""},
-        {0, "Roma", "", K::Nothing, "", ""},
+    const struct Case { int listIndex; QString da, a; K::Kind kind; QString aAfter, message; } cases[] = {
+        {3, "", "", K::Nothing, "", ""}, {3, "   ", "4", K::Nothing, "4", ""}, {0, "Roma", "", K::Nothing, "", ""},
         {5, "Roma", "", K::Text, "", ""},
-        {5, "10", "", K::Range, "10", ""},            // a single number searches its integer part
-        {5, "10,7", "10,2", K::Range, "10,2", ""},    // the integer parts are equal
+        {5, "10", "", K::Range, "10", ""},         // a single number searches its integer part
+        {5, "10,7", "10,2", K::Range, "10,2", ""}, // the integer parts are equal
         {5, "-3", "-3", K::Range, "-3", ""},
         {5, "5", "2", K::Warn, "2", "Il secondo numero deve essere maggiore o uguale al primo!"},
-        {5, "abc", "3", K::Warn, "3", needNumbers},
-        {5, "3", "abc", K::Warn, "abc", needNumbers},
-        {5, "1.5", "", K::Text, "", ""},              // not a number under Italian settings
+        {5, "abc", "3", K::Warn, "3", needNumbers}, {5, "3", "abc", K::Warn, "abc", needNumbers},
+        {5, "1.5", "", K::Text, "", ""},           // not a number under Italian settings
     };
     for (const Case &k : cases) {
         const auto p = dispData::PlanSearch(k.listIndex, k.da, k.a);
@@ -72,11 +63,7 @@ TEST(DispDataSearch, PlanFromTheBoundsAndTheColumn)
 
 TEST(DispDataSearch, RangeMovesMatchesInOrderAndSelectsThem)
 {
-    struct Case {
-        QString da, a;
-        QStringList expected; // column 0 after the search, header included
-        int row, rowSel;
-    };
+    struct Case { QString da, a; QStringList expected; int row, rowSel; }; // expected: column 0 after, header included
     // The grid as the search leaves it after its ascending sort.
     const QStringList sorted = {"", "-3,50", "-2,50", "-0,40", "0,00", "10,00", "10,99", "11,00", "n.d."};
     const std::vector<Case> cases = {

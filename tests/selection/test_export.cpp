@@ -24,6 +24,11 @@ QByteArray readFile(const QString &path)
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
+bool writeFile(const QString &path, const QByteArray &data)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(data) == data.size();
+}
 
 // A table as the data window lays it out, with two items (A0101 in two years,
 // D0102 in one) and a formula column.
@@ -53,7 +58,6 @@ protected:
         platform::shell::SetOpenHook({});
         DataWindowTest::TearDown();
     }
-    QString errorLog() const { return QString::fromUtf8(readFile(gFilesPath + "Error.log")); }
 };
 
 } // namespace
@@ -75,33 +79,23 @@ TEST(ExportRules, ItemListFileNameAndFormats)
                                                    {"5", "0"},        {" 1,5 ", "0.0"},  {"1,5E+3", ""}};
     for (const auto &[text, format] : formats)
         EXPECT_EQ(ExcelExport::NumberFormatOf(text), format) << text.toStdString();
-    EXPECT_EQ(ExcelExport::TemplateName("Variabili"), "DatiTemplateVar");
-    for (const char *kind : {"Indicatori", "variabili", ""})
-        EXPECT_EQ(ExcelExport::TemplateName(kind), "DatiTemplateInd") << kind;
+    EXPECT_EQ(ExcelExport::TemplateName("Variabili") + ExcelExport::TemplateName("variabili"),
+              "DatiTemplateVarDatiTemplateInd");
 }
 
 TEST_F(Export, MetadataQueryOnTheSampleMetadata)
 {
-    auto db = platform::db::Database::open(gDbPath, "Metadati.mdb", platform::db::OpenMode::ReadOnly);
-    const std::tuple<QString, QStringList, QString, int, QStringList> cases[] = {
-        {"Variabili", {"TipoTerritorio", "COD_TERR", "A0101", "d0102", "O'Brien", "Funz1"},
-         "WHERE  IDVariabile ='TipoTerritorio' OR  IDVariabile ='COD_TERR' OR  IDVariabile ='A0101' OR  "
-         "IDVariabile ='d0102' OR  IDVariabile ='O''Brien' OR  IDVariabile ='Funz1' ",
-         77, {"A0101", "D0102"}},
-        {"Indicatori", {"Territorio", "A01001"}, "WHERE  IDIndicatore ='Territorio' OR  IDIndicatore ='A01001' ", 21,
-         {"A01001"}},
-    };
-    for (const auto &[kind, items, tail, fields, found] : cases) {
-        const QString sql = ExcelExport::MetadataQuery(kind, items);
-        EXPECT_TRUE(sql.endsWith(tail)) << sql.toStdString();
-        auto rs = db.query(sql);
-        EXPECT_EQ(rs.fieldCount(), fields);
-        QStringList ids;
-        for (; !rs.eof(); rs.moveNext())
-            ids << rs.text(0);
-        ids.sort();
-        EXPECT_EQ(ids, found);
-    }
+    // The indicators' query is read back from the workbook below.
+    const QString sql =
+        ExcelExport::MetadataQuery("Variabili", {"TipoTerritorio", "COD_TERR", "A0101", "d0102", "O'Brien", "Funz1"});
+    EXPECT_TRUE(sql.endsWith("WHERE  IDVariabile ='TipoTerritorio' OR  IDVariabile ='COD_TERR' OR  IDVariabile ='A0101' "
+                             "OR  IDVariabile ='d0102' OR  IDVariabile ='O''Brien' OR  IDVariabile ='Funz1' "))
+        << sql.toStdString();
+    QStringList ids;
+    for (auto rs = platform::db::Database::open(gDbPath, "Metadati.mdb").query(sql); !rs.eof(); rs.moveNext())
+        ids << rs.text(0);
+    ids.sort();
+    EXPECT_EQ(ids, QStringList({"A0101", "D0102"}));
 }
 
 TEST_F(Export, BothSheetsReadBack)
@@ -121,21 +115,12 @@ TEST_F(Export, BothSheetsReadBack)
         EXPECT_TRUE(messages().isEmpty()) << messages().join("|").toStdString();
 
         const xlsxtest::Book b = xlsxtest::Read(file);
-        ASSERT_TRUE(b.ok);
-        ASSERT_EQ(b.sheets.size(), 2u);
-        EXPECT_EQ(b.sheets[0].name + "|" + b.sheets[1].name, "Dati|Metadati");
-        EXPECT_EQ(b.activeTab, 0);
+        ASSERT_TRUE(b.ok && b.sheets.size() == 2u);
+        EXPECT_EQ(b.sheets[0].name + "|" + b.sheets[1].name + QString::number(b.activeTab), "Dati|Metadati0");
 
         // The data sheet: every grid cell at its place; numbers only in value cells.
         // Numbers keep the decimals the table shows: two for the data, four for a formula.
-        struct Cell {
-            const char *ref;
-            char type;
-            QString text;
-            double number;
-            QString format;
-        };
-        const Cell data[] = {
+        const struct Cell { const char *ref; char type; QString text; double number; QString format; } data[] = {
             {"A1", 's', "TipoTerritorio", 0, {}}, {"F1", 's', "A0101_2004", 0, {}},
             {"I1", 's', "Funz1", 0, {}},          {"A2", 's', "1", 0, {}},      // hidden type column, as text
             {"B2", 's', "001", 0, {}},            {"C2", 's', "12,50", 0, {}},  // PROV stays text
@@ -146,21 +131,17 @@ TEST_F(Export, BothSheetsReadBack)
         };
         for (const Cell &e : data) {
             const xlsxtest::Cell &c = b.cell(0, e.ref);
-            EXPECT_EQ(c.type, e.type) << e.ref;
-            if (e.type == 's') {
-                EXPECT_EQ(c.text, e.text) << e.ref;
-            }
-            if (e.type == 'n') {
-                EXPECT_EQ(std::make_pair(c.number, c.format), std::make_pair(e.number, e.format)) << e.ref;
-            }
+            EXPECT_EQ(std::make_tuple(c.type, e.type == 's' ? c.text : e.text, e.type == 'n' ? c.number : 0.0,
+                                      e.type == 'n' ? c.format : e.format),
+                      std::make_tuple(e.type, e.text, e.number, e.format))
+                << e.ref;
         }
         EXPECT_EQ(std::make_pair(b.sheets[0].maxRow, b.sheets[0].maxCol), std::make_pair(2, 8));
 
         // The metadata sheet: the header, then one row per item found.
         const xlsxtest::Sheet &m = b.sheets[1];
         EXPECT_EQ(m.maxCol, metaCols - 1);
-        EXPECT_EQ(b.cell(1, "A1").text, firstMetaHeader);
-        EXPECT_EQ(b.cell(1, "C1").text, "Codice Sottoarea");
+        EXPECT_EQ(b.cell(1, "A1").text + "|" + b.cell(1, "C1").text, firstMetaHeader + "|Codice Sottoarea");
         const QStringList expected = var ? QStringList({"A0101", "D0102"}) : QStringList({"A01001"});
         EXPECT_EQ(m.maxRow, expected.size());
         QStringList ids;
@@ -194,11 +175,7 @@ TEST_F(Export, FailuresOfTheWorkbook)
 
     // A full disk: the workbook of the same name stays as it was, and the user is told.
     pf.prompts.clear();
-    {
-        QFile old(file);
-        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-        old.write("vecchio");
-    }
+    ASSERT_TRUE(writeFile(file, "vecchio"));
     {
         testsupport::FileSizeLimit full(2048);
         EXPECT_FALSE(Utility_RQM::CreateExcelFile(file, "DatiTemplateVar", g.Rows(), g));
@@ -273,13 +250,10 @@ TEST_F(Export, TheCommandFromTheDataWindow)
         SCOPED_TRACE(k.what);
         QDir(gExcelPath).removeRecursively();
         const QString file = gExcelPath + "tab.xlsx";
+        if (!k.existing.isEmpty())
+            QDir().mkpath(k.existing == "folder" ? file + "/dentro" : gExcelPath);
         if (k.existing == "file") {
-            QDir().mkpath(gExcelPath);
-            QFile f(file);
-            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-            f.write("vecchio");
-        } else if (k.existing == "folder") {
-            QDir().mkpath(file + "/dentro");
+            ASSERT_TRUE(writeFile(file, "vecchio"));
         }
         // The table in another order beforehand.
         g.setCol(4);
@@ -299,10 +273,8 @@ TEST_F(Export, TheCommandFromTheDataWindow)
         for (int r = 2; r < g.Rows(); ++r)
             EXPECT_LE(platform::grid::compareGeneric(g.TextMatrix(r - 1, 1), g.TextMatrix(r, 1)), 0) << r;
         ASSERT_FALSE(rec.shown.empty());
-        EXPECT_EQ(rec.shown[0].kind, "saveFile");
-        EXPECT_EQ(rec.shown[0].title, "Selezionare un file...");
-        EXPECT_EQ(rec.filter, "File di Microsoft Excel. (*.xlsx)");
-        EXPECT_EQ(rec.initialPath, gExcelPath);
+        EXPECT_EQ(QStringList({rec.shown[0].kind, rec.shown[0].title, rec.filter, rec.initialPath}),
+                  QStringList({"saveFile", "Selezionare un file...", "File di Microsoft Excel. (*.xlsx)", gExcelPath}));
         EXPECT_FALSE(rec.confirmOverwrite); // the export asks its own question
 
         QStringList msgs = rec.messages();
@@ -310,18 +282,11 @@ TEST_F(Export, TheCommandFromTheDataWindow)
             if (m.startsWith("Errore : "))
                 m = "Errore : ";
         EXPECT_EQ(msgs, k.messages);
-        for (const auto &s : rec.shown) {
-            if (s.text == overwrite) {
-                EXPECT_EQ(s.title, "Creazione File Excel");
-            }
+        for (const auto &s : rec.shown)
             if (s.text == overwrite || s.text == askOpen) {
-                EXPECT_EQ(s.style, 36);
+                EXPECT_EQ(QString::number(s.style) + s.title, s.text == overwrite ? "36Creazione File Excel" : "36");
             }
-        }
-        EXPECT_EQ(int(opened.size()), k.opened);
-        if (k.opened) {
-            EXPECT_EQ(opened[0], file);
-        }
+        EXPECT_EQ(opened, std::vector<QString>(size_t(k.opened), file));
 
         if (k.written) {
             const xlsxtest::Book b = xlsxtest::Read(file);
@@ -337,25 +302,4 @@ TEST_F(Export, TheCommandFromTheDataWindow)
         const QStringList left = QDir(gExcelPath).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
         EXPECT_EQ(left, QFileInfo::exists(file) ? QStringList{"tab.xlsx"} : QStringList{});
     }
-}
-
-TEST_F(Export, WideTableExportsEveryColumn)
-{
-    // 251 items and two formula columns beside the five fixed columns.
-    const int cols = 5 + 251 + 2;
-    std::vector<QStringList> rows(2);
-    for (int c = 0; c < cols; ++c) {
-        rows[0] << (c < 5 ? QString("F%1").arg(c) : c < 256 ? QString("Z%1_2005").arg(c, 4, 10, QChar(u'0')) : QString("Funz%1").arg(c));
-        rows[1] << (c < 5 ? QString("t") : QString("%1,25").arg(c));
-    }
-    TextGrid g;
-    g.SetContents(rows, cols);
-    gTipoDb = "Variabili";
-    const QString file = pf.path() + "largo.xlsx";
-    ASSERT_TRUE(Utility_RQM::CreateExcelFile(file, "DatiTemplateVar", g.Rows(), g));
-    const xlsxtest::Book b = xlsxtest::Read(file);
-    ASSERT_TRUE(b.ok);
-    EXPECT_EQ(b.sheets[0].maxCol, cols - 1);
-    EXPECT_DOUBLE_EQ(b.cell(0, xlsxtest::Ref(1, cols - 1)).number, (cols - 1) + 0.25);
-    EXPECT_TRUE(b.sheets[1].cells.empty()); // no item of the sample
 }

@@ -55,14 +55,10 @@ platform::db::Database fixture(const QString &folder, const QStringList &indVarA
 
 TEST(FillSons, CasesOnSmallDatabases)
 {
-    struct Case {
-        const char *name;
-        QStringList indVarAnno, metadati;
-        QString extra;   // a statement run on the database before the tree is built
-        QStringList tree;
-        const char *reported;   // the key named in the error log, nullptr when nothing is reported
-    };
-    const Case cases[] = {
+    // extra: a statement run before the tree is built; reported: the key in the error log, nullptr when none.
+    const struct Case {
+        const char *name; QStringList indVarAnno, metadati; QString extra; QStringList tree; const char *reported;
+    } cases[] = {
         {"several years give one item; items in Id order under their topics",
          {"'A0102', 2004, 'V', 'A', 'A01', 'T'", "'A0101', 2004, 'V', 'A', 'A01', 'T'",
           "'A0101', 2005, 'V', 'A', 'A01', 'T'", "'B0101', 2004, 'V', 'B', 'B01', 'T'"},

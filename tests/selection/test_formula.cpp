@@ -27,18 +27,13 @@ TEST(Formula, KeypadBuildsTheFormula)
     // "#Name" a column double-click, a digit or "." a number key, else an operator key; the text; the last token.
     const std::tuple<QStringList, QString, QString> cases[] = {
         // start of the formula
-        {{"+"}, "", ""}, {{"* 100"}, "", ""}, {{"("}, "( ", "par"}, {{"#A"}, "A ", "col"}, {{"7"}, "7", "col"},
-        // after an operand
+        {{"+"}, "", ""}, {{"("}, "( ", "par"}, {{"#A"}, "A ", "col"}, {{"7"}, "7", "col"},
+        // after an operand, after an operator
         {{"#A", "#B"}, "A ", "col"}, {{"#A", "5"}, "A ", "col"}, {{"#A", "+"}, "A + ", "ope"},
-        // after an operator
-        {{"#A", "+", "-"}, "A + ", "ope"}, {{"#A", "+", "("}, "A + ( ", "par"}, {{"#A", "+", ")"}, "A + ) ", "par"},
-        {{"#A", "/", "#B"}, "A / B ", "col"}, {{"#A", "+", "3"}, "A + 3", "col"},
-        // the percentage keeps the operand state
-        {{"#A", "* 100"}, "A * 100 ", "col"}, {{"#A", "* 100", "+"}, "A * 100 + ", "ope"},
-        {{"#A", "* 100", "#B"}, "A * 100 ", "col"},
-        // numbers
-        {{"1", ".", "5"}, "1.5", "col"}, {{"1", ".", "5", "#A"}, "1.5", "col"},
-        {{"#A", "*", "1", "2", "+"}, "A * 12+ ", "ope"}, {{"(", "1", ")", "2"}, "( 1) 2", "col"}};
+        {{"#A", "+", "-"}, "A + ", "ope"}, {{"#A", "+", ")"}, "A + ) ", "par"},
+        // the percentage keeps the operand state; numbers
+        {{"#A", "* 100"}, "A * 100 ", "col"}, {{"#A", "* 100", "#B"}, "A * 100 ", "col"},
+        {{"1", ".", "5"}, "1.5", "col"}, {{"#A", "*", "1", "2", "+"}, "A * 12+ ", "ope"}};
     for (const auto &[inputs, text, last] : cases) {
         Keypad k;
         for (const QString &in : inputs) {
@@ -92,11 +87,7 @@ TEST(FormulaNesting, DeepFormulasAreRefusedWithoutCrashing)
         return f;
     };
     const int max = Expression::MaxNesting;
-    struct Case {
-        QString formula;
-        std::optional<double> value; // nullopt: refused
-    };
-    const Case cases[] = {
+    const std::pair<QString, std::optional<double>> cases[] = { // nullopt: refused
         {nested("( ", max, "A0001_1996", " )"), 12.5},
         {nested("- ", max, "2", ""), 2},
         {nested("( - ", max / 2, "2", " )"), 2},
@@ -108,11 +99,11 @@ TEST(FormulaNesting, DeepFormulasAreRefusedWithoutCrashing)
         {nested("+ ", 60000, "1", ""), std::nullopt},
         {nested("( ", 60000, "1", ""), std::nullopt}, // never closed
     };
-    for (const Case &c : cases) {
-        const auto e = Expression::Compile(c.formula, Names);
-        ASSERT_EQ(e.has_value(), c.value.has_value()) << c.formula.left(40).toStdString() << " (" << c.formula.size() << ")";
+    for (const auto &[formula, value] : cases) {
+        const auto e = Expression::Compile(formula, Names);
+        ASSERT_EQ(e.has_value(), value.has_value()) << formula.left(40).toStdString() << " (" << formula.size() << ")";
         if (e) {
-            EXPECT_DOUBLE_EQ(*e->Evaluate([](int) { return 12.5; }), *c.value);
+            EXPECT_DOUBLE_EQ(*e->Evaluate([](int) { return 12.5; }), *value);
         }
     }
     // A long formula that is not deep compiles: only nesting is limited.
@@ -132,13 +123,11 @@ TEST(Formula, RowTextInBothLocales)
     const std::tuple<QString, QString, QString, QString, QString> cases[] = {
         {"A0001_1996 + A0002_1996", "1,00", "2,00", "3,0000", "3.0000"},
         {"A0001_1996 / A0002_1996 * 100", "12,50", "3,00", "416,6667", "416.6667"},
-        {"A0001_1996 / A0002_1996", "12,50", "3,00", "4,1667", "4.1667"},
         {"A0001_1996 * 1.5", "2,00", "", "3,0000", "3.0000"},
         {"A0001_1996 - A0002_1996", "-1,25", "0,75", "-2,0000", "-2.0000"},
         // an empty or non-numeric operand, a zero divisor: an empty cell
         {"A0001_1996 + A0002_1996", "1,00", "", "", ""}, {"A0001_1996 + A0002_1996", "n.d.", "2,00", "", ""},
         {"A0001_1996 / A0002_1996", "1,00", "0,00", "", ""}, {"A0001_1996 / A0002_1996", "1,00", "-0,00", "", ""},
-        {"A0001_1996 / A0002_1996", "1,00", "0,0000", "", ""},
         // a plain number as written, in the user's settings
         {"5", "", "", "5", "5"}, {"1.5", "", "", "1,5", "1.5"}, {".5", "", "", "0,5", "0.5"}, {"007", "", "", "7", "7"},
         // four decimals, an exact half to the even digit
@@ -160,14 +149,9 @@ TEST(Formula, RowTextInBothLocales)
 TEST(FormulaName, Proposal)
 {
     const std::vector<std::pair<QStringList, QString>> cases = {
-        {{}, "Funz1"},
-        {{"", "COD_TERR", "A0001_1996"}, "Funz1"},
-        {{"Funz1", "Funz2"}, "Funz3"},
-        {{"Funz3", "Funz1"}, "Funz4"},
-        {{"FUNZ7"}, "Funz8"},
-        {{"Funzione", "Funz", "XFUNZ1", "Funz1a"}, "Funz1"},
-        {{"Funz99999999999999999999"}, "Funz1"},
-    };
+        {{}, "Funz1"}, {{"", "COD_TERR", "A0001_1996"}, "Funz1"}, {{"Funz1", "Funz2"}, "Funz3"},
+        {{"Funz3", "Funz1"}, "Funz4"}, {{"FUNZ7"}, "Funz8"}, {{"Funzione", "Funz", "XFUNZ1", "Funz1a"}, "Funz1"},
+        {{"Funz99999999999999999999"}, "Funz1"}};
     for (const auto &[names, expected] : cases)
         EXPECT_EQ(ProponiNome(names), expected) << names.join(',').toStdString();
 }
@@ -175,20 +159,11 @@ TEST(FormulaName, Proposal)
 TEST(FormulaName, Check)
 {
     const QStringList headers = {"TipoTerritorio", "COD_TERR", "PROV", "REG", "Territorio", "A0001_1996", "Funz1"};
+    using N = NomeCheck;
     const std::vector<std::pair<QString, NomeCheck>> cases = {
-        {"", NomeCheck::Empty},
-        {"Funz2", NomeCheck::Ok},
-        {"Densita2", NomeCheck::Ok},
-        {"a b", NomeCheck::SpecialChars},
-        {"x_y", NomeCheck::SpecialChars},
-        {"città", NomeCheck::SpecialChars},
-        {QString("ab") + QChar(8), NomeCheck::SpecialChars},
-        {"9abc", NomeCheck::StartsWithDigit},
-        {"100", NomeCheck::StartsWithDigit},
-        {"reg", NomeCheck::Duplicate},
-        {"FUNZ1", NomeCheck::Duplicate},
-        {"Territorio", NomeCheck::Duplicate},
-    };
+        {"", N::Empty},         {"Funz2", N::Ok},        {"a b", N::SpecialChars},        {"x_y", N::SpecialChars},
+        {"città", N::SpecialChars}, {QString("ab") + QChar(8), N::SpecialChars}, {"9abc", N::StartsWithDigit},
+        {"100", N::StartsWithDigit}, {"reg", N::Duplicate}, {"FUNZ1", N::Duplicate}, {"Territorio", N::Duplicate}};
     for (const auto &[name, expected] : cases)
         EXPECT_EQ(VerificaNome(name, headers), expected) << name.toStdString();
     EXPECT_EQ(MessaggioNome(NomeCheck::SpecialChars), "Il nome non deve contenere spazi o caratteri speciali.");
