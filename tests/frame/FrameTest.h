@@ -14,6 +14,7 @@
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
+#include <gtest/gtest.h>
 
 namespace frametest {
 
@@ -49,6 +50,16 @@ inline QStringList logLines(const QString &filesFolder)
 {
     const QString text = QString::fromUtf8(readAll(filesFolder + "Error.log"));
     return text.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+}
+
+// The lines of Files/Error.log: `count` of them, each naming `where`.
+inline QStringList expectLog(const QString &filesFolder, qsizetype count, const QString &where)
+{
+    const QStringList lines = logLines(filesFolder);
+    EXPECT_EQ(lines.size(), count) << lines.join(" | ").toStdString();
+    for (const QString &l : lines)
+        EXPECT_TRUE(l.contains(where)) << l.toStdString();
+    return lines;
 }
 
 inline void processDeletes()
