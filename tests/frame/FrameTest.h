@@ -48,8 +48,7 @@ inline bool writeAll(const QString &path, const QByteArray &bytes)
 // The lines of Files/Error.log.
 inline QStringList logLines(const QString &filesFolder)
 {
-    const QString text = QString::fromUtf8(readAll(filesFolder + "Error.log"));
-    return text.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    return QString::fromUtf8(readAll(filesFolder + "Error.log")).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
 }
 
 // The lines of Files/Error.log: `count` of them, each naming `where`.

@@ -29,14 +29,10 @@ TEST(PathFiles, TextBecomesOneFolderWithOneSeparator)
 TEST(FindFolders, DatabasesAndShapeFiles)
 {
     // The databases or the shape files moved from their place under the program folder to Altrove/.
-    struct Case {
-        const char *name;
-        bool shapes;                  // the shape files, else the databases
-        const char *pathFile;         // the path file before, if any ("<alt>" = Altrove/)
-        QStringList browser;          // the answers of the folder browser
-        const char *after;            // the path file afterwards
-        bool metadatiFolder = false;  // a folder named Metadati.mdb left in their place
-    };
+    // The shape files or else the databases; the path file before (if any; "<alt>" = Altrove/); the answers of
+    // the folder browser; the path file afterwards; a folder named Metadati.mdb left in their place.
+    struct Case { const char *name; bool shapes; const char *pathFile; QStringList browser; const char *after;
+                  bool metadatiFolder = false; };
     const Case cases[] = {
         {"the folder of the path file, written on Linux", false, "<alt>\n", {}, "<alt>\n"},
         {"no path file: browser, the chosen folder is remembered", false, nullptr, {"<alt>"}, "<alt>\r\n"},
@@ -91,18 +87,11 @@ TEST(FindFolders, DatabasesAndShapeFiles)
 
 TEST(PathFiles, AFullDiskKeepsTheOldFolderAndSaysSo)
 {
-    struct Case {
-        const char *file;
-        std::function<void(const QString &)> write;
-    } cases[] = {
-        {"DBPath.rqm", frame::WriteDBPath},
-        {"SHPath.rqm", frame::WriteSHPath},
-    };
+    struct Case { const char *file; std::function<void(const QString &)> write; };
+    const Case cases[] = {{"DBPath.rqm", frame::WriteDBPath}, {"SHPath.rqm", frame::WriteSHPath}};
     for (const Case &c : cases) {
         SCOPED_TRACE(c.file);
-        testenv::ProgramFolder app{false};
-        gAppPath = app.path();
-        gFilesPath = app.files();
+        testenv::ProgramFolder app;
         const QString path = app.files() + c.file;
         ASSERT_TRUE(frametest::writeAll(path, "/dati/vecchia/\r\n"));
         {
@@ -112,11 +101,10 @@ TEST(PathFiles, AFullDiskKeepsTheOldFolderAndSaysSo)
         EXPECT_EQ(frametest::readAll(path), "/dati/vecchia/\r\n");
         EXPECT_EQ(QDir(app.files()).entryList({QString(c.file) + "*"}, QDir::Files | QDir::Hidden),
                   QStringList{c.file});
-        ASSERT_EQ(app.prompts.messages().size(), 1);
-        const QString message = app.prompts.messages()[0];
-        EXPECT_TRUE(message.startsWith("Errore : ")) << message.toStdString();
-        EXPECT_TRUE(message.contains(c.file)) << message.toStdString();
         // The disk is still full for the log too, and the message says so.
-        EXPECT_TRUE(message.contains(QString::fromUtf8("Error.log non è stato aggiornato"))) << message.toStdString();
+        EXPECT_EQ(app.prompts.messages().size(), 1);
+        const QString message = app.prompts.messages().value(0);
+        EXPECT_TRUE(message.startsWith("Errore : ") && message.contains(c.file) &&
+                    message.contains("Error.log non è stato aggiornato")) << message.toStdString();
     }
 }

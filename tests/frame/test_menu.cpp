@@ -122,14 +122,9 @@ struct FakeForms {
 
 TEST(MenuDispatch, CurrentDatabaseCaptionWordAndWindow)
 {
-    struct Case {
-        const char *name;
-        int slot;
-        mdlMenu::MenuSlot command;
-        QString dbName, tipoDb, descSelezione;   // after the command
-        QStringList opened;
-        QString logged;                          // the end of the line logged, if any
-    };
+    // The current database, its type and caption word after the command; the end of the line logged, if any.
+    struct Case { const char *name; int slot; mdlMenu::MenuSlot command; QString dbName, tipoDb, descSelezione;
+                  QStringList opened; QString logged; };
     const Case cases[] = {
         {"slot 1 never changes the database", 1, {"FORMDATITAB", "Indicatori.mdb", "Indicatori"}, "Vecchio.mdb",
          "Variabili", "vecchia", {"FormdatiTab"}},
@@ -182,18 +177,12 @@ TEST(MenuBar, NoMenuDatabaseBuildsNothingAndSaysSo)
 
 TEST(MenuBar, BadRowsAreSkippedLoggedOneByOneAndToldInOneBoxTheGoodOnesWork)
 {
-    struct Case {
-        const char *name;
-        QString sql;   // run on Metadati.mdb
-        int skipped;   // rows logged
-        QString box;   // "" = none
-    };
+    struct Case { const char *name; QString sql; int skipped; QString box; };   // sql run on Metadati.mdb; box "": none
     QString orphans;
     for (int i = 0; i < 12; ++i)
         orphans += QString("insert into DBMainMenu (IdMenu, IdMenuParent, DescName, Orderb) values (0, %1, 'Orfano %1', 1);")
                        .arg(40 + i);
     const Case cases[] = {
-        {"a good table", "", 0, ""},
         {"a text in IdMenu", "update DBMainMenu set IdMenu = 'uno' where DescName = 'Glossario'", 1,
          "Errore : La voce di menu 'Glossario' ha un numero non valido (Tipo non corrispondente): tralasciata. Il File "
          "Error.log è stato riempito."},
@@ -241,7 +230,6 @@ TEST(MenuBar, BadRowsAreSkippedLoggedOneByOneAndToldInOneBoxTheGoodOnesWork)
         EXPECT_EQ(consulta->isChecked(), checked);   // a check mark stays
         EXPECT_EQ(forms.opened, QStringList({"FormdatiTab", "frmMetadati"}));
         EXPECT_EQ(app.prompts.messages(), box);
-        if (checked)
-            EXPECT_EQ(meta->actions().at(2)->text(), "");   // a Null caption reads as empty
+        EXPECT_TRUE(!checked || meta->actions().at(2)->text().isEmpty());   // a Null caption reads as empty
     }
 }

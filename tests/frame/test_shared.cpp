@@ -30,13 +30,11 @@ namespace {
 struct Tree {
     QTreeWidget tree;
     std::map<QString, QTreeWidgetItem *> byKey;
-    QTreeWidgetItem *add(const QString &key, const QString &parentKey)
+    void add(const QString &key, const QString &parentKey)
     {
         auto *item = parentKey.isEmpty() ? new QTreeWidgetItem(&tree) : new QTreeWidgetItem(byKey.at(parentKey));
-        item->setText(0, key);
         item->setData(0, NodeKeyRole, key);
         byKey[key] = item;
-        return item;
     }
     Tree()
     {

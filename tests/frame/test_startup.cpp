@@ -45,16 +45,9 @@ StartRun start(testenv::ProgramFolder &app)
 
 TEST(Startup, Outcomes)
 {
-    struct Case {
-        const char *name;
-        std::function<void(testenv::ProgramFolder &)> setup;
-        QStringList folders;   // browser answers
-        bool ok;
-        QString lastStep;
-        bool startPage;
-        QStringList messageStarts;
-        QString logged;   // the function of the one line logged, if any
-    };
+    // The folder browser's answers; the start of each message; the function of the one line logged, if any.
+    struct Case { const char *name; std::function<void(testenv::ProgramFolder &)> setup; QStringList folders; bool ok;
+                  QString lastStep; bool startPage; QStringList messageStarts; QString logged; };
     const Case cases[] = {
         {"the sample program folder", {}, {}, true, "008", true, {}, {}},
         {"no databases: the program ends",
@@ -114,8 +107,7 @@ TEST(Startup, AnUpdateStoppedAmongItsRenamesIsUndoneBeforeAnyDatabaseIsOpened)
         // The new set: a menu without one of its entries, the other databases copied as they are.
         const QString work = app.path() + "work/";
         QDir().mkpath(work);
-        for (const char *f : {"Metadati.mdb", "Territorio.mdb", "Variabili.mdb"})
-            QFile::copy(app.databases() + f, work + f);
+        QFile::copy(app.databases() + "Metadati.mdb", work + "Metadati.mdb");
         frametest::exec(work, "Metadati.mdb",
                         "update InfoAggiornamento set DataAggiornamento = '31/12/2010';"
                         "delete from DBMainMenu where IdMenuParent < 0 and DescName = 'Metadati'");
@@ -123,8 +115,8 @@ TEST(Startup, AnUpdateStoppedAmongItsRenamesIsUndoneBeforeAnyDatabaseIsOpened)
         const auto before = ziptest::snapshot(app.databases());
         if (killed) {
             ASSERT_TRUE(ziptest::write(archive, {{"Metadati.mdb", frametest::readAll(work + "Metadati.mdb")},
-                                                 {"Territorio.mdb", frametest::readAll(work + "Territorio.mdb")},
-                                                 {"Variabili.mdb", frametest::readAll(work + "Variabili.mdb")}}));
+                                                 {"Territorio.mdb", frametest::readAll(app.databases() + "Territorio.mdb")},
+                                                 {"Variabili.mdb", frametest::readAll(app.databases() + "Variabili.mdb")}}));
             QProcess child;
             child.start(TRAMBELO_UPDATE_KILL, {archive, app.databases(), "1"});
             ASSERT_TRUE(child.waitForFinished(60000));
@@ -174,13 +166,9 @@ TEST(SingleInstance, ASecondInstanceIsRefusedBeforeTouchingAnything)
 TEST(SingleInstance, OneInstanceWhateverTheLockPlaceHoldsAndWhereverTheLockCanBeMade)
 {
     enum Place { Runtime, NoRuntime, Nowhere };   // where a lock can be made
-    struct Case {
-        const char *name;
-        Place place;
-        QByteArray leftOver;   // contents of a file already at the lock's place
-        bool link;             // the lock's place is a link to another file
-        bool fallbackTaken;    // another live instance holds the lock in the temporary folder
-    };
+    // A file already at the lock's place, with its contents; the lock's place a link to another file; another live
+    // instance holding the lock in the temporary folder.
+    struct Case { const char *name; Place place; QByteArray leftOver; bool link, fallbackTaken; };
     const Case cases[] = {
         {"a file left by a program that has ended", Runtime, "12345\ntrambelo\nmacchina\n", false, false},
         {"a link planted at the lock's place: not followed, the lock is taken in the temporary folder", Runtime, {},
