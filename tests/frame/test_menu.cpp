@@ -48,40 +48,6 @@ QStringList describe(const mdlMenu::MenuModel &m)
     return out;
 }
 
-} // namespace
-
-TEST(MenuModel, NumberingOfPopupsAndSlots)
-{
-    struct Case { const char *name; std::vector<MenuRow> rows; QStringList entries; int rowErrors; };
-    const Case cases[] = {
-        {"sample menu",
-         {popup(1, -1, "File"), popup(2, -1, "Banche dati"), popup(3, -1, "Metadati"), popup(4, -1, "?"),
-          command(0, "Aggiornamento"), command(1, "Variabili"), command(1, "Indicatori"), popup(5, 1, "", true),
-          popup(6, 1, "Archivio storico"), command(2, "Consulta"), command(4, "Storico", true)},
-         {"File@-1#0", "Banche dati@-1#1", "Metadati@-1#2", "?@-1#3", "Aggiornamento@0:1", "Variabili@1:2",
-          "Indicatori@1:3", "-@1", "Archivio storico@1#4", "Consulta@2:4", "Storico@4:5(grey)"},
-         0},
-        {"separator and greyed popup on the bar shift no number",
-         {popup(1, -1, "", true), popup(2, -1, "Spento", false, true), popup(3, -1, "Primo"), command(0, "Uno")},
-         {"-@-1", "Spento@-1(grey)", "Primo@-1#0", "Uno@0:1"}, 0},
-        {"a greyed command takes a slot; only an enabled command shows its check mark",
-         {popup(1, -1, "P"), command(0, "Grigio", true, true), command(0, "Spunta", false, true), command(0, "Dopo")},
-         {"P@-1#0", "Grigio@0:1(grey)", "Spunta@0:2(v)", "Dopo@0:3"}, 0},
-        {"a row naming a missing popup is left out, the rest is built",
-         {popup(1, -1, "P"), command(7, "Orfano"), popup(2, 3, "Sotto orfano"), command(0, "Buono")},
-         {"P@-1#0", "Buono@0:1"}, 2},
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.name);
-        const auto model = mdlMenu::BuildMenuModel(c.rows);
-        EXPECT_EQ(describe(model), c.entries);
-        EXPECT_EQ(model.rowErrors.size(), c.rowErrors);
-        EXPECT_TRUE(model.commandSlots.at(0).formToOpen.isEmpty());
-    }
-}
-
-namespace {
-
 // Windows registered under menu names; each records the current database
 // when it is closed.
 struct FakeForms {
@@ -119,6 +85,36 @@ struct FakeForms {
 };
 
 } // namespace
+
+TEST(MenuModel, NumberingOfPopupsAndSlots)
+{
+    struct Case { const char *name; std::vector<MenuRow> rows; QStringList entries; int rowErrors; };
+    const Case cases[] = {
+        {"sample menu",
+         {popup(1, -1, "File"), popup(2, -1, "Banche dati"), popup(3, -1, "Metadati"), popup(4, -1, "?"),
+          command(0, "Aggiornamento"), command(1, "Variabili"), command(1, "Indicatori"), popup(5, 1, "", true),
+          popup(6, 1, "Archivio storico"), command(2, "Consulta"), command(4, "Storico", true)},
+         {"File@-1#0", "Banche dati@-1#1", "Metadati@-1#2", "?@-1#3", "Aggiornamento@0:1", "Variabili@1:2",
+          "Indicatori@1:3", "-@1", "Archivio storico@1#4", "Consulta@2:4", "Storico@4:5(grey)"},
+         0},
+        {"separator and greyed popup on the bar shift no number",
+         {popup(1, -1, "", true), popup(2, -1, "Spento", false, true), popup(3, -1, "Primo"), command(0, "Uno")},
+         {"-@-1", "Spento@-1(grey)", "Primo@-1#0", "Uno@0:1"}, 0},
+        {"a greyed command takes a slot; only an enabled command shows its check mark",
+         {popup(1, -1, "P"), command(0, "Grigio", true, true), command(0, "Spunta", false, true), command(0, "Dopo")},
+         {"P@-1#0", "Grigio@0:1(grey)", "Spunta@0:2(v)", "Dopo@0:3"}, 0},
+        {"a row naming a missing popup is left out, the rest is built",
+         {popup(1, -1, "P"), command(7, "Orfano"), popup(2, 3, "Sotto orfano"), command(0, "Buono")},
+         {"P@-1#0", "Buono@0:1"}, 2},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto model = mdlMenu::BuildMenuModel(c.rows);
+        EXPECT_EQ(describe(model), c.entries);
+        EXPECT_EQ(model.rowErrors.size(), c.rowErrors);
+        EXPECT_TRUE(model.commandSlots.at(0).formToOpen.isEmpty());
+    }
+}
 
 TEST(MenuDispatch, CurrentDatabaseCaptionWordAndWindow)
 {
@@ -177,7 +173,7 @@ TEST(MenuBar, NoMenuDatabaseBuildsNothingAndSaysSo)
 
 TEST(MenuBar, BadRowsAreSkippedLoggedOneByOneAndToldInOneBoxTheGoodOnesWork)
 {
-    struct Case { const char *name; QString sql; int skipped; QString box; };   // sql run on Metadati.mdb; box "": none
+    struct Case { const char *name; QString sql; int skipped; QString box; };   // sql run on Metadati.mdb
     QString orphans;
     for (int i = 0; i < 12; ++i)
         orphans += QString("insert into DBMainMenu (IdMenu, IdMenuParent, DescName, Orderb) values (0, %1, 'Orfano %1', 1);")
@@ -209,17 +205,14 @@ TEST(MenuBar, BadRowsAreSkippedLoggedOneByOneAndToldInOneBoxTheGoodOnesWork)
         EXPECT_EQ(QStringList({gArrFormToOpen[1], gArrFormToOpen[2], gArrDBName[3], gArrTipoDb[3]}),
                   QStringList({"FRMINFO", "FORMDATITAB", "Indicatori.mdb", "Indicatori"}));
         frametest::expectLog(app.files(), c.skipped, "Module:frmMainMDI Function: BuildMainMenu");
-        const QStringList box = c.box.isEmpty() ? QStringList() : QStringList{c.box};
-        EXPECT_EQ(app.prompts.messages(), box);
+        EXPECT_EQ(app.prompts.messages(), QStringList{c.box});
 
         QMenu *banche = testenv::must(bar.actions().at(1)->menu(), "Banche dati");
         const auto items = banche->actions();
         ASSERT_EQ(items.size(), 4);
-        EXPECT_TRUE(items[2]->isSeparator());
-        EXPECT_EQ(items[3]->text(), "Archivio storico");
+        EXPECT_TRUE(items[2]->isSeparator() && items[3]->text() == "Archivio storico");
         QAction *storico = testenv::must(items[3]->menu(), "Archivio storico")->actions().value(0);
-        ASSERT_TRUE(storico);
-        EXPECT_FALSE(storico->isEnabled());
+        EXPECT_TRUE(storico && !storico->isEnabled());
         items[1]->trigger();   // "Indicatori di dotazione infrastrutturale"
         EXPECT_EQ(QStringList({gDbName, gTipoDb, gDescSelezione}), QStringList({"Indicatori.mdb", "Indicatori", "Indicatori"}));
 
@@ -229,7 +222,7 @@ TEST(MenuBar, BadRowsAreSkippedLoggedOneByOneAndToldInOneBoxTheGoodOnesWork)
         consulta->trigger();
         EXPECT_EQ(consulta->isChecked(), checked);   // a check mark stays
         EXPECT_EQ(forms.opened, QStringList({"FormdatiTab", "frmMetadati"}));
-        EXPECT_EQ(app.prompts.messages(), box);
+        EXPECT_EQ(app.prompts.messages(), QStringList{c.box});   // nothing more told
         EXPECT_TRUE(!checked || meta->actions().at(2)->text().isEmpty());   // a Null caption reads as empty
     }
 }

@@ -18,8 +18,19 @@ namespace {
 
 qint64 count(const QString &folder, const QString &file, const QString &table)
 {
-    auto db = Database::open(folder, file, OpenMode::ReadOnly);
-    return db.query("select count(*) from " + table).field(0).toInt();
+    return Database::open(folder, file, OpenMode::ReadOnly).query("select count(*) from " + table).field(0).toInt();
+}
+
+struct FakeAreaConfig : AreaConfig {
+    std::vector<QStringList> queries;
+    std::vector<QStringList> GetAreaQueries() const override { return queries; }
+};
+
+QStringList views(const QString &folder, const QString &file)
+{
+    QStringList v = Database::open(folder, file, OpenMode::ReadOnly).views();
+    v.sort();
+    return v;
 }
 
 } // namespace
@@ -114,21 +125,6 @@ TEST(RefreshLinkOnDB_2, BadLinksAreLeftOutLoggedOneByOneToldInOneBoxAndNameFiles
         EXPECT_FALSE(messages[0].contains("Fuori") || lines.join(' ').contains("Fuori"));   // no path outside repeated
     }
 }
-
-namespace {
-struct FakeAreaConfig : AreaConfig {
-    std::vector<QStringList> queries;
-    std::vector<QStringList> GetAreaQueries() const override { return queries; }
-};
-
-QStringList views(const QString &folder, const QString &file)
-{
-    auto db = Database::open(folder, file, OpenMode::ReadOnly);
-    QStringList v = db.views();
-    v.sort();
-    return v;
-}
-} // namespace
 
 TEST(DeleteAreaQuery, DropsTheNamedQueriesExactly)
 {
