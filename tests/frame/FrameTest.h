@@ -1,7 +1,8 @@
 #pragma once
-// Helpers of the frame tests: small changes to the sample databases of a
-// temporary program folder, reading and writing the files the program uses,
-// and a main window with its document area.
+// Helpers of the frame tests, which include this header first (it brings the
+// test framework, the database and the linked tables): small changes to the
+// sample databases of a temporary program folder, reading and writing the files
+// the program uses, and a main window with its document area.
 #include "frame/Forms.h"
 #include "frame/Layout.h"
 #include "platform/db/Database.h"

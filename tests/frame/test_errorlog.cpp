@@ -4,16 +4,12 @@
 #include "frame/Utility.h"
 #include "frame/Utility_RQM.h"
 #include "platform/Prompts.h"
+#include "support/FileSizeLimit.h"
 
-#include <QDir>
-#include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QWidget>
-#include <gtest/gtest.h>
 #include <functional>
-
-#include "support/FileSizeLimit.h"
 
 using namespace platform;
 
@@ -115,10 +111,7 @@ TEST_F(ErrorLogTest, AnUnwritableLogSaysSoAndKeepsItsLines)
 
 TEST_F(ErrorLogTest, ConnectionOpener)
 {
-    {
-        auto db = platform::db::Database::create(gDbPath, "Metadati.mdb");
-        db.execute("CREATE TABLE t (a INTEGER); INSERT INTO t VALUES (1)");
-    }
+    platform::db::Database::create(gDbPath, "Metadati.mdb").execute("CREATE TABLE t (a INTEGER); INSERT INTO t VALUES (1)");
     QString folder;
     auto db = Utility::GetDbConnection("metadati.mdb", folder);
     ASSERT_TRUE(db.has_value());

@@ -6,10 +6,8 @@
 #include "support/FileSizeLimit.h"
 #include "support/TestEnv.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <functional>
-#include <gtest/gtest.h>
 
 using platform::mb::Critical;
 using platform::mb::Information;

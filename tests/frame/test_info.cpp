@@ -4,7 +4,6 @@
 #include "frame/RegisterStart.h"
 #include "frame/Startup.h"
 #include "frame/frmInfo.h"
-#include "platform/db/Links.h"
 #include "platform/test_zip_support.h"
 #include "support/Controls.h"
 #include "support/TestEnv.h"
@@ -13,7 +12,6 @@
 #include <QPointer>
 #include <QTextBrowser>
 #include <functional>
-#include <gtest/gtest.h>
 
 using platform::db::Links;
 using ziptest::Entry;

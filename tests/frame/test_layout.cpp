@@ -12,7 +12,6 @@
 #include <QTextBrowser>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <gtest/gtest.h>
 
 using frametest::MainWindow;
 using frametest::processDeletes;

@@ -11,7 +11,6 @@
 #include <QCloseEvent>
 #include <QMenu>
 #include <QMenuBar>
-#include <gtest/gtest.h>
 
 using mdlMenu::MenuEntry;
 using mdlMenu::MenuRow;
@@ -21,7 +20,7 @@ namespace {
 
 MenuRow popup(qint64 id, qint64 parent, const QString &caption, bool separator = false, bool disabled = false)
 {
-    return {id, parent, caption, separator, disabled};
+    return {id, parent, caption, separator, disabled, false, {}, {}, {}};
 }
 
 MenuRow command(qint64 parent, const QString &caption, bool disabled = false, bool checked = false)
@@ -120,7 +119,7 @@ TEST(MenuDispatch, CurrentDatabaseCaptionWordAndWindow)
 {
     // The current database, its type and caption word after the command; the end of the line logged, if any.
     struct Case { const char *name; int slot; mdlMenu::MenuSlot command; QString dbName, tipoDb, descSelezione;
-                  QStringList opened; QString logged; };
+                  QStringList opened; QString logged = {}; };
     const Case cases[] = {
         {"slot 1 never changes the database", 1, {"FORMDATITAB", "Indicatori.mdb", "Indicatori"}, "Vecchio.mdb",
          "Variabili", "vecchia", {"FormdatiTab"}},

@@ -3,12 +3,9 @@
 #include "frame/Config.h"
 #include "frame/Globals.h"
 #include "frame/Relink.h"
-#include "platform/db/Links.h"
 #include "support/TestEnv.h"
 
-#include <QDir>
 #include <QFileInfo>
-#include <gtest/gtest.h>
 
 using platform::db::Database;
 using platform::db::Links;

@@ -6,7 +6,6 @@
 
 #include <QComboBox>
 #include <QTreeWidget>
-#include <gtest/gtest.h>
 
 using namespace Utility;
 

@@ -17,7 +17,6 @@
 #include "metadata/frm_Glossario.h"
 #include "metadata/rptGlossario.h"
 #include "frame/Shared.h"
-#include "platform/db/Database.h"
 #include "selection/FormdatiTabLogic.h"
 #include "selection/FormdatiTab.h"
 #include "selection/frmFunzione.h"
@@ -27,7 +26,6 @@
 
 #include <QAbstractButton>
 #include <QAccessible>
-#include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QMdiSubWindow>
@@ -37,7 +35,6 @@
 #include <QScreen>
 #include <QTimer>
 #include <functional>
-#include <gtest/gtest.h>
 
 namespace {
 

@@ -6,18 +6,15 @@
 #include "frame/MainWindow.h"
 #include "frame/Menu.h"
 #include "frame/SingleInstance.h"
-#include "platform/db/Links.h"
 #include "platform/test_zip_support.h"
 #include "support/TestEnv.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QMenuBar>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <functional>
-#include <gtest/gtest.h>
 
 namespace {
 
