@@ -1,7 +1,8 @@
 #pragma once
-// Helpers of the frame tests: small changes to the sample databases of a
-// temporary program folder, reading and writing the files the program uses,
-// and a main window with its document area.
+// Helpers of the frame tests, which include this header first (it brings the
+// test framework, the database and the linked tables): small changes to the
+// sample databases of a temporary program folder, reading and writing the files
+// the program uses, and a main window with its document area.
 #include "frame/Forms.h"
 #include "frame/Layout.h"
 #include "platform/db/Database.h"
@@ -14,6 +15,7 @@
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
+#include <gtest/gtest.h>
 
 namespace frametest {
 
@@ -47,8 +49,17 @@ inline bool writeAll(const QString &path, const QByteArray &bytes)
 // The lines of Files/Error.log.
 inline QStringList logLines(const QString &filesFolder)
 {
-    const QString text = QString::fromUtf8(readAll(filesFolder + "Error.log"));
-    return text.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    return QString::fromUtf8(readAll(filesFolder + "Error.log")).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+}
+
+// The lines of Files/Error.log: `count` of them, each naming `where`.
+inline QStringList expectLog(const QString &filesFolder, qsizetype count, const QString &where)
+{
+    const QStringList lines = logLines(filesFolder);
+    EXPECT_EQ(lines.size(), count) << lines.join(" | ").toStdString();
+    for (const QString &l : lines)
+        EXPECT_TRUE(l.contains(where)) << l.toStdString();
+    return lines;
 }
 
 inline void processDeletes()
