@@ -70,15 +70,6 @@ TEST(MapStatistics, CaptionsFollowTheLocale)
     EXPECT_EQ(RoundedCaption(2.5), "(2.5)");
 }
 
-TEST(Quartiles, MakeQuantileIsTheCeilingOfKnOver4)
-{
-    const int expected[][4] = {{1, 1, 1, 1}, {2, 1, 1, 2}, {3, 1, 2, 3}, {7, 2, 4, 6}, {10, 3, 5, 8},
-                               {12, 3, 6, 9}, {13, 4, 7, 10}, {29, 8, 15, 22}};
-    for (const auto &e : expected)
-        for (int k = 1; k <= 3; ++k)
-            EXPECT_EQ(MakeQuantile(k, e[0]), e[k]) << "n=" << e[0] << " k=" << k;
-}
-
 TEST(Quartiles, ClassesAndLabelsForOneToThirteenRows)
 {
     struct Case { int n; std::vector<int> classes; std::array<const char *, 4> labels; };

@@ -367,6 +367,7 @@ TEST(MapRenderer, AddRendererValueStartsARendererOnFeatureId)
     // A second value is appended to the same renderer, with its own black-outlined symbol.
     Utility::AddRendererValue(layer, "12", Qt::blue, platform::map::Symbol::Transparent);
     ASSERT_EQ(layer.renderer()->valueCount(), 2);
+    EXPECT_EQ(layer.renderer()->value(0), "37");
     const auto &sym = layer.renderer()->symbol(1);
     EXPECT_EQ(std::make_tuple(sym.color, sym.style, sym.outline, sym.outlineColor),
               std::make_tuple(QColor(Qt::blue), platform::map::Symbol::Transparent, true, QColor(Qt::black)));

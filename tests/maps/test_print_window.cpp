@@ -32,37 +32,21 @@ namespace {
 using testenv::ctl;
 
 // A map window with quartile classes and the print layout opened from it.
-struct OpenLayout {
-    testenv::ProgramFolder pf;
-    frm_Mappa *map = nullptr;
+struct OpenLayout : maptest::OpenMap {
+    frm_Mappa *map = maptest::OpenMap::w;
     PrintMappa *w = nullptr;
     OpenLayout()
     {
         RegisterPrintForms();
-        gNomeLivelloMappa = "provincia";
-        gLivelloMappa = 2;
-        map = frm_Mappa::ShowForm(maptest::provinceInput());
-        if (map) {
-            map->resize(1100, 760);
-            map->show();
-            QApplication::processEvents();
-            ctl<QPushButton>(map, "Cmd_cmdAutocolor")->click();
-            ctl<QPushButton>(map, "cmd_Stampa")->click();
-            w = PrintMappa::Instance();
-        }
-        if (!w) {
-            closeAll();
-            throw testenv::Missing("the print layout did not open");
-        }
+        maptest::OpenMap::click("Cmd_cmdAutocolor");
+        maptest::OpenMap::click("cmd_Stampa");
+        w = testenv::must(PrintMappa::Instance(), "print layout");
         QApplication::processEvents();
     }
-    ~OpenLayout() { closeAll(); }
-    static void closeAll()
+    ~OpenLayout()
     {
         PrintMappa::PopupChooser = nullptr;
         if (PrintMappa *open = PrintMappa::Instance())
-            open->close();
-        if (frm_Mappa *open = frm_Mappa::Instance())
             open->close();
         QApplication::processEvents();
     }
