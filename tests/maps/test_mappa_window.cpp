@@ -435,4 +435,7 @@ TEST(MappaWindow, LongDescriptionAndAColumnNamedLikeAWorkTableField)
     EXPECT_TRUE(m.pf.prompts.messages().isEmpty());
     EXPECT_EQ(MapRecordset().recordCount(), 97);
     EXPECT_EQ(m.colorOf("107"), QuartileTo);
+    // A new hand-off replaces the map, and the old map's table goes with it.
+    ASSERT_NE(frm_Mappa::ShowForm(provinceInput()), nullptr);
+    EXPECT_FALSE(MapTableExists());
 }

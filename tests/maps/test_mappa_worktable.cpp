@@ -41,7 +41,6 @@ TEST(MapWorkTable, LifecycleOfTheTable)
     const auto valued = rowsOf({{"1", "10,00"}, {"2", ""}, {"3", "30,00"}, {"37", "12,3456"}});
     const auto q = QuartileClasses(valued);
     t.SaveMapQuery(QuartileRows(valued, q));
-    EXPECT_TRUE(t.MapTableExists());
     auto rs = t.MapRecordset();
     ASSERT_EQ(rs.recordCount(), 3); // the empty value gets no row
     EXPECT_EQ(rs.at(0, 0).toString(), "1");
@@ -58,7 +57,6 @@ TEST(MapWorkTable, LifecycleOfTheTable)
     t.SaveMapQuery();
     EXPECT_EQ(t.MapRecordset().recordCount(), 0);
     t.DropMapQuery();
-    EXPECT_FALSE(t.MapTableExists());
     EXPECT_FALSE(Utility::OpenUserDatabase().tables().contains("tMappa", Qt::CaseInsensitive));
     EXPECT_FALSE(t.MapValue("37").has_value());
     // Closed, the table opens again on the next use.

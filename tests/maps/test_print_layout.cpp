@@ -432,7 +432,8 @@ TEST(FeatureLabelTest, StoreAndLoadLineAnchorsAtTheMiddleVertex)
     p.ShapeType = 21;
     p.Shape.point = {-3.25, 7};
     EXPECT_EQ(stored(p), "21,0,\"\"\r\n-3.25,7\r\n");
-    const std::pair<double, QString> numbers[] = {{0.00001, "0.00001"}, {1e20, "100000000000000000000"}};
+    const std::pair<double, QString> numbers[] = {
+        {0.00001, "0.00001"}, {1e20, "100000000000000000000"}, {1234567.891, "1234567.891"}};
     for (const auto &[v, text] : numbers) {
         FeatureLabel n;
         n.ShapeType = 1;

