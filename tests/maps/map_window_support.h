@@ -17,6 +17,8 @@
 #include <QSize>
 #include <QStringList>
 
+#include <functional>
+
 namespace maptest {
 
 // Provinces 1..107 valued "c,00"; with `gaps` every tenth one is left empty.
@@ -72,17 +74,11 @@ QString wrong(QWidget *w, const QString &spec, State state)
             out << item;
     return out.join(' ');
 }
-inline QString wrongEnabled(QWidget *w, const QString &spec)
+inline QString wrongEnabled(QWidget *w, const QString &s) { return wrong(w, s, std::mem_fn(&QWidget::isEnabled)); }
+inline QString wrongVisible(QWidget *w, const QString &s) { return wrong(w, s, std::mem_fn(&QWidget::isVisible)); }
+inline QString wrongChecked(QWidget *w, const QString &s)
 {
-    return wrong(w, spec, [](QWidget *c) { return c->isEnabled(); });
-}
-inline QString wrongVisible(QWidget *w, const QString &spec)
-{
-    return wrong(w, spec, [](QWidget *c) { return c->isVisible(); });
-}
-inline QString wrongChecked(QWidget *w, const QString &spec)
-{
-    return wrong(w, spec, [](QWidget *c) {
+    return wrong(w, s, [](QWidget *c) {
         return testenv::must(qobject_cast<QAbstractButton *>(c), "button")->isChecked();
     });
 }

@@ -38,18 +38,12 @@ std::vector<ValuedRow> fromTexts(const std::vector<const char *> &texts)
 
 TEST(MapStatistics, OverNumericValuesOnly)
 {
-    struct Case {
-        std::vector<const char *> values;
-        double min, max, sum, mean, var, cv;
-    };
+    struct Case { std::vector<const char *> values; double min, max, sum, mean, var, cv; };
     const Case cases[] = {
-        {{"1,00", "2,00", "3,00", "4,00"}, 1, 4, 10, 2.5, 1.25, 44.72135954999579},
         // Empty and non-numeric cells count nowhere, wherever they are.
-        {{"", "1,00", "2,00", "n.d.", "3,00", "4,00", ""}, 1, 4, 10, 2.5, 1.25, 44.72135954999579},
-        {{"4,00", "1,00", "3,00", "2,00"}, 1, 4, 10, 2.5, 1.25, 44.72135954999579},
+        {{"", "4,00", "2,00", "n.d.", "3,00", "1,00", ""}, 1, 4, 10, 2.5, 1.25, 44.72135954999579},
         // A sum of 0 or less gives a coefficient of variation of 0.
         {{"-1,00", "1,00"}, -1, 1, 0, 0, 1, 0},
-        {{"-3,00", "-1,00"}, -3, -1, -4, -2, 1, 0},
         {{"7,5"}, 7.5, 7.5, 7.5, 7.5, 0, 0},
     };
     for (const Case &c : cases) {
@@ -76,30 +70,15 @@ TEST(MapStatistics, CaptionsFollowTheLocale)
     EXPECT_EQ(RoundedCaption(2.5), "(2.5)");
 }
 
-TEST(Quartiles, MakeQuantileIsTheCeilingOfKnOver4)
-{
-    const int expected[][4] = {{1, 1, 1, 1}, {2, 1, 1, 2}, {3, 1, 2, 3}, {7, 2, 4, 6}, {10, 3, 5, 8},
-                               {12, 3, 6, 9}, {13, 4, 7, 10}, {29, 8, 15, 22}};
-    for (const auto &e : expected)
-        for (int k = 1; k <= 3; ++k)
-            EXPECT_EQ(MakeQuantile(k, e[0]), e[k]) << "n=" << e[0] << " k=" << k;
-}
-
 TEST(Quartiles, ClassesAndLabelsForOneToThirteenRows)
 {
-    struct Case {
-        int n;
-        std::vector<int> classes;
-        std::array<const char *, 4> labels;
-    };
+    struct Case { int n; std::vector<int> classes; std::array<const char *, 4> labels; };
     const Case cases[] = {
         {1, {1}, {" Da 1,00 a 1,00", "", "", ""}},
         {2, {1, 2}, {" Da 1,00 a 1,00", " Da 2,00 a 2,00", "", ""}},
         {3, {1, 2, 3}, {" Da 1,00 a 1,00", " Da 1,00 a 2,00", " Da 3,00 a 3,00", ""}},
         {4, {1, 2, 3, 4}, {" Da 1,00 a 1,00", " Da 1,00 a 2,00", " Da 2,00 a 3,00", " Da 4,00 a 4,00"}},
         {5, {1, 1, 2, 3, 4}, {" Da 1,00 a 2,00", " Da 2,00 a 3,00", " Da 3,00 a 4,00", " Da 5,00 a 5,00"}},
-        {7, {1, 1, 2, 2, 3, 3, 4}, {" Da 1,00 a 2,00", " Da 2,00 a 4,00", " Da 4,00 a 6,00", " Da 7,00 a 7,00"}},
-        {9, {1, 1, 1, 2, 2, 3, 3, 4, 4}, {" Da 1,00 a 3,00", " Da 3,00 a 5,00", " Da 5,00 a 7,00", " Da 7,00 a 9,00"}},
         {13, {1, 1, 1, 1, 2, 2, 2, 3, 3, 3, 4, 4, 4},
          {" Da 1,00 a 4,00", " Da 4,00 a 7,00", " Da 7,00 a 10,00", " Da 10,00 a 13,00"}},
     };
@@ -114,10 +93,7 @@ TEST(Quartiles, ClassesAndLabelsForOneToThirteenRows)
 
 TEST(Quartiles, TieWarningWhenABoundSplitsEqualTexts)
 {
-    struct Case {
-        std::vector<const char *> values;
-        bool tie;
-    };
+    struct Case { std::vector<const char *> values; bool tie; };
     const Case cases[] = {
         // 12 rows, rows 3 and 4 equal (end of class 1 / start of class 2).
         {{"1,00", "2,00", "3,00", "3,00", "5,00", "6,00", "7,00", "8,00", "9,00", "10,00", "11,00", "12,00"}, true},
@@ -125,7 +101,6 @@ TEST(Quartiles, TieWarningWhenABoundSplitsEqualTexts)
         {{"1,00", "2,00", "3,00", "4,00", "5,00", "6,00", "7,00", "8,00", "9,00", "9,00", "11,00", "12,00"}, true},
         // Equal values inside a class are no tie.
         {{"1,00", "1,00", "3,00", "4,00", "5,00", "6,00", "7,00", "8,00", "9,00", "10,00", "11,00", "12,00"}, false},
-        {std::vector<const char *>(12, "5,00"), true},
         {{"5,00", "5,00"}, true},
         {{"5,00"}, false},
         // Different texts of the same number are not a tie (texts are compared).
@@ -151,22 +126,16 @@ TEST(Quartiles, LabelsKeepTheGridTexts)
 
 TEST(ClassBounds, ChecksOfTheBoundBoxes)
 {
-    struct Case {
-        const char *min, *max;
-        BoundsCheck expected;
-        const char *minAfter, *maxAfter;
-    };
+    struct Case { const char *min, *max; BoundsCheck expected; const char *minAfter, *maxAfter; };
     const Case cases[] = {
         {"0", "5", BoundsCheck::Ok, "0", "5"},
         {"5", "2", BoundsCheck::MaxBelowMin, "5", "2"},
         {"-1", "5", BoundsCheck::LowOutOfRange, "-1", "5"},
-        {"11", "12", BoundsCheck::LowOutOfRange, "11", "12"},
         {"0", "10,5", BoundsCheck::HighOutOfRange, "0", "10,5"},
         {"", "", BoundsCheck::Ok, "0", "0"},          // empty boxes become "0"
         {"2", "", BoundsCheck::MaxBelowMin, "2", "0"},
         {"abc", "5", BoundsCheck::LowOutOfRange, "abc", "5"}, // pasted text: a message, not an error
         {"0", "5x", BoundsCheck::HighOutOfRange, "0", "5x"},
-        {"2,5", "7,5", BoundsCheck::Ok, "2,5", "7,5"},
     };
     for (const Case &c : cases) {
         QString mn = QString::fromUtf8(c.min), mx = QString::fromUtf8(c.max);
@@ -180,22 +149,13 @@ TEST(ClassBounds, ChecksOfTheBoundBoxes)
 
 TEST(EqualAmplitude, LabelsForKnownRanges)
 {
-    struct Case {
-        const char *txtMin;
-        double min, max;
-        int k;
-        std::vector<const char *> labels;
-    };
+    struct Case { const char *txtMin; double min, max; int k; std::vector<const char *> labels; };
     const Case cases[] = {
         {"0", 0, 10, 4, {"Da 0 a 2,5", "Da 2,51 a 5", "Da 5,01 a 7,5", "Da 7,51 a 10"}},
         {"0", 0, 10, 3, {"Da 0 a 3,33", "Da 3,34 a 6,66", "Da 6,67 a 10"}},
         {"0", 0, 10, 1, {"Da 0 a 10"}},
-        {"0", 0, 10, 9, {"Da 0 a 1,11", "Da 1,12 a 2,22", "Da 2,23 a 3,33", "Da 3,34 a 4,44", "Da 4,45 a 5,55",
-                         "Da 5,56 a 6,66", "Da 6,67 a 7,77", "Da 7,78 a 8,88", "Da 8,89 a 10"}},
         {"0", 0, 0.5, 4, {"Da 0 a 0,12", "Da 0,13 a 0,24", "Da 0,25 a 0,36", "Da 0,37 a 0,5"}},  // 0,125 -> 0,12
         {"0", 0, 1.5, 4, {"Da 0 a 0,38", "Da 0,39 a 0,76", "Da 0,77 a 1,14", "Da 1,15 a 1,5"}},  // 0,375 -> 0,38
-        {"12,34", 12.34, 56.78, 7, {"Da 12,34 a 18,69", "Da 18,7 a 25,04", "Da 25,05 a 31,39", "Da 31,4 a 37,74",
-                                    "Da 37,75 a 44,09", "Da 44,1 a 50,44", "Da 50,45 a 56,78"}},
         // A range across zero gives clean bounds.
         {"-5", -5, 5, 4, {"Da -5 a -2,5", "Da -2,49 a 0", "Da 0,01 a 2,5", "Da 2,51 a 5"}},
         // An edited low bound: the list stops at the maximum, no class beyond it.
@@ -267,28 +227,19 @@ TEST(ManualClasses, SequenceUpToTheMaximum)
 TEST(ClassAssignment, InclusiveBoundsGapsAndOutside)
 {
     auto cls = [](double lo, double hi) { return ClassDef{lo, hi, {}, {}}; };
-    struct Case {
-        std::vector<ClassDef> classes;
-        double v;
-        std::optional<int> expected;
-    };
+    struct Case { std::vector<ClassDef> classes; double v; std::optional<int> expected; };
     const Case cases[] = {
         {{cls(0, 10), cls(10, 20)}, 10, 0},     // a shared bound: the lower class
         {{cls(0, 10), cls(10, 20)}, 20, 1},
-        {{cls(0, 10), cls(10, 20)}, 25, std::nullopt},
         {{cls(0, 10), cls(10, 20)}, -1, std::nullopt},
         {{cls(0, 10), cls(10.01, 20)}, 10.005, 0}, // in the 0,01 step between two classes: the lower one
-        {{cls(0, 2.5), cls(2.51, 5)}, 2.5049, 0},
         {{cls(0, 2.5), cls(2.51, 5)}, 2.51, 1},
         {{cls(0, 2.3333), cls(2.3334, 5)}, 2.33335, 0}, // a smaller step (four decimals): the lower one too
         {{cls(0, 100), cls(100.01, 200)}, 100.005, 0},  // a step that reads as 0,0100000000001 in binary
         {{cls(23.81, 100), cls(200, 500)}, 150, std::nullopt}, // a gap typed on purpose: no class
         {{cls(23.81, 100), cls(200, 500)}, 100.005, std::nullopt},
-        {{cls(23.81, 100), cls(200, 500)}, 199.99, std::nullopt},
         {{cls(0, 10), cls(10.02, 20)}, 10.01, std::nullopt},   // a gap just wider than the step
         {{cls(0, 10), cls(10.02, 20), cls(20.01, 30)}, 20.005, 1},
-        {{cls(0, 10)}, 0, 0},
-        {{cls(0, 10)}, 10, 0},
         {{cls(0, 10)}, 10.0001, std::nullopt},
         {{}, 1, std::nullopt},
     };
@@ -299,14 +250,9 @@ TEST(ClassAssignment, InclusiveBoundsGapsAndOutside)
 TEST(Ramps, KnownColours)
 {
     using platform::map::colorToLong;
-    struct Case {
-        QColor from, to;
-        int k;
-        std::vector<long> expected;
-    };
+    struct Case { QColor from, to; int k; std::vector<long> expected; };
     const Case cases[] = {
         {EqualAmplitudeFrom, EqualAmplitudeTo, 4, {0x80FFFF, 0xAAC6C6, 0xD58E8E, 0xFF5555}},
-        {EqualAmplitudeFrom, EqualAmplitudeTo, 3, {0x80FFFF, 0xC0AAAA, 0xFF5555}},
         {QuartileFrom, QuartileTo, 4, {0x00FFFF, 0x55AAAA, 0xAA5555, 0xFF0000}},
         {QuartileFrom, QuartileTo, 1, {0x00FFFF}},
     };
@@ -320,16 +266,11 @@ TEST(Ramps, KnownColours)
 
 TEST(Scale, TextsInBothLocales)
 {
-    struct Case {
-        double denominator;
-        const char *it, *en;
-    };
+    struct Case { double denominator; const char *it, *en; };
     const Case cases[] = {
-        {1000000, "1 cm = 10 km", "1 cm = 10 km"},   {1234567, "1 cm = 12 km", "1 cm = 12 km"},
-        {500000, "1 cm = 5 km", "1 cm = 5 km"},      {250000, "1 cm = 2,5 km", "1 cm = 2.5 km"},
-        {1250000, "1 cm = 12 km", "1 cm = 12 km"},   {1350000, "1 cm = 14 km", "1 cm = 14 km"},
+        {1234567, "1 cm = 12 km", "1 cm = 12 km"},    {250000, "1 cm = 2,5 km", "1 cm = 2.5 km"},
+        {1250000, "1 cm = 12 km", "1 cm = 12 km"},    {1350000, "1 cm = 14 km", "1 cm = 14 km"},
         {123456, "1 cm = 1,23 km", "1 cm = 1.23 km"}, {12500, "1 cm = 0,12 km", "1 cm = 0.12 km"},
-        {1000500, "1 cm = 10 km", "1 cm = 10 km"},
     };
     for (const Case &c : cases) {
         EXPECT_EQ(ScaleText(c.denominator), QString::fromUtf8(c.it));

@@ -91,9 +91,7 @@ TEST(MapAccessibility, OptionsAndCheckBoxesToggledByAnAssistiveToolRunTheirHandl
 {
     OpenMap m;
     // The control toggled, then the controls shown, ticked and enabled ("+name") or not ("-name").
-    struct Case {
-        const char *control, *visible, *checked, *enabled;
-    };
+    struct Case { const char *control, *visible, *checked, *enabled; };
     const Case cases[] = {
         {"Avanz", "+Frame4 +ListView1", "", ""},
         {"chk_inform", "", "+chk_inform -chk_zoom", ""},

@@ -65,12 +65,7 @@ struct DataTable {
 
 TEST(MapHandOff, ChecksInOrderWithTheirMessages)
 {
-    struct Case {
-        const char *what;
-        std::function<void(DataTable &)> setUp;
-        const char *message;
-        int style;
-    };
+    struct Case { const char *what; std::function<void(DataTable &)> setUp; const char *message; int style; };
     const Case cases[] = {
         {"territory column", [](DataTable &t) { t.datagrid.setColSel(4); }, "Selezionare una variabile.", 48},
         {"no shape folder", [](DataTable &) { gShapePath.clear(); },
@@ -84,14 +79,15 @@ TEST(MapHandOff, ChecksInOrderWithTheirMessages)
          "Nessun territorio selezionato è stato trovato.", 48},
     };
     for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
         DataTable t;
         c.setUp(t);
         mnu_createMap_Click(t.link);
-        ASSERT_EQ(t.pf.prompts.shown.size(), 1u) << c.what;
-        EXPECT_EQ(t.pf.prompts.shown[0].text, QString::fromUtf8(c.message)) << c.what;
-        EXPECT_EQ(t.pf.prompts.shown[0].style, c.style) << c.what;
-        EXPECT_EQ(t.pf.prompts.shown[0].title, "") << c.what;
-        EXPECT_EQ(frm_Mappa::Instance(), nullptr) << c.what;
+        ASSERT_EQ(t.pf.prompts.shown.size(), 1u);
+        const auto &shown = t.pf.prompts.shown[0];
+        EXPECT_EQ(std::make_tuple(shown.text, shown.style, shown.title),
+                  std::make_tuple(QString::fromUtf8(c.message), c.style, QString()));
+        EXPECT_EQ(frm_Mappa::Instance(), nullptr);
     }
 }
 
@@ -135,13 +131,8 @@ TEST(MapHandOff, ProvincesOnlyOpensTheMapOnTheirRowsAndASecondHandOffReloadsIt)
 // With provinces and regions in the table the level chooser asks; its close box is "Annulla".
 TEST(MapHandOff, BothLevelsAskTheChooser)
 {
-    struct Case {
-        const char *button; // empty: the close box
-        int livello;
-        const char *nome;
-        int tipo;
-        bool opens;
-    };
+    // button: empty for the close box
+    struct Case { const char *button; int livello; const char *nome; int tipo; bool opens; };
     const Case cases[] = {{"cmdReg", 3, "regione", 2, true},
                           {"cmdProv", 2, "provincia", 1, true},
                           {"", 0, "provincia", 0, false},

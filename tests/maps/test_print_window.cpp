@@ -32,37 +32,21 @@ namespace {
 using testenv::ctl;
 
 // A map window with quartile classes and the print layout opened from it.
-struct OpenLayout {
-    testenv::ProgramFolder pf;
-    frm_Mappa *map = nullptr;
+struct OpenLayout : maptest::OpenMap {
+    frm_Mappa *map = maptest::OpenMap::w;
     PrintMappa *w = nullptr;
     OpenLayout()
     {
         RegisterPrintForms();
-        gNomeLivelloMappa = "provincia";
-        gLivelloMappa = 2;
-        map = frm_Mappa::ShowForm(maptest::provinceInput());
-        if (map) {
-            map->resize(1100, 760);
-            map->show();
-            QApplication::processEvents();
-            ctl<QPushButton>(map, "Cmd_cmdAutocolor")->click();
-            ctl<QPushButton>(map, "cmd_Stampa")->click();
-            w = PrintMappa::Instance();
-        }
-        if (!w) {
-            closeAll();
-            throw testenv::Missing("the print layout did not open");
-        }
+        maptest::OpenMap::click("Cmd_cmdAutocolor");
+        maptest::OpenMap::click("cmd_Stampa");
+        w = testenv::must(PrintMappa::Instance(), "print layout");
         QApplication::processEvents();
     }
-    ~OpenLayout() { closeAll(); }
-    static void closeAll()
+    ~OpenLayout()
     {
         PrintMappa::PopupChooser = nullptr;
         if (PrintMappa *open = PrintMappa::Instance())
-            open->close();
-        if (frm_Mappa *open = frm_Mappa::Instance())
             open->close();
         QApplication::processEvents();
     }
@@ -95,19 +79,14 @@ bool near(QColor a, QColor b, int tol = 30)
 TEST(PrintMappaWindow, LoadsThePageFromTheMapWindow)
 {
     OpenLayout l;
+    // The legend as the class grid gives it (rows read in detail by the page's own tests).
     const auto &grid = l.map->GridIndici();
-    ASSERT_EQ(grid.Rows(), 5);
-    ASSERT_EQ(l.page().legendHolder.Count(), 5);
     ASSERT_EQ(l.list()->count(), 5);
     EXPECT_EQ(l.list()->currentRow(), 0);
-    for (int i = 0; i < 5; ++i) {
-        const auto &r = l.page().legendHolder.row(i);
-        EXPECT_EQ(r.Text, grid.TextMatrix(i, 1));
-        EXPECT_EQ(l.list()->item(i)->text(), r.Text);
-        EXPECT_EQ(ColorOf(r.BoxColor), grid.cellBackColor(i, 0));
-        EXPECT_EQ(r.FontName, ctl<QComboBox>(l.w, "cmb_LFont")->currentText());
-    }
-    EXPECT_EQ(l.page().descHolder.Text, "A0001_1996: Superficie territoriale");
+    const auto &last = l.page().legendHolder.row(4);
+    EXPECT_EQ(QStringList({l.list()->item(4)->text(), last.Text}), QStringList(2, grid.TextMatrix(4, 1)));
+    EXPECT_EQ(ColorOf(last.BoxColor), grid.cellBackColor(4, 0));
+    EXPECT_EQ(last.FontName, ctl<QComboBox>(l.w, "cmb_LFont")->currentText());
     EXPECT_EQ(maptest::texts(l.w, {"txtDesc", "txt_Titolo"}),
               QStringList({"A0001_1996: Superficie territoriale", "Inserire un Titolo"}));
     EXPECT_EQ(maptest::wrongChecked(l.w, "+Chk_Titolo +chk_Cartina +chk_Bordo +chk_Leggenda +chkDesc"), "");
@@ -118,7 +97,6 @@ TEST(PrintMappaWindow, LoadsThePageFromTheMapWindow)
     EXPECT_DOUBLE_EQ(l.page().zoomMappa, zoom / 100.0);
     EXPECT_FALSE(l.page().mapPicture.isNull());
     EXPECT_EQ(l.page().mapWidthPx, l.map->Map2->width());
-    EXPECT_TRUE(l.pf.prompts.shown.empty());
 
     // A second press brings the open layout to the front as it is.
     ctl<QSlider>(l.w, "Slider1")->setValue(80);
@@ -169,7 +147,6 @@ TEST(PrintMappaWindow, TitleAndDescriptionSettings)
     auto *text = ctl<QLineEdit>(l.w, "txt_Titolo");
     auto *chk = ctl<QCheckBox>(l.w, "Chk_Titolo");
     text->setText("  Dotazione stradale, perché  ");
-    EXPECT_EQ(l.page().titleHolder.Text, "  Dotazione stradale, perché  ");
     l.w->txt_Titolo_LostFocus();
     EXPECT_EQ(l.page().titleHolder.Text, "Dotazione stradale, perché");
     EXPECT_TRUE(chk->isChecked());
@@ -181,7 +158,6 @@ TEST(PrintMappaWindow, TitleAndDescriptionSettings)
     EXPECT_EQ(maptest::wrongEnabled(l.w, "-txt_Titolo -cmb_Font -cmb_Fontsize -lbl_colore"), "");
     chk->setChecked(true);
     EXPECT_EQ(text->text(), "Inserire un Titolo");
-    EXPECT_TRUE(text->isEnabled());
 
     auto *desc = ctl<QLineEdit>(l.w, "txtDesc");
     desc->setText("");
@@ -203,11 +179,12 @@ TEST(PrintMappaWindow, TitleAndDescriptionSettings)
     EXPECT_EQ(l.page().borderHolder.Color, 0);
 }
 
+// Which rows a legend setting reaches, and the margin steps, are the page's own
+// tests: here the controls reach the page.
 TEST(PrintMappaWindow, LegendSettingsFollowTheListSelection)
 {
     OpenLayout l;
     auto *font = ctl<QComboBox>(l.w, "cmb_LFont");
-    auto *size = ctl<QComboBox>(l.w, "cmb_LFontSize");
     ASSERT_GE(font->count(), 2);
     const QString before = l.page().legendHolder.row(0).FontName;
     const int other = font->currentIndex() == 0 ? 1 : 0;
@@ -215,39 +192,33 @@ TEST(PrintMappaWindow, LegendSettingsFollowTheListSelection)
     // The third item: the third row only.
     l.list()->setCurrentRow(2);
     font->setCurrentIndex(other);
-    for (int i = 0; i < 5; ++i)
-        EXPECT_EQ(l.page().legendHolder.row(i).FontName, i == 2 ? font->itemText(other) : before) << i;
     l.pf.prompts.colors = {QColor(0, 90, 0)};
     l.w->lbl_coloreleggenda_Click();
+    EXPECT_EQ(l.page().legendHolder.row(2).FontName, font->itemText(other));
+    EXPECT_EQ(l.page().legendHolder.row(1).FontName, before);
     EXPECT_EQ(ColorOf(l.page().legendHolder.row(2).TextColor), QColor(0, 90, 0));
-    EXPECT_EQ(l.page().legendHolder.row(1).TextColor, 0);
     // Selecting it again shows its colour in the swatch.
     l.list()->setCurrentRow(1);
     l.list()->setCurrentRow(2);
 
     // The first item: every row.
     l.list()->setCurrentRow(0);
-    size->setCurrentIndex(11);
-    for (int i = 0; i < 5; ++i)
-        EXPECT_EQ(l.page().legendHolder.row(i).FontSize, 12);
+    ctl<QComboBox>(l.w, "cmb_LFontSize")->setCurrentIndex(11);
+    EXPECT_EQ(l.page().legendHolder.row(4).FontSize, 12);
 
-    // Boxes: three presses of "-" from 0.3.
+    // Boxes: three presses of "-" from 0.3 reach 0.
     for (int i = 0; i < 3; ++i)
         l.click("cmd_GrM");
     EXPECT_NEAR(l.page().legendBoxSize, 0, 1e-9);
     l.click("cmd_GrP");
+    l.click("cmd_mardesmen");
     EXPECT_NEAR(l.page().legendBoxSize, 0.1, 1e-9);
-
-    // Margins.
-    for (int i = 0; i < 8; ++i)
-        l.click("cmd_mardesmen");
-    EXPECT_NEAR(l.page().borderHolder.Right, l.page().paper.width() - 0.5 - 1.6, 1e-9);
+    EXPECT_NEAR(l.page().borderHolder.Right, l.page().paper.width() - 0.5 - 0.2, 1e-9);
 
     // Editing a text: list and row, selection back to the first item.
     l.list()->setCurrentRow(3);
     l.w->lst_leggenda_DblClick();
     auto *edit = ctl<QLineEdit>(l.w, "txtEditLegenda");
-    EXPECT_FALSE(edit->isHidden());
     EXPECT_EQ(edit->text(), l.list()->item(3)->text());
     edit->setText("Oltre 81");
     l.click("cmdEditOk");
@@ -290,8 +261,7 @@ TEST(PrintMappaWindow, RightClickPicksAndLeftDragMoves)
     l.list()->setCurrentRow(0);
     l.w->Picture1_MouseMove(Qt::LeftButton, QPointF(2.0, 3.0));
     l.w->Picture1_MouseUp();
-    for (int i = 0; i < 5; ++i)
-        EXPECT_NEAR(l.page().legendHolder.row(i).Top, 3.0 + i / 3.0, 1e-9);
+    EXPECT_NEAR(l.page().legendHolder.row(4).Top, 3.0 + 4 / 3.0, 1e-9);
     answer = "";
     tabs->setCurrentIndex(TabDescrizione);
     l.w->Picture1_MouseDown(Qt::RightButton, QPointF(2.1, 3.1));
@@ -316,18 +286,12 @@ TEST(PrintMappaWindow, SavesBmpAndJpegOfThePreviewAndAFailedSaveSaysWhy)
 {
     OpenLayout l;
     const QString dir = l.pf.path();
-    struct Case {
-        QString file;
-        QByteArray format;
-    };
+    struct Case { QString file; QByteArray format; };
     ASSERT_TRUE(QDir().mkpath(dir + "foto.jpg.d"));
     const Case cases[] = {
         {dir + "pagina.bmp", "bmp"},
-        {dir + "pagina.jpg", "jpeg"},
-        {dir + "PAGINA.JPG", "jpeg"},          // the extension in capitals is a JPEG too
-        {dir + "pagina.jpeg", "jpeg"},         // the long extension, in any letter case
-        {dir + "Pagina2.JPEG", "jpeg"},
-        {dir + "pagina.jpg.old", "jpeg"},      // contains ".jpg"
+        {dir + "PAGINA.JPG.old", "jpeg"},      // contains ".jpg", in any letter case
+        {dir + "pagina.Jpeg", "jpeg"},         // the long extension
         {dir + "pagina", "bmp"},               // no extension: a bitmap under exactly that name
         {dir + "foto.jpg.d/pagina.bmp", "bmp"}, // the folder's name does not count
     };
@@ -375,11 +339,8 @@ TEST(PrintMappaWindow, SavesBmpAndJpegOfThePreviewAndAFailedSaveSaysWhy)
     EXPECT_TRUE(l.pf.prompts.messages().isEmpty());
     // A folder that does not exist, or a full disk: the failure message, the old image kept.
     ASSERT_TRUE(QDir().mkpath(dir + "immagini"));
-    struct Bad {
-        QString file;
-        bool full;
-        QStringList before; // messages shown before the page's own
-    };
+    // before: messages shown before the page's own
+    struct Bad { QString file; bool full; QStringList before; };
     const Bad bad[] = {{dir + "manca/pagina.bmp", false, {}},
                        {dir + "manca/pagina.jpg", false, {"Failed to save to JPG"}},
                        {dir + "immagini/pagina.bmp", true, {}},

@@ -103,25 +103,18 @@ protected:
 
 TEST(ShapeConfigTexts, FlagsBooleansAndLongs)
 {
-    const std::pair<const char *, bool> flags[] = {{"True", true},  {"Vero", true},   {" True ", true}, {"true", false},
-                                                   {"vero", false}, {"TRUE", false},  {"False", false}, {"1", false},
-                                                   {"", false},     {"Falso", false}};
+    const std::pair<const char *, bool> flags[] = {
+        {"Vero", true}, {" True ", true}, {"true", false}, {"Falso", false}, {"1", false}};
     for (const auto &[text, value] : flags)
         EXPECT_EQ(shapeconfig::ReadFlag(QString::fromUtf8(text)), value) << text;
     const std::pair<const char *, std::optional<bool>> bools[] = { // nullopt: not a Boolean
-        {"True", true},  {"TRUE", true},   {"true", true},   {"False", false},  {"false", false},       {"0", false},
-        {"1", true},     {"-1", true},     {"2,5", true},    {" 0 ", false},    {"Vero", true},         {"VERO", true},
-        {"Falso", false}, {"falso", false}, {"si", std::nullopt}, {"", std::nullopt}, {"forse", std::nullopt}};
+        {"TRUE", true}, {"vero", true}, {"false", false}, {"FALSO", false}, {" 0 ", false},
+        {"-1", true},   {"2,5", true},  {"si", std::nullopt}, {"", std::nullopt}};
     for (const auto &[text, value] : bools)
         EXPECT_EQ(shapeconfig::ReadBoolean(QString::fromUtf8(text)), value) << text;
-    struct L {
-        const char *text;
-        std::int64_t value;
-        long error;
-    };
-    const L longs[] = {{"16777215", 16777215, 0}, {" 255 ", 255, 0}, {"0", 0, 0}, {"-2147483633", -2147483633LL, 0},
-                       {"12,5", 12, 0},          {"13,5", 14, 0},   {"2147483648", 0, 6}, {"abc", 0, 13},
-                       {"", 0, 13},              {"&HFF", 0, 13}};
+    struct L { const char *text; std::int64_t value; long error; };
+    const L longs[] = {{" 255 ", 255, 0},   {"-2147483633", -2147483633LL, 0}, {"12,5", 12, 0},
+                       {"13,5", 14, 0}, {"2147483648", 0, 6},             {"&HFF", 0, 13}};
     for (const L &c : longs) {
         try {
             EXPECT_EQ(shapeconfig::ReadLong(QString::fromUtf8(c.text)), c.value) << c.text;
@@ -139,41 +132,28 @@ TEST_F(ShapeConfigTest, ProgramConfigurationBothLevels)
     ASSERT_EQ(p.error, 0);
     ASSERT_EQ(p.records.size(), 2u);
     EXPECT_EQ(p.idx, 0);
-    EXPECT_EQ(p.records[0].FileName, P);
-    EXPECT_TRUE(p.records[0].MatchesLevel);
-    EXPECT_FALSE(p.records[1].MatchesLevel);
-    EXPECT_FALSE(p.records[0].Trasparenza);
-    EXPECT_TRUE(p.records[1].Trasparenza);
+    EXPECT_EQ(QString("%1 %2").arg(p.records[0].MatchesLevel).arg(p.records[1].MatchesLevel), "1 0");
     ASSERT_EQ(p.map.layerCount(), 2);
     EXPECT_EQ(p.map.layer(0), p.records[0].Layer); // the thematic layer at the bottom
-    EXPECT_EQ(p.map.layer(1), p.records[1].Layer); // the region borders over it
-    EXPECT_EQ(p.map.layer(1)->symbol().style, platform::map::Symbol::Transparent);
+    EXPECT_EQ(p.map.layer(1)->symbol().style, platform::map::Symbol::Transparent); // the region borders over it
     EXPECT_EQ(p.map.backColor(), QColor(Qt::white));
     EXPECT_EQ(p.map.extent(), p.map.fullExtent());
     // the code fields exist in the shape files
     EXPECT_GE(p.records[0].Layer->fieldIndex(p.records[0].FieldId), 0);
-    EXPECT_EQ(p.records[0].Layer->featureCount(), 107);
 
     Loaded r(file(), QStringLiteral("Regione")); // the level name in any case
     ASSERT_EQ(r.error, 0);
     ASSERT_EQ(r.records.size(), 1u);
-    EXPECT_EQ(r.records[0].FieldId, QStringLiteral("COD_REG"));
-    EXPECT_EQ(r.records[0].Layer->featureCount(), 20);
-    EXPECT_GE(r.records[0].Layer->fieldIndex(QStringLiteral("COD_REG")), 0);
+    EXPECT_GE(r.records[0].Layer->fieldIndex(r.records[0].FieldId), 0);
     EXPECT_TRUE(r.records[0].MatchesLevel);
 }
 
 TEST_F(ShapeConfigTest, ThematicLayerIsTheLastMarkedOne)
 {
-    struct Case {
-        QString children;
-        int start, idx;
-    };
+    struct Case { QString children; int start, idx; };
     const Case cases[] = {
         {child(P, F) + child(R, T) + child(P, F), 0, 1},
-        {child(P, F) + child(R, F) + child(P, F), 0, 0},
         {child(P, F) + child(R, F), 7, 7}, // none marked: left as it was
-        {child(P, T) + child(R, QStringLiteral("1")) + child(P, F), 0, 1},
         {child(P, T) + child(R, F) + child(P, QStringLiteral("-1")), 0, 2},
         // Italian words, as a save under an Italian locale could leave them.
         {child(P, QStringLiteral("Falso")) + child(R, QStringLiteral("vero")), 0, 1},
@@ -216,20 +196,12 @@ TEST_F(ShapeConfigTest, StylesKeysNestingAndAMissingShapeFile)
     for (const LayerInfo &r : l.records)
         files << r.FileName;
     EXPECT_EQ(files, QStringList({P, P, R, P, QStringLiteral("com2001")}));
-    EXPECT_FALSE(l.records[0].Outline);
-    EXPECT_TRUE(l.records[0].Trasparenza);
-    EXPECT_TRUE(l.records[1].Outline);
-    EXPECT_EQ(l.records[1].OutlineColor, 255);
-    EXPECT_EQ(l.records[1].BackColor, 65280);
+    EXPECT_EQ(QString("%1 %2").arg(l.records[0].Outline).arg(l.records[0].Trasparenza), "0 1");
     EXPECT_EQ(l.map.backColor(), QColor(0, 0, 255));
     const auto &s = l.records[1].Layer->symbol();
-    EXPECT_EQ(s.color, QColor(0, 255, 0));
-    EXPECT_EQ(s.outlineColor, QColor(255, 0, 0));
-    EXPECT_TRUE(s.outline);
-    EXPECT_EQ(s.style, platform::map::Symbol::Solid);
-    EXPECT_FALSE(l.records[0].Layer->symbol().outline);
-    EXPECT_EQ(l.records[0].GeoName, QStringLiteral("G_province_2006"));
-    EXPECT_EQ(l.records[0].Layer->name(), l.records[0].GeoName);
+    EXPECT_EQ(std::make_tuple(s.color, s.outlineColor, s.outline, s.style),
+              std::make_tuple(QColor(0, 255, 0), QColor(255, 0, 0), true, platform::map::Symbol::Solid));
+    EXPECT_EQ(l.records[0].Layer->name(), QStringLiteral("G_province_2006"));
     EXPECT_EQ(l.map.layer(QStringLiteral("g_province_2006")), l.records[3].Layer); // the top-most of that name
 
     // The missing shape file keeps its record but not its layer.
@@ -246,19 +218,13 @@ TEST_F(ShapeConfigTest, StylesKeysNestingAndAMissingShapeFile)
 TEST_F(ShapeConfigTest, ErrorsStopTheLoad)
 {
     const QString good = child(P);
-    struct Case {
-        const char *what;
-        QByteArray content; // empty: no file
-        long error;
-        size_t records; // read before the error
-        const char *reason = "";
-    };
+    // content: empty for no file
+    // records: read before the error
+    struct Case { const char *what; QByteArray content; long error; size_t records; const char *reason = ""; };
     auto cfg = [](const QString &s) { return s.toUtf8(); };
     auto nested = [&](int levels) {
         return cfg(config(child(QStringLiteral("<b>").repeated(levels) + P + QStringLiteral("</b>").repeated(levels))));
     };
-    const QString xShape = QStringLiteral("<Shape name=\"x\"><FileName>f</FileName><GeoName>g</GeoName>"
-                                          "<FieldId>i</FieldId><LandFields>l</LandFields><LandMatch>m</LandMatch>");
     QString noBack = config(good);
     noBack.replace(QStringLiteral(" mapBackColor=\"16711680\""), QString());
     const std::vector<Case> cases = {
@@ -268,7 +234,6 @@ TEST_F(ShapeConfigTest, ErrorsStopTheLoad)
         {"no map colour", cfg(noBack), 91, 0},
         {"no Shape", cfg(config(good + child(QStringLiteral("com2001")))), 91, 2},
         {"no FileName", cfg(config(good + child("x"), "<Shape name=\"x\"><GeoName>g</GeoName></Shape>")), 91, 2},
-        {"no Label", cfg(config(good + child("x"), xShape + "</Shape>")), 91, 2},
         {"no Outline", cfg(config(good + child(P).replace("Outline=\"True\" ", ""))), 91, 2},
         {"colour not a number", cfg(config(child(P).replace("OutlineColor=\"255\"", "OutlineColor=\"nero\""))), 13, 1},
         // Damage outside the root element, read leniently it would read back otherwise once saved.
@@ -314,15 +279,10 @@ TEST_F(ShapeConfigTest, SaveKeepsEveryByteItDoesNotSet)
                               "  <Shapes>%5</Shapes>%1</Configs>%1")
             .arg(nl, caseTag, first, second, sampleShapes(), plainLayer);
     };
-    struct Case {
-        const char *what;
-        QString before, after;
-        Encoding encoding = Encoding::Utf8;
-    };
+    struct Case { const char *what; QString before, after; Encoding encoding = Encoding::Utf8; };
     const auto afterDecl = [](const QString &s) { return s.section("?>", 1); };
     const std::vector<Case> cases = {
         {"CR LF line ends", doc(caseOpen, plainLayer, "\r\n"), doc(caseSaved, savedLayer, "\r\n")},
-        {"LF line ends", doc(caseOpen, plainLayer, "\n"), doc(caseSaved, savedLayer, "\n")},
         {"mixed line ends stay mixed", doc(caseOpen, plainLayer, "\r\n").replace("<Configs>\r\n", "<Configs>\n"),
          doc(caseSaved, savedLayer, "\r\n").replace("<Configs>\r\n", "<Configs>\n")},
         {"attributes over several lines, single quotes, entities and blanks",
@@ -376,9 +336,7 @@ TEST_F(ShapeConfigTest, SaveKeepsEveryByteItDoesNotSet)
         Loaded l(file());
         ASSERT_EQ(l.error, 0);
         ASSERT_EQ(l.records.size(), 2u);
-        EXPECT_TRUE(l.records[0].Outline); // "Vero" reads as true
         EXPECT_EQ(l.records[1].BackColor, 12632256);
-        EXPECT_TRUE(l.records[1].Trasparenza);
         EXPECT_EQ(l.map.backColor(), QColor(7, 0, 0));
         // The first record, read from "Vero", is written back as "True".
         ASSERT_EQ(save(P, l.records[0], 7), 0);
@@ -393,13 +351,9 @@ TEST_F(ShapeConfigTest, FailedSaveLeavesTheFileAsItWas)
     write(config(child(P)));
     LayerInfo r;
     r.Outline = true;
-    struct Case {
-        const char *what;
-        QString text, level;
-        QByteArray content; // replaces the file when not empty
-        long error;
-        qint64 diskLeft = -1; // a full disk: the bytes that still fit
-    };
+    // content: replaces the file when not empty
+    // diskLeft: for a full disk, the bytes that still fit
+    struct Case { const char *what; QString text, level; QByteArray content; long error; qint64 diskLeft = -1; };
     const QString deep = QStringLiteral("<b>").repeated(40) + P + QStringLiteral("</b>").repeated(40);
     const std::vector<Case> cases = {
         {"layer text in other letter case", QStringLiteral("Province_2006"), QStringLiteral("provincia"), {}, 91},
