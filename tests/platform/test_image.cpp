@@ -43,22 +43,16 @@ std::array<int, 3> bgr(const std::uint8_t *p) { return {p[0], p[1], p[2]}; }
 
 } // namespace
 
-TEST(DibSection, BytesPerScanLine)
+TEST(DibSection, RowsPaddedToFourBytesBottomRowFirst)
 {
-    const std::pair<int, int> cases[] = {{1, 4}, {2, 8}, {3, 12}, {4, 12}, {5, 16}, {429, 1288}, {640, 1920}};
-    for (auto [w, bpsl] : cases) {
+    for (auto [w, bpsl] : {std::pair{1, 4}, {3, 12}, {4, 12}, {5, 16}, {640, 1920}}) {
         cDIBSection d;
         ASSERT_TRUE(d.Create(w, 3)) << w;
         EXPECT_EQ(d.BytesPerScanLine(), bpsl) << w;
         EXPECT_EQ(cDIBSection::BytesPerScanLineFor(w), bpsl) << w;
     }
-}
-
-TEST(DibSection, FromPictureBottomRowFirst)
-{
     cDIBSection d;
     d.CreateFromPicture(twoBands(429, 592));
-    ASSERT_FALSE(d.isEmpty());
     EXPECT_EQ(QSize(d.Width(), d.Height()), QSize(429, 592));
     EXPECT_EQ(d.BytesPerScanLine(), 1288);
     const std::uint8_t *bits = d.DIBSectionBitsPtr();
@@ -69,12 +63,7 @@ TEST(DibSection, FromPictureBottomRowFirst)
     EXPECT_EQ(bgr(bits + 591 * 1288 + 3), (std::array{0, 0, 255}));
     // And back to an upright image unchanged.
     EXPECT_EQ(d.toImage().convertToFormat(QImage::Format_RGB32), twoBands(429, 592));
-}
 
-TEST(DibSection, CreateReplacesAndFailsCleanly)
-{
-    cDIBSection d;
-    ASSERT_TRUE(d.Create(10, 10));
     ASSERT_TRUE(d.Create(7, 3)); // the first bitmap is dropped
     EXPECT_EQ(QSize(d.Width(), d.Height()), QSize(7, 3));
     EXPECT_EQ(d.DIBSectionBitsPtr()[0], 0); // a new bitmap is black
@@ -156,14 +145,13 @@ TEST(JpegWriter, FullColourResolutionAndTheDensityInTheHeader)
             img.setPixel(x, y, qRgb(220, 0, 0));
     cDIBSection d;
     d.CreateFromPicture(img);
-    for (int dpi : {96, 72, 300}) {
+    for (int dpi : {96, 300}) {
         QByteArray bytes;
         ASSERT_TRUE(EncodeJPG(d, 90, bytes, dpi, dpi));
         const auto h = testsupport::ReadJpegHeader(bytes);
         ASSERT_TRUE(h.ok) << dpi;
         EXPECT_EQ(h.densityUnit, 1) << dpi;
-        EXPECT_EQ(h.densityX, dpi);
-        EXPECT_EQ(h.densityY, dpi);
+        EXPECT_EQ(std::make_pair(h.densityX, h.densityY), std::make_pair(dpi, dpi));
         EXPECT_EQ(h.sampling, std::vector<int>({0x11, 0x11, 0x11})) << dpi;
         const QImage back = QImage::fromData(bytes, "JPEG");
         ASSERT_FALSE(back.isNull());
