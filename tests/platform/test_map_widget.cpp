@@ -193,6 +193,11 @@ TEST(MapWidget, ExportedPictureScalesLikeTheView)
         EXPECT_EQ(img.pixelColor(px), pl.province ? QColor(192, 192, 192) : QColor(Qt::white)) << pl.name;
     }
     EXPECT_EQ(img.pixelColor(999, 799), QColor(Qt::white)); // background fills the whole picture
+    int dark = 0;   // the regions' black borders over the provinces
+    for (int y = 0; y < img.height(); y += 4)
+        for (int x = 0; x < img.width(); x += 4)
+            dark += img.pixelColor(x, y).lightness() < 120;
+    EXPECT_GT(dark, 50);
 }
 
 TEST(MapWidget, FlashReturnsAtOnceAndStops)
