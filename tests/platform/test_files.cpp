@@ -159,13 +159,11 @@ TEST(StaysInside, NamesOfFilesOfTheFolderOnly)
         {"Metadati.mdb", true, folder + "Metadati.mdb"},
         {"metadati.MDB", true, folder + "Metadati.mdb"},
         {"Storico/Nuovo.mdb", true, ""},             // not there yet, but inside
-        {"Manca.mdb", true, ""},
         {"Alias.mdb", true, folder + "Alias.mdb"},   // a link that stays inside
         {"../altrove/segreto.mdb", false, ""},
         {"Storico/../../altrove/segreto.mdb", false, ""},
         {"..\\altrove\\segreto.mdb", false, ""},
         {root.path() + "/altrove/segreto.mdb", false, ""},
-        {"/etc/passwd", false, ""},
         {"C:\\Windows\\win.ini", false, ""},
         {"sub/segreto.mdb", false, ""},              // through a folder link leading out
         {"SUB/nuovo.mdb", false, ""},

