@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cstring>
 #include <latch>
+#include <utility>
+#include <vector>
 
 namespace platform::map {
 
@@ -132,10 +134,21 @@ void Map::renderImage(QImage &image, const ViewTransform &view) const
     constexpr int Overlap = 4;
     uchar *bits = image.bits();
     const qsizetype bytesPerLine = image.bytesPerLine();
+    const auto rowsOf = [&](int k) { return std::pair(rows * k / bands, rows * (k + 1) / bands); };
+    std::vector<QImage> parts;
+    for (int k = 0; k < bands; ++k) {
+        const auto [top, bottom] = rowsOf(k);
+        parts.emplace_back(image.width(), std::min(rows, bottom + Overlap) - std::max(0, top - Overlap), image.format());
+        if (parts.back().isNull()) { // no memory for the bands: one painter on the image itself
+            QPainter p(&image);
+            render(p, view);
+            return;
+        }
+    }
     const auto paintBand = [&](int k) {
-        const int top = rows * k / bands, bottom = rows * (k + 1) / bands;
+        const auto [top, bottom] = rowsOf(k);
         const int from = std::max(0, top - Overlap), to = std::min(rows, bottom + Overlap);
-        QImage part(image.width(), to - from, image.format());
+        QImage &part = parts[size_t(k)];
         {
             QPainter p(&part);
             p.translate(0, -from);
