@@ -12,7 +12,7 @@
 //
 // The functions are typed from the library's own header:
 //     auto open = lib.function<decltype(&::zip_open)>("zip_open");
-// LAZY_FUNCTION_TABLE below builds a table of them, each resolved once.
+// LAZY_FUNCTION_TABLE below builds a table of them, resolved together once.
 #include <QString>
 #include <mutex>
 
@@ -52,7 +52,27 @@ private:
 // as in the library's header. `LIST(X)` calls X(name) for every function:
 //
 //     #define ZIP_FUNCTIONS(X) X(zip_open) X(zip_discard)
-//     struct ZipFunctions { ZIP_FUNCTIONS(LAZY_FUNCTION_MEMBER) };
-//     ZipFunctions f{}; ZIP_FUNCTIONS(LAZY_FUNCTION_RESOLVE)  // with a LazyLibrary `lib` in scope
+//     struct Functions { ZIP_FUNCTIONS(LAZY_FUNCTION_MEMBER) };   // in the header
+//     LAZY_FUNCTION_TABLE(ZIP_FUNCTIONS, "libzip.so.4")          // in one source file
+//
+// LAZY_FUNCTION_TABLE defines, in the current namespace, `LazyLibrary &library()`
+// (opened on first use) and `const Functions &functions()`: every function
+// resolved together the first time; a failure is raised again on every later call.
 #define LAZY_FUNCTION_MEMBER(name) decltype(&::name) name = nullptr;
 #define LAZY_FUNCTION_RESOLVE(name) f.name = lib.function<decltype(&::name)>(#name);
+#define LAZY_FUNCTION_TABLE(LIST, SONAME)                                                                        \
+    ::platform::LazyLibrary &library()                                                                           \
+    {                                                                                                            \
+        static ::platform::LazyLibrary lib(SONAME);                                                              \
+        return lib;                                                                                              \
+    }                                                                                                            \
+    const Functions &functions()                                                                                 \
+    {                                                                                                            \
+        static const Functions table = [] {                                                                      \
+            ::platform::LazyLibrary &lib = library();                                                            \
+            Functions f;                                                                                         \
+            LIST(LAZY_FUNCTION_RESOLVE)                                                                          \
+            return f;                                                                                            \
+        }();                                                                                                     \
+        return table;                                                                                            \
+    }

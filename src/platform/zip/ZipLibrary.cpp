@@ -2,22 +2,6 @@
 
 namespace platform::zip {
 
-LazyLibrary &library()
-{
-    static LazyLibrary lib(TRAMBELO_LIBZIP_SONAME);
-    return lib;
-}
-
-const Functions &functions()
-{
-    // Built once; a failure is raised again on every later call.
-    static const Functions table = [] {
-        LazyLibrary &lib = library();
-        Functions f;
-        TRAMBELO_ZIP_FUNCTIONS(LAZY_FUNCTION_RESOLVE)
-        return f;
-    }();
-    return table;
-}
+LAZY_FUNCTION_TABLE(TRAMBELO_ZIP_FUNCTIONS, TRAMBELO_LIBZIP_SONAME)
 
 } // namespace platform::zip
