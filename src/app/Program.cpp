@@ -1,5 +1,6 @@
 #include "app/Program.h"
 #include "frame/Globals.h"
+#include "frame/Layout.h"
 #include "frame/MainWindow.h"
 #include "frame/RegisterStart.h"
 #include "maps/Register.h"
@@ -8,6 +9,7 @@
 #include "selection/Register.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -16,6 +18,11 @@ namespace app {
 
 int Run(int argc, char **argv, const RunOptions &options)
 {
+    // The start page's picture is decoded while the toolkit starts; the folder
+    // is the executable's, as the toolkit will find it.
+    Utility::BackgroundReadAhead background(
+        options.programFolder.isEmpty() ? QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath()
+                                        : options.programFolder);
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Trambelo"));
     platform::accessibility::Install();
