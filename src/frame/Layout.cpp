@@ -115,7 +115,7 @@ QImage loadPicture(const QString &path)
         return cache.image;
     QImage img;
     if (g_readAhead) {
-        const platform::image::PictureFile &ahead = g_readAhead->result();
+        const platform::image::PictureFile ahead = g_readAhead->take();
         if (ahead.sameFile(path, fi.lastModified(), fi.size()))
             img = ahead.image;
     }

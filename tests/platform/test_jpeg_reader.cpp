@@ -198,7 +198,7 @@ TEST(PictureReadAhead, ReadsOnAnotherThreadAndTellsTheFileItRead)
         locatedOn = QThread::currentThreadId();
         return path;
     });
-    const PictureFile &r = ahead.result();
+    const PictureFile r = ahead.take();
     EXPECT_NE(locatedOn, QThread::currentThreadId());
     const QFileInfo fi(path);
     EXPECT_TRUE(r.sameFile(path, fi.lastModified(), fi.size()));
@@ -206,11 +206,13 @@ TEST(PictureReadAhead, ReadsOnAnotherThreadAndTellsTheFileItRead)
     EXPECT_FALSE(r.sameFile(path, fi.lastModified().addSecs(1), fi.size()));
     EXPECT_FALSE(r.sameFile(dir.filePath("b.jpg"), fi.lastModified(), fi.size()));
     EXPECT_TRUE(r.image == toolkit(bytes));
+    EXPECT_FALSE(ahead.take().sameFile(path, fi.lastModified(), fi.size()));   // handed over once
 
     // No file, or one that is no JPEG: nothing read ahead.
     for (const QString &other : {QString(), dir.filePath("missing.jpg")}) {
         PictureReadAhead none([&] { return other; });
-        EXPECT_TRUE(none.result().image.isNull());
-        EXPECT_FALSE(none.result().sameFile(other, QFileInfo(other).lastModified(), QFileInfo(other).size()));
+        const PictureFile r = none.take();
+        EXPECT_TRUE(r.image.isNull());
+        EXPECT_FALSE(r.sameFile(other, QFileInfo(other).lastModified(), QFileInfo(other).size()));
     }
 }

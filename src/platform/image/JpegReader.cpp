@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 #include <jpeglib.h>
 
@@ -160,11 +161,11 @@ PictureReadAhead::~PictureReadAhead()
         m_thread.join();
 }
 
-const PictureFile &PictureReadAhead::result()
+PictureFile PictureReadAhead::take()
 {
     if (m_thread.joinable())
         m_thread.join();
-    return m_result;
+    return std::exchange(m_result, PictureFile());
 }
 
 } // namespace platform::image

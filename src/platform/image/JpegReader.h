@@ -45,8 +45,9 @@ public:
     PictureReadAhead(const PictureReadAhead &) = delete;
     PictureReadAhead &operator=(const PictureReadAhead &) = delete;
 
-    // The file as read, once the thread is done (waits for it).
-    const PictureFile &result();
+    // The file as read, once the thread is done (waits for it). Handed over
+    // once: later calls give an empty PictureFile.
+    PictureFile take();
 
 private:
     PictureFile m_result;
