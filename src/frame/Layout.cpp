@@ -335,7 +335,9 @@ QWidget *HelpWindow() { return g_help; }
 
 BackgroundReadAhead::BackgroundReadAhead(const QString &programFolder)
     : m_read(std::make_unique<platform::image::PictureReadAhead>(
-          [appPath = platform::files::withSep(programFolder)] { return backgroundPath(appPath); }))
+          [appPath = platform::files::withSep(programFolder)] {
+              return appPath.isEmpty() ? QString() : backgroundPath(appPath);
+          }))
 {
     g_readAhead = m_read.get();
 }

@@ -149,6 +149,11 @@ TEST(JpegReader, DamagedFilesFailAsWithTheToolkitAndOthersAreLeftToIt)
     badFrame[sof + 6] = 0;
     badFrame[sof + 7] = 0;
     badFrame[sof + 8] = 0;
+    QByteArray huge = colour;   // 60000 x 60000: more than the toolkit's readers take
+    huge[sof + 5] = char(0xEA);
+    huge[sof + 6] = char(0x60);
+    huge[sof + 7] = char(0xEA);
+    huge[sof + 8] = char(0x60);
     QImage png(8, 8, QImage::Format_RGB32);
     png.fill(Qt::red);
     QByteArray pngBytes;
@@ -164,6 +169,7 @@ TEST(JpegReader, DamagedFilesFailAsWithTheToolkitAndOthersAreLeftToIt)
     const Case cases[] = {
         {"the header only", colour.left(20), JpegRead::Damaged},
         {"a frame of no size", badFrame, JpegRead::Damaged},
+        {"a frame too large", huge, JpegRead::Damaged},
         {"nothing", QByteArray(), JpegRead::NotHandled},
         {"a PNG picture", pngBytes, JpegRead::NotHandled},
         {"four colours", encode(pattern(16, 16), {.sampling = 1, .space = JCS_YCCK}), JpegRead::NotHandled},

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QImageReader>
 
 #include <cerrno>
 #include <csetjmp>
@@ -91,6 +92,13 @@ JpegRead decode(const QByteArray &bytes, QImage &image)
     cinfo.dct_method = JDCT_ISLOW;
     cinfo.do_fancy_upsampling = TRUE;
     jpeg_start_decompress(&cinfo);
+    // A picture larger than the toolkit's readers accept is refused as they refuse it.
+    const int limitMiB = QImageReader::allocationLimit();
+    if (limitMiB > 0 &&
+        quint64(cinfo.output_width) * cinfo.output_height * 4 > quint64(limitMiB) * 1024 * 1024) {
+        jpeg_destroy_decompress(&cinfo);
+        return JpegRead::Damaged;
+    }
     image = QImage(int(cinfo.output_width), int(cinfo.output_height), QImage::Format_RGB32);
     if (image.isNull()) {
         jpeg_destroy_decompress(&cinfo);
