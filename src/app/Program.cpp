@@ -1,5 +1,6 @@
 #include "app/Program.h"
 #include "frame/Globals.h"
+#include "frame/Layout.h"
 #include "frame/MainWindow.h"
 #include "frame/RegisterStart.h"
 #include "maps/Register.h"
@@ -8,15 +9,41 @@
 #include "selection/Register.h"
 
 #include <QApplication>
+#include <QFontDatabase>
+#include <QFileInfo>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
 
+#include <thread>
+
 namespace app {
+
+namespace {
+
+// The system's fonts listed on a thread of their own while the program checks
+// its folders and databases; the main window's first layout needs them. The
+// font database serialises its users, so whichever comes first fills it.
+class FontsAhead {
+public:
+    FontsAhead() : m_thread([] { QFontDatabase::families(); }) {}
+    ~FontsAhead() { m_thread.join(); }   // before the application object ends
+
+private:
+    std::thread m_thread;
+};
+
+} // namespace
 
 int Run(int argc, char **argv, const RunOptions &options)
 {
+    // The start page's picture is decoded while the toolkit starts; the folder
+    // is the executable's, as the toolkit will find it.
+    Utility::BackgroundReadAhead background(
+        options.programFolder.isEmpty() ? QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath()
+                                        : options.programFolder);
     QApplication app(argc, argv);
+    const FontsAhead fonts;
     app.setApplicationName(QStringLiteral("Trambelo"));
     platform::accessibility::Install();
     if (options.applicationReady)

@@ -6,9 +6,11 @@
 #include "frame/Utility.h"
 #include "platform/Error.h"
 #include "platform/Files.h"
+#include "platform/image/JpegReader.h"
 
 #include <QApplication>
 #include <QDateTime>
+#include <QFile>
 #include <QIcon>
 #include <QFileInfo>
 #include <QImageReader>
@@ -75,6 +77,28 @@ frame::BackgroundMdiArea *mainArea()
     return dynamic_cast<frame::BackgroundMdiArea *>(frame::MdiArea());
 }
 
+// The background picture read ahead while the program starts (none outside that time).
+platform::image::PictureReadAhead *g_readAhead = nullptr;
+
+QString backgroundPath(const QString &appPath)
+{
+    return platform::files::resolve(appPath + QStringLiteral("Images"), QStringLiteral("sfondopxn2.jpg"));
+}
+
+// Decodes the picture at `path`: JPEG here, any other format (or a JPEG this
+// reader leaves aside) through the toolkit's readers.
+QImage decodePicture(const QString &path)
+{
+    QFile file(path);
+    if (file.open(QIODevice::ReadOnly)) {
+        QImage img;
+        if (platform::image::DecodeJpegRGB32(file.readAll(), img) == platform::image::JpegRead::Decoded)
+            return img;
+    }
+    QImageReader reader(path);
+    return reader.read();
+}
+
 // The picture decoded once and shared by every window, kept while the file
 // stays the same.
 QImage loadPicture(const QString &path)
@@ -89,8 +113,14 @@ QImage loadPicture(const QString &path)
     const QFileInfo fi(path);
     if (cache.path == path && cache.modified == fi.lastModified() && cache.size == fi.size())
         return cache.image;
-    QImageReader reader(path);
-    QImage img = reader.read();
+    QImage img;
+    if (g_readAhead) {
+        const platform::image::PictureFile ahead = g_readAhead->take();
+        if (ahead.sameFile(path, fi.lastModified(), fi.size()))
+            img = ahead.image;
+    }
+    if (img.isNull())
+        img = decodePicture(path);
     if (img.isNull())
         throw platform::RuntimeError(481, QStringLiteral("Immagine non valida"));
     // Kept in the format the painter scales fastest.
@@ -202,7 +232,7 @@ void CaricaSfondoForm(QWidget *frm)
         WriteDebugLog(label, QStringLiteral("CaricaSfondoForm"), QStringLiteral("001"));
         const int widthPx = frm->width();
         const int heightPx = frm->height();
-        const QString path = platform::files::resolve(gAppPath + QStringLiteral("Images"), QStringLiteral("sfondopxn2.jpg"));
+        const QString path = backgroundPath(gAppPath);
         if (path.isEmpty() || !QFileInfo(path).isFile())
             throw platform::RuntimeError(platform::err::FileNotFound, QStringLiteral("Impossibile trovare il file"));
         const QImage source = loadPicture(path);
@@ -302,6 +332,21 @@ bool ShowHelpTopic(long topic)
 }
 
 QWidget *HelpWindow() { return g_help; }
+
+BackgroundReadAhead::BackgroundReadAhead(const QString &programFolder)
+    : m_read(std::make_unique<platform::image::PictureReadAhead>(
+          [appPath = platform::files::withSep(programFolder)] {
+              return appPath.isEmpty() ? QString() : backgroundPath(appPath);
+          }))
+{
+    g_readAhead = m_read.get();
+}
+
+BackgroundReadAhead::~BackgroundReadAhead()
+{
+    if (g_readAhead == m_read.get())
+        g_readAhead = nullptr;
+}
 
 } // namespace Utility
 

@@ -6,7 +6,12 @@
 #include <QMdiArea>
 #include <QString>
 
+#include <memory>
+
 class QWidget;
+namespace platform::image {
+class PictureReadAhead;
+}
 
 namespace Utility {
 
@@ -28,6 +33,21 @@ void SetProgramIcon();
 // For "frmStart" the main window shows the same picture. A missing or
 // unreadable picture is logged; the window keeps its colour.
 void CaricaSfondoForm(QWidget *frm);
+// While it lives, the background picture of the program folder `programFolder`
+// is read and decoded on a thread of its own; CaricaSfondoForm takes it when
+// it asks for that same file, unchanged. Made as the program starts, before
+// the toolkit, so that the two overlap.
+class BackgroundReadAhead {
+public:
+    explicit BackgroundReadAhead(const QString &programFolder);
+    ~BackgroundReadAhead();
+    BackgroundReadAhead(const BackgroundReadAhead &) = delete;
+    BackgroundReadAhead &operator=(const BackgroundReadAhead &) = delete;
+
+private:
+    std::unique_ptr<platform::image::PictureReadAhead> m_read;
+};
+
 // The picture laid on `frm` by CaricaSfondoForm as it is painted (null when none).
 QImage BackgroundOf(const QWidget *frm);
 

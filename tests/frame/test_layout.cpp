@@ -5,11 +5,13 @@
 #include "support/Controls.h"
 #include "support/TestEnv.h"
 
+#include <QBuffer>
 #include <QDialog>
 #include <QIcon>
 #include <QLabel>
 #include <QMdiSubWindow>
 #include <QTextBrowser>
+#include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -99,6 +101,60 @@ TEST(InitFormLayout, PositionColourPictureAndTheProgramsIcon)
         EXPECT_EQ(app.prompts.messages().size(), files ? 0 : 3);
     }
     QApplication::setWindowIcon(QIcon());
+}
+
+TEST(CaricaSfondoForm, ThePictureReadAheadCountsOnlyForTheSameFileAndABadPictureIsLogged)
+{
+    // Pictures of the window's size (10 rows taller), so that they are drawn unscaled.
+    const auto picture = [](QColor left, QColor right) {
+        QImage img(40, 30, QImage::Format_RGB32);
+        for (int x = 0; x < img.width(); ++x)
+            for (int y = 0; y < img.height(); ++y)
+                img.setPixelColor(x, y, x < 20 ? left : right);
+        return img;
+    };
+    const auto saved = [](const QImage &img) {
+        QByteArray bytes;
+        QBuffer buf(&bytes);
+        buf.open(QIODevice::WriteOnly);
+        img.save(&buf, "JPG", 90);
+        return bytes;
+    };
+    const auto decoded = [](const QByteArray &bytes) {
+        return QImage::fromData(bytes).convertToFormat(QImage::Format_RGB32);
+    };
+    const QByteArray first = saved(picture(Qt::red, Qt::green));
+    const QByteArray second = saved(picture(Qt::blue, Qt::yellow)) + QByteArray(16, '\0');   // another size too
+    struct Case { const char *name; QByteArray later; bool valid; };
+    const Case cases[] = {
+        {"the same file", first, true},
+        {"replaced after it was read ahead", second, true},
+        {"replaced by a damaged picture", first.left(100) + QByteArray(300, 'x'), false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        testenv::ProgramFolder app;
+        const QString path = app.path() + "Images/sfondopxn2.jpg";
+        ASSERT_TRUE(frametest::writeAll(path, first));
+        MainWindow a;
+        Utility::BackgroundReadAhead ahead(app.path());
+        QThread::msleep(100);   // read ahead by now (were it not, the new file is read: the same outcome)
+        if (c.later != first) {
+            ASSERT_TRUE(frametest::writeAll(path, c.later));
+        }
+        QWidget *page = window("frmStart", 40, 20);
+        Utility::InitFormLayout(page);
+        if (c.valid) {
+            EXPECT_TRUE(Utility::BackgroundOf(page) == decoded(c.later));
+            EXPECT_TRUE(a.area->picture() == decoded(c.later));
+        } else {
+            EXPECT_TRUE(Utility::BackgroundOf(page).isNull());
+            EXPECT_EQ(page->palette().color(QPalette::Window), QColor(85, 85, 255));
+        }
+        frametest::expectLog(app.files(), c.valid ? 0 : 1, "Module:Utility Function: CaricaSfondoForm Error N.481");
+        EXPECT_EQ(app.prompts.messages().size(), c.valid ? 0 : 1);
+        delete page;
+    }
 }
 
 TEST(ShowHelpTopic, OpensThePageOfTheTopic)
