@@ -464,8 +464,11 @@ void frm_dispData::AutosizeCols()
         TextGrid &g = *m_datagrid;
         for (int c = 0; c < g.Cols(); ++c) {
             int widest = 0;
-            for (int r = 0; r < g.Rows(); ++r)
-                widest = std::max(widest, widths.width(g.TextMatrix(r, c).trimmed()));
+            for (int r = 0; r < g.Rows(); ++r) {
+                const QString &t = g.cellText(r, c);
+                const bool padded = !t.isEmpty() && (t.front().isSpace() || t.back().isSpace());
+                widest = std::max(widest, widths.width(padded ? t.trimmed() : t));
+            }
             const int w = m_view->pixelsToTwips(widest);
             g.setColWidth(c, gridWidth < w + q ? int(std::lround(gridWidth / 1.5)) : w + q);
         }

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
+#include <string>
 
 using namespace platform;
 using ptest::LocaleScope;
@@ -48,6 +49,26 @@ TEST(NumText, FormatHalfEvenInBothLocalesAndTheFixedWriterAgrees)
     const int n = num::FixedFormat(2).write(-1.5, buf, 64);
     EXPECT_EQ(QString::fromUtf8(buf, n), num::format(-1.5, 2));
     EXPECT_EQ(QString::fromUtf8(buf, n), QStringLiteral("-1") + num::decimalPoint() + QStringLiteral("50"));
+}
+
+TEST(NumText, PowersOfTenAndTheirNeighboursKeepTheirDigits)
+{
+    // The decimal exponent of a value is found from its binary one and then
+    // settled: at each power of ten, and one step of a double either side of
+    // it, the fifteen digits are those of the power.
+    LocaleScope g(ptest::italian());
+    for (int k = -5; k <= 13; ++k) {
+        const double p = std::stod("1e" + std::to_string(k));
+        const int d = std::min(5, 13 - k); // within fifteen digits
+        const QString want = k >= 0 ? QStringLiteral("1") + QString(k, u'0') + (d > 0 ? u',' + QString(d, u'0') : QString())
+                                    : QStringLiteral("0,") + QString(-k - 1, u'0') + QStringLiteral("1") +
+                                          QString(d + k, u'0');
+        for (const double v : {p, std::nextafter(p, 0.0), std::nextafter(p, 1e300)}) {
+            SCOPED_TRACE(testing::Message() << "1e" << k << " " << v);
+            EXPECT_EQ(num::FixedFormat(d).text(v), want);
+            EXPECT_EQ(num::FixedFormat(d).text(-v), QStringLiteral("-") + want);
+        }
+    }
 }
 
 TEST(NumText, ParseInBothLocales)
