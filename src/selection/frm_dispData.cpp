@@ -34,6 +34,7 @@
 #include <QVBoxLayout>
 #include <map>
 #include <optional>
+#include <vector>
 
 using frame::Named;
 
@@ -462,11 +463,17 @@ void frm_dispData::AutosizeCols()
         const int gridWidth = m_view->widthTwips();
         const int q = m_view->pixelsToTwips(widths.metrics().horizontalAdvance(QLatin1Char('Q')));
         TextGrid &g = *m_datagrid;
+        // Row by row: the texts lie in memory in that order.
+        std::vector<int> widest(size_t(g.Cols()), 0);
+        for (int r = 0; r < g.Rows(); ++r) {
+            for (int c = 0; c < g.Cols(); ++c) {
+                const QString &t = g.cellText(r, c);
+                const bool padded = !t.isEmpty() && (t.front().isSpace() || t.back().isSpace());
+                widest[size_t(c)] = std::max(widest[size_t(c)], widths.width(padded ? t.trimmed() : t));
+            }
+        }
         for (int c = 0; c < g.Cols(); ++c) {
-            int widest = 0;
-            for (int r = 0; r < g.Rows(); ++r)
-                widest = std::max(widest, widths.width(g.TextMatrix(r, c).trimmed()));
-            const int w = m_view->pixelsToTwips(widest);
+            const int w = m_view->pixelsToTwips(widest[size_t(c)]);
             g.setColWidth(c, gridWidth < w + q ? int(std::lround(gridWidth / 1.5)) : w + q);
         }
     });

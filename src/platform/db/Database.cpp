@@ -11,7 +11,9 @@
 #include <QUrl>
 #include <sqlite3.h>
 
+#include <array>
 #include <atomic>
+#include <optional>
 #include <cctype>
 #include <cmath>
 #include <cstring>
@@ -60,6 +62,22 @@ int patternDecimals(sqlite3_value *pattern)
     return decimals;
 }
 
+// What a connection keeps for the statement it is running: the engine's
+// instructions counted so far, and the writers of Format() by number of
+// decimals, made with the user's decimal separator as read when the run
+// starts (reading the locale for every value cost more than writing it).
+struct RunState {
+    qint64 used = 0;
+    std::array<std::optional<num::FixedFormat>, 16> fixed;
+
+    void start()
+    {
+        used = 0;
+        for (auto &f : fixed)
+            f.reset();
+    }
+};
+
 // Format(value, '0.00'): fixed decimals in the user's locale; the number of
 // decimals is the count of digit places after the point of the pattern. A
 // number is written straight into the result, with no text built on the way.
@@ -69,7 +87,13 @@ void fnFormat(sqlite3_context *ctx, int, sqlite3_value **argv)
         sqlite3_result_null(ctx);
         return;
     }
-    const num::FixedFormat fixed(patternDecimals(argv[1]));
+    const int decimals = patternDecimals(argv[1]);
+    auto *run = static_cast<RunState *>(sqlite3_user_data(ctx));
+    std::optional<num::FixedFormat> own;
+    const num::FixedFormat &fixed = size_t(decimals) < run->fixed.size()
+                                        ? (run->fixed[size_t(decimals)] ? *run->fixed[size_t(decimals)]
+                                                                        : run->fixed[size_t(decimals)].emplace(decimals))
+                                        : own.emplace(decimals);
     double v = 0;
     switch (sqlite3_value_type(argv[0])) {
     case SQLITE_INTEGER: v = double(sqlite3_value_int64(argv[0])); break;
@@ -144,10 +168,10 @@ void fnInStr(sqlite3_context *ctx, int argc, sqlite3_value **argv)
     sqlite3_result_int64(ctx, pos < 0 ? 0 : pos + 1);
 }
 
-void registerFunctions(sqlite3 *db)
+void registerFunctions(sqlite3 *db, RunState *run)
 {
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
-    sqlite3_create_function_v2(db, "Format", 2, flags, nullptr, fnFormat, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(db, "Format", 2, flags, run, fnFormat, nullptr, nullptr, nullptr);
     sqlite3_create_function_v2(db, "CDbl", 1, flags, nullptr, fnCDbl, nullptr, nullptr, nullptr);
     sqlite3_create_function_v2(db, "left", 2, flags, nullptr, fnLeft, nullptr, nullptr, nullptr);
     sqlite3_create_function_v2(db, "right", 2, flags, nullptr, fnRight, nullptr, nullptr, nullptr);
@@ -171,14 +195,9 @@ void applyEngineMemory()
 // the statement is interrupted (nothing else interrupts a statement).
 constexpr int StepGrain = 10000;
 
-struct StepBudget {
-    qint64 used = 0;
-    void start() { used = 0; }
-};
-
 int onProgress(void *budget)
 {
-    auto *b = static_cast<StepBudget *>(budget);
+    auto *b = static_cast<RunState *>(budget);
     b->used += StepGrain;
     return b->used > gSteps.load() ? 1 : 0;
 }
@@ -352,7 +371,7 @@ bool onlyBlanks(const char *p, const char *end)
 struct Database::Impl {
     sqlite3 *db = nullptr;
     QString path;
-    StepBudget budget;
+    RunState budget;
     // Statements kept prepared for their next run, by their text as written,
     // the most recently used last; none of them is running.
     static constexpr size_t MaxKept = 16;
@@ -473,7 +492,10 @@ Database openResolvedFile(const QString &path, OpenMode mode, bool create)
     (void)memoryBounded;
     Database out;
     sqlite3 *db = nullptr;
-    int flags = SQLITE_OPEN_URI | (mode == OpenMode::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE);
+    // A connection is only ever used by the thread that opened it: the engine
+    // need not lock it around every call.
+    int flags = SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX |
+                (mode == OpenMode::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE);
     if (create)
         flags |= SQLITE_OPEN_CREATE;
     const int rc = sqlite3_open_v2(fileUri(path, false).toUtf8().constData(), &db, flags, nullptr);
@@ -506,7 +528,6 @@ Database openResolvedFile(const QString &path, OpenMode mode, bool create)
                            own.isEmpty() ? QStringLiteral("Il file '%1' non è un database riconosciuto.").arg(path) : own,
                            engine);
     }
-    registerFunctions(db);
     out.d_ptr_init(db, path);
     return out;
 }
@@ -517,6 +538,7 @@ void Database::d_ptr_init(sqlite3 *db, const QString &path)
     d->db = db;
     d->path = path;
     sqlite3_progress_handler(db, StepGrain, onProgress, &d->budget);
+    registerFunctions(db, &d->budget);
 }
 
 void Database::attachLinks()

@@ -66,7 +66,9 @@ std::vector<Token> tokenize(const QString &s)
 
 bool isWord(const QString &s, const Token &t, const char *w)
 {
-    return t.kind == Kind::Word && QStringView(s).mid(t.begin, t.end - t.begin).compare(QLatin1String(w), Qt::CaseInsensitive) == 0;
+    const QLatin1String word(w);
+    return t.kind == Kind::Word && t.end - t.begin == word.size() &&
+           QStringView(s).mid(t.begin, t.end - t.begin).compare(word, Qt::CaseInsensitive) == 0;
 }
 
 // Index of the token closing the parenthesis opened at `open`, or -1.

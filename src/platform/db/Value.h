@@ -13,7 +13,7 @@ public:
     Value() = default;                       // Null
     static Value integer(qint64 v) { Value x; x.m_v = v; return x; }
     static Value real(double v) { Value x; x.m_v = v; return x; }
-    static Value text(const QString &v) { Value x; x.m_v = v; return x; }
+    static Value text(QString v) { Value x; x.m_v = std::move(v); return x; }
     static Value boolean(bool v) { Value x; x.m_v = v; return x; }
 
     Type type() const { return static_cast<Type>(m_v.index()); }

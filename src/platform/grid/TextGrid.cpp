@@ -174,6 +174,11 @@ void TextGrid::setFixedRows(int n)
 
 QString TextGrid::TextMatrix(int r, int c) const
 {
+    return cellText(r, c);
+}
+
+const QString &TextGrid::cellText(int r, int c) const
+{
     checkCell(r, c);
     return m_rows[size_t(r)].text.at(c);
 }

@@ -52,6 +52,7 @@ public:
     void setFixedRows(int n);         // 0 or 1
 
     QString TextMatrix(int r, int c) const;              // RuntimeError(SubscriptOutOfRange) outside
+    const QString &cellText(int r, int c) const;         // the same, without a copy
     void setTextMatrix(int r, int c, const QString &text);
     // The text of the current cell (Row, Col).
     QString Text() const { return TextMatrix(m_row, m_col); }
