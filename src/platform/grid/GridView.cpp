@@ -1,4 +1,5 @@
 #include "platform/grid/GridView.h"
+#include "platform/grid/CellPainter.h"
 #include "platform/grid/TextGrid.h"
 
 #include <QHash>
@@ -116,6 +117,7 @@ QSize GridHeader::sectionSizeFromContents(int logicalIndex) const
 GridView::GridView(QWidget *parent) : QTableView(parent)
 {
     setHorizontalHeader(new GridHeader(this));
+    setItemDelegate(new CellPainter(this));
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::ContiguousSelection);
     setSelectionBehavior(QAbstractItemView::SelectItems);
