@@ -109,6 +109,7 @@ TEST(CellPainter, PaintsTheStylesPixels)
         {"current cell with focus", "1234,56", R | M, band, Normal, {80, 22}, focus, nothing, false},
         {"selected current cell", "-0,5", L | M, white, Normal, {80, 22}, selected | focus, nothing, false},
         {"selected, empty", "", L | M, white, Normal, {80, 22}, selected, nothing, false},
+        {"under the mouse", "1234,56", R | M, band, Normal, {80, 22}, QStyle::State_MouseOver, nothing, false},
     };
     // The program's style, and the two whose item painting is the common one.
     std::vector<std::unique_ptr<QStyle>> owned;

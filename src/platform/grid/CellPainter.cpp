@@ -118,7 +118,8 @@ void CellPainter::paint(QPainter *painter, const QStyleOptionViewItem &option, c
 
 bool CellPainter::paintPlain(QPainter *p, const QStyleOptionViewItem &opt, QStyle *style) const
 {
-    if (opt.state & (QStyle::State_Selected | QStyle::State_HasFocus | QStyle::State_Editing))
+    if (opt.state &
+        (QStyle::State_Selected | QStyle::State_HasFocus | QStyle::State_Editing | QStyle::State_MouseOver))
         return false;
     if (opt.features & (QStyleOptionViewItem::WrapText | QStyleOptionViewItem::HasCheckIndicator |
                         QStyleOptionViewItem::HasDecoration))

@@ -2,12 +2,13 @@
 // The painter of a grid's cells. Most cells of a data table are numbers
 // (digits, signs and separators); laying their text out is most of the time
 // of painting a table. A number shown plainly (not selected, not the cell
-// with the focus frame, no picture or check box), whole in its cell, in a font
-// that sets those characters side by side without kerning, is painted here
-// from the glyphs of its characters, kept per font, at the place the style's
-// text layout puts them: the same pixels the style paints. So is a plain empty
-// cell (its background alone). Every other cell, and every cell under a style
-// whose item painting is not the common one, is painted by the style.
+// with the focus frame nor under the mouse, no picture or check box), whole
+// in its cell, in a font that sets those characters side by side without
+// kerning, is painted here from the glyphs of its characters, kept per font,
+// at the place the style's text layout puts them: the same pixels the style
+// paints. So is a plain empty cell (its background alone). Every other cell,
+// and every cell under a style whose item painting is not the common one, is
+// painted by the style.
 #include <QFont>
 #include <QGlyphRun>
 #include <QPointer>
