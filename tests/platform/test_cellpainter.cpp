@@ -208,3 +208,25 @@ TEST(CellPainter, AWholeGridIsTheStylesGrid)
         EXPECT_EQ(differing(mine, theirs), 0);
     }
 }
+
+TEST(CellPainter, CellsUnderAStyleSheetGoToTheStyle)
+{
+    // A style sheet may give the cells other margins and colours: they are
+    // painted by the style of the sheet.
+    QStandardItemModel model(1, 1);
+    const QModelIndex index = model.index(0, 0);
+    model.setData(index, QStringLiteral("1234,56"), Qt::DisplayRole);
+    model.setData(index, QVariant::fromValue(Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter)), Qt::TextAlignmentRole);
+    OptionView view;
+    view.setStyleSheet(QStringLiteral("QTableView::item { padding-right: 7px; color: #800000; }"));
+    view.setModel(&model);
+    view.ensurePolished();
+    QStyleOptionViewItem opt;
+    view.initViewItemOption(&opt);
+    const CellPainter painter;
+    const QStyledItemDelegate plainDelegate;
+    const QImage mine = paintCell(painter, opt, index, {80, 22});
+    const QImage theirs = paintCell(plainDelegate, opt, index, {80, 22});
+    EXPECT_EQ(painter.plainCells(), 0);
+    EXPECT_EQ(differing(mine, theirs), 0);
+}
