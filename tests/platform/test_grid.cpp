@@ -9,7 +9,10 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <QStyleFactory>
+#include <QTableView>
 #include <gtest/gtest.h>
+#include <memory>
 
 using platform::grid::GridView;
 using platform::grid::TextGrid;
@@ -254,15 +257,25 @@ TEST(TextGridView, HeaderSizesAreThoseOfAPlainHeader)
     QFont big = normal;
     big.setPointSize(big.pointSize() + 9);
     big.setItalic(true);
-    struct Case { const char *what; QFont font; bool sort; const char *rename; };
+    // A grid view and a plain table view live through every case too: the
+    // grid's header must see the changes of font, sort indicator and style
+    // made under it as the plain one does.
+    std::unique_ptr<QStyle> windows(QStyleFactory::create("Windows"));
+    ASSERT_TRUE(windows);
+    struct Case { const char *what; QFont font; bool sort; const char *rename; QStyle *style; };
     const Case cases[] = {
-        {"default font", normal, false, nullptr},
-        {"large italic font", big, false, nullptr},
-        {"sort indicator", normal, true, nullptr},
-        {"renamed column", normal, true, "Un nome molto pi\u00f9 lungo di prima"},
-        {"back to the default", normal, false, nullptr},
-        {"sort indicator again", normal, true, nullptr},
+        {"default font", normal, false, nullptr, nullptr},
+        {"large italic font", big, false, nullptr, nullptr},
+        {"sort indicator", normal, true, nullptr, nullptr},
+        {"another style", normal, true, nullptr, windows.get()},
+        {"renamed column", normal, true, "Un nome molto pi\u00f9 lungo di prima", nullptr},
+        {"back to the default", normal, false, nullptr, nullptr},
+        {"sort indicator again", normal, true, nullptr, nullptr},
     };
+    GridView same;
+    same.setGrid(&g);
+    QTableView samePlain;
+    samePlain.setModel(&g);
     int kept = 0;
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
@@ -272,15 +285,20 @@ TEST(TextGridView, HeaderSizesAreThoseOfAPlainHeader)
         v.setGrid(&g);
         QHeaderView plain(Qt::Horizontal);
         plain.setModel(&g);
-        for (QHeaderView *h : {v.horizontalHeader(), &plain}) {
+        for (QHeaderView *h : {v.horizontalHeader(), same.horizontalHeader(), &plain, samePlain.horizontalHeader()}) {
             h->setFont(c.font);
             h->setSortIndicatorShown(c.sort);
+            h->setStyle(c.style ? c.style : QApplication::style());
         }
-        EXPECT_EQ(v.horizontalHeader()->sizeHint(), plain.sizeHint());
-        for (int i = 0; i < g.Cols(); ++i)
-            EXPECT_EQ(v.horizontalHeader()->sectionSizeHint(i), plain.sectionSizeHint(i)) << "section " << i;
-        if (c.what == cases[std::size(cases) - 1].what) // the texts of this font were measured before
+        for (const auto &[h, p] : {std::pair<QHeaderView *, QHeaderView *>{v.horizontalHeader(), &plain},
+                                   {same.horizontalHeader(), samePlain.horizontalHeader()}}) {
+            EXPECT_EQ(h->sizeHint(), p->sizeHint());
+            for (int i = 0; i < g.Cols(); ++i)
+                EXPECT_EQ(h->sectionSizeHint(i), p->sectionSizeHint(i)) << "section " << i;
+        }
+        if (c.what == cases[std::size(cases) - 1].what) { // the texts of this font were measured before
             EXPECT_EQ(GridHeader::kept(), kept);
+        }
         kept = GridHeader::kept();
     }
 }

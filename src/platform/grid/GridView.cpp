@@ -1,4 +1,5 @@
 #include "platform/grid/GridView.h"
+#include "platform/grid/CellPainter.h"
 #include "platform/grid/TextGrid.h"
 
 #include <QHash>
@@ -71,6 +72,23 @@ void GridHeader::forget()
     headerSizesKept = 0;
 }
 
+const QString &GridHeader::context() const
+{
+    QStyle *const s = style();
+    const QFont f = font();
+    const int o = int(orientation());
+    const bool sort = isSortIndicatorShown();
+    if (m_context.isEmpty() || m_contextStyle != s || m_contextOrientation != o || m_contextSort != sort ||
+        m_contextFont != f) {
+        m_contextStyle = s;
+        m_contextOrientation = o;
+        m_contextSort = sort;
+        m_contextFont = f;
+        m_context = s->name() + u'|' + QString::number(o) + u'|' + (sort ? u'1' : u'0') + u'|' + f.key();
+    }
+    return m_context;
+}
+
 QSize GridHeader::sectionSizeFromContents(int logicalIndex) const
 {
     const QAbstractItemModel *m = model();
@@ -83,16 +101,15 @@ QSize GridHeader::sectionSizeFromContents(int logicalIndex) const
     if (text.isValid() && text.userType() != QMetaType::QString)
         return QHeaderView::sectionSizeFromContents(logicalIndex);
     ensurePolished();
-    const QString context = style()->name() + u'|' + QString::number(int(orientation())) + u'|' +
-                            (isSortIndicatorShown() ? u'1' : u'0') + u'|' + font().key();
-    QHash<QString, QSize> &sizes = headerSizes()[context];
+    const QString &ctx = context();
+    QHash<QString, QSize> &sizes = headerSizes()[ctx];
     const QString key = text.toString();
     if (const auto it = sizes.constFind(key); it != sizes.constEnd())
         return *it;
     const QSize size = QHeaderView::sectionSizeFromContents(logicalIndex);
     if (headerSizesKept >= MaxHeaderSizes)
         forget();
-    headerSizes()[context].insert(key, size);
+    headerSizes()[ctx].insert(key, size);
     ++headerSizesKept;
     return size;
 }
@@ -100,6 +117,7 @@ QSize GridHeader::sectionSizeFromContents(int logicalIndex) const
 GridView::GridView(QWidget *parent) : QTableView(parent)
 {
     setHorizontalHeader(new GridHeader(this));
+    setItemDelegate(new CellPainter(this));
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::ContiguousSelection);
     setSelectionBehavior(QAbstractItemView::SelectItems);

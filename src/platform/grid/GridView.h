@@ -4,7 +4,10 @@
 // the grid's current cell and selection follow the user's clicks and keys and
 // are shown when code sets them. A right click does not move the current cell.
 #include <QColor>
+#include <QFont>
 #include <QHeaderView>
+#include <QPointer>
+#include <QStyle>
 #include <QTableView>
 
 namespace platform::grid {
@@ -24,6 +27,16 @@ public:
 
 protected:
     QSize sectionSizeFromContents(int logicalIndex) const override;
+
+private:
+    // The sizes depend on the style, the orientation, the font and the sort
+    // indicator: their description is made again only when one of them changes.
+    const QString &context() const;
+    mutable QString m_context;
+    mutable QPointer<QStyle> m_contextStyle;
+    mutable QFont m_contextFont;
+    mutable int m_contextOrientation = -1;
+    mutable bool m_contextSort = false;
 };
 
 class GridView : public QTableView {

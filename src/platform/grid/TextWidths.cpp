@@ -69,6 +69,14 @@ TextWidths::TextWidths(const QFont &font) : m_metrics(font)
         m_font->numbers = numberAdvances(font);
 }
 
+TextWidths::NumberAdvances TextWidths::numbers(const QFont &font)
+{
+    auto [it, added] = store().byFont.try_emplace(fontKey(font));
+    if (added)
+        it->second.numbers = numberAdvances(font);
+    return it->second.numbers;
+}
+
 int TextWidths::width(const QString &text)
 {
     if (text.isEmpty())

@@ -37,6 +37,8 @@ public:
         bool additive = false;
         int advance[128] = {};
     };
+    // Those of `font`, measured once for the program as for its widths.
+    static NumberAdvances numbers(const QFont &font);
 
 private:
     QFontMetrics m_metrics;
