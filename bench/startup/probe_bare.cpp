@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMenuBar>
+#include <QScreen>
 
 int main(int argc, char **argv)
 {
@@ -28,6 +29,10 @@ int main(int argc, char **argv)
     meta->addAction(QStringLiteral("Lista variabili e indicatori"));
     meta->addAction(QStringLiteral("Glossario"));
     w.menuBar()->addMenu(QStringLiteral("?"))->addAction(QStringLiteral("Informazioni su Trambelo"));
+    // Maximised as the program's window is, also where no window manager
+    // maximises (Xvfb): the same size of window to lay out and paint.
+    if (QScreen *s = w.screen())
+        w.setGeometry(s->availableGeometry());
     w.showMaximized();
     return app.exec();
 }
