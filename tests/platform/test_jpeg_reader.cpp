@@ -154,6 +154,13 @@ TEST(JpegReader, DamagedFilesFailAsWithTheToolkitAndOthersAreLeftToIt)
     huge[sof + 6] = char(0x60);
     huge[sof + 7] = char(0xEA);
     huge[sof + 8] = char(0x60);
+    // The same claim in a progressive file, which the decoder would read whole
+    // into buffers of that size (some 20 GB) before the picture is made.
+    QByteArray hugeProgressive = encode(pattern(40, 30), {.progressive = true});
+    const qsizetype sof2 = hugeProgressive.indexOf("\xFF\xC2");
+    ASSERT_GT(sof2, 0);
+    for (int i = 5; i <= 8; ++i)
+        hugeProgressive[sof2 + i] = huge[sof + i];
     QImage png(8, 8, QImage::Format_RGB32);
     png.fill(Qt::red);
     QByteArray pngBytes;
@@ -170,6 +177,7 @@ TEST(JpegReader, DamagedFilesFailAsWithTheToolkitAndOthersAreLeftToIt)
         {"the header only", colour.left(20), JpegRead::Damaged},
         {"a frame of no size", badFrame, JpegRead::Damaged},
         {"a frame too large", huge, JpegRead::Damaged},
+        {"a progressive frame too large", hugeProgressive, JpegRead::Damaged},
         {"nothing", QByteArray(), JpegRead::NotHandled},
         {"a PNG picture", pngBytes, JpegRead::NotHandled},
         {"four colours", encode(pattern(16, 16), {.sampling = 1, .space = JCS_YCCK}), JpegRead::NotHandled},

@@ -91,14 +91,17 @@ JpegRead decode(const QByteArray &bytes, QImage &image)
     cinfo.out_color_space = Rgb32Bytes;
     cinfo.dct_method = JDCT_ISLOW;
     cinfo.do_fancy_upsampling = TRUE;
-    jpeg_start_decompress(&cinfo);
-    // A picture larger than the toolkit's readers accept is refused as they refuse it.
+    // A picture larger than the toolkit's readers accept is refused as they
+    // refuse it, before the decoder sets its buffers up: a progressive file
+    // is read whole into buffers of the size its header claims.
+    jpeg_calc_output_dimensions(&cinfo);
     const int limitMiB = QImageReader::allocationLimit();
     if (limitMiB > 0 &&
         quint64(cinfo.output_width) * cinfo.output_height * 4 > quint64(limitMiB) * 1024 * 1024) {
         jpeg_destroy_decompress(&cinfo);
         return JpegRead::Damaged;
     }
+    jpeg_start_decompress(&cinfo);
     image = QImage(int(cinfo.output_width), int(cinfo.output_height), QImage::Format_RGB32);
     if (image.isNull()) {
         jpeg_destroy_decompress(&cinfo);
