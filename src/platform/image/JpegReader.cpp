@@ -1,4 +1,5 @@
 #include "platform/image/JpegReader.h"
+#include "platform/image/JpegErrors.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -12,24 +13,9 @@
 #include <unistd.h>
 #include <utility>
 
-#include <jpeglib.h>
-
 namespace platform::image {
 
 namespace {
-
-struct ErrorManager {
-    jpeg_error_mgr base;
-    std::jmp_buf jump;
-};
-
-void onError(j_common_ptr cinfo)
-{
-    std::longjmp(reinterpret_cast<ErrorManager *>(cinfo->err)->jump, 1);
-}
-
-// Warnings (a file cut short, a damaged segment) do not stop the decoding.
-void noMessage(j_common_ptr) {}
 
 // The pixels of Format_RGB32 as bytes in memory.
 constexpr J_COLOR_SPACE Rgb32Bytes = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? JCS_EXT_BGRX : JCS_EXT_XRGB;
@@ -65,10 +51,8 @@ bool readAll(const QString &path, QByteArray &bytes)
 JpegRead decode(const QByteArray &bytes, QImage &image)
 {
     jpeg_decompress_struct cinfo{};
-    ErrorManager err{};
-    cinfo.err = jpeg_std_error(&err.base);
-    err.base.error_exit = onError;
-    err.base.output_message = noMessage;
+    JpegErrors err{};
+    err.attach(cinfo);
     if (setjmp(err.jump)) {
         jpeg_destroy_decompress(&cinfo);
         return JpegRead::Damaged;

@@ -3,40 +3,24 @@
 #include "platform/Files.h"
 #include "platform/Prompts.h"
 #include "platform/image/DIBSection.h"
+#include "platform/image/JpegErrors.h"
 
 #include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
 
-#include <jpeglib.h>
-
 namespace platform::image {
 
 namespace {
-
-struct ErrorManager {
-    jpeg_error_mgr base;
-    std::jmp_buf jump;
-};
-
-void onError(j_common_ptr cinfo)
-{
-    auto *err = reinterpret_cast<ErrorManager *>(cinfo->err);
-    std::longjmp(err->jump, 1);
-}
-
-void noMessage(j_common_ptr) {}
 
 // Encodes into memory; false when the encoder failed.
 bool encode(const cDIBSection &dib, int quality, int dpiX, int dpiY, unsigned char **out, unsigned long *outSize,
             int *initCode)
 {
     jpeg_compress_struct cinfo{};
-    ErrorManager err{};
-    cinfo.err = jpeg_std_error(&err.base);
-    err.base.error_exit = onError;
-    err.base.output_message = noMessage;
+    JpegErrors err{};
+    err.attach(cinfo);
     volatile bool created = false;
     if (setjmp(err.jump)) {
         if (!created)
