@@ -6,34 +6,16 @@
 #include "maps/Register.h"
 #include "metadata/Register.h"
 #include "platform/Accessibility.h"
+#include "platform/FontsAhead.h"
 #include "selection/Register.h"
 
 #include <QApplication>
-#include <QFontDatabase>
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
 
-#include <thread>
-
 namespace app {
-
-namespace {
-
-// The system's fonts listed on a thread of their own while the program checks
-// its folders and databases; the main window's first layout needs them. The
-// font database serialises its users, so whichever comes first fills it.
-class FontsAhead {
-public:
-    FontsAhead() : m_thread([] { QFontDatabase::families(); }) {}
-    ~FontsAhead() { m_thread.join(); }   // before the application object ends
-
-private:
-    std::thread m_thread;
-};
-
-} // namespace
 
 int Run(int argc, char **argv, const RunOptions &options)
 {
@@ -42,8 +24,10 @@ int Run(int argc, char **argv, const RunOptions &options)
     Utility::BackgroundReadAhead background(
         options.programFolder.isEmpty() ? QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath()
                                         : options.programFolder);
+    // The fonts too: their configuration is loaded while the toolkit starts.
+    platform::FontsAhead fonts;
     QApplication app(argc, argv);
-    const FontsAhead fonts;
+    const platform::FontsAhead::Listing fontList(fonts);
     app.setApplicationName(QStringLiteral("Trambelo"));
     platform::accessibility::Install();
     if (options.applicationReady)

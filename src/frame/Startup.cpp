@@ -10,6 +10,7 @@
 #include "frame/Utility_RQM.h"
 #include "platform/Error.h"
 #include "platform/Files.h"
+#include "platform/FontsAhead.h"
 #include "platform/Prompts.h"
 #include "platform/zip/Unzip.h"
 
@@ -109,6 +110,10 @@ bool Startup::run()
         gAreaConfig->Load();
 
         step("007");
+        // The menus and the window are laid out with the system's fonts: their
+        // configuration, loaded as the program started, is waited for here
+        // rather than loaded a second time.
+        platform::FontsAhead::awaitConfiguration();
         m_menuBuilt = mdlMenu::BuildMainMenu(m_options.menuBar);
         showMain();
         // Even without a menu (its failure is logged) the start page is reached.

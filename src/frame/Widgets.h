@@ -1,8 +1,13 @@
 #pragma once
 // Small helpers shared by the windows when they build their controls.
+#include <QFont>
+#include <QLabel>
+#include <QMargins>
 #include <QString>
 
-class QLabel;
+#include <utility>
+#include <vector>
+
 class QWidget;
 
 namespace frame {
@@ -33,6 +38,32 @@ W *Described(W *w, const QString &text)
     Describe(w, text);
     return w;
 }
+
+// A label of word-wrapped text. The toolkit's label lays its whole text out
+// again each time its layout asks the height for a width, several times for
+// one layout; this one keeps the heights it gave while its text, font and
+// margins stay the same.
+class WrappedLabel : public QLabel {
+public:
+    explicit WrappedLabel(const QString &text = {}, QWidget *parent = nullptr);
+    int heightForWidth(int width) const override;
+
+private:
+    struct Measured {
+        QString text;
+        QFont font;
+        QMargins margins;
+        int margin = 0, indent = 0;
+        Qt::Alignment alignment;
+        Qt::TextFormat format = Qt::AutoText;
+        bool wrap = true;
+        bool operator==(const Measured &) const = default;
+    };
+    Measured current() const;
+
+    mutable Measured m_measured;
+    mutable std::vector<std::pair<int, int>> m_heights;   // width, height
+};
 
 // The title band at the top of a window: bold white text on navy, centred.
 QLabel *TitleBand(const QString &name, const QString &text = {}, QWidget *parent = nullptr);

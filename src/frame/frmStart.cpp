@@ -13,6 +13,7 @@
 #include <QLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPalette>
 #include <QVBoxLayout>
 
 using frame::Named;
@@ -20,6 +21,7 @@ using frame::Named;
 namespace {
 
 constexpr int TwipsPerPixel = 15;   // a screen pixel at 96 dots per inch
+const QColor TextColor(0x10, 0x20, 0x6a);
 
 
 QFont verdana(int pointSize, bool bold)
@@ -39,28 +41,30 @@ frmStart::frmStart(QWidget *parent) : QWidget(parent)
     setWindowTitle(QStringLiteral("Trambelo"));
     setAttribute(Qt::WA_DeleteOnClose);
 
-    const QString textStyle = QStringLiteral("QLabel { color: #10206a; background: transparent; }");
     Label3 = Named(new QLabel(QStringLiteral("Progetto operativo")), "Label3");
     Label3->setFont(verdana(12, false));
-    Label2 = Named(new QLabel(QStringLiteral("Il sistema di indicatori di dotazione e funzionalità delle infrastrutture")),
+    Label2 = Named(new frame::WrappedLabel(
+                       QStringLiteral("Il sistema di indicatori di dotazione e funzionalità delle infrastrutture")),
                    "Label2");
     Label2->setFont(verdana(14, true));
-    Label2->setWordWrap(true);
     Label1 = Named(new QLabel(QStringLiteral("Trambelo")), "Label1");
     Label1->setFont(verdana(22, true));
     Line1 = Named(new QFrame, "Line1");
     Line1->setFrameShape(QFrame::HLine);
     Line1->setFrameShadow(QFrame::Plain);
-    Line1->setStyleSheet(QStringLiteral("color: #10206a;"));
     Image1 = Named(new QLabel, "Image1");
     Image2 = Named(new QLabel, "Image2");
     Image3 = Named(new QLabel, "Image3");
-    lblInfo = Named(new QLabel, "lblInfo");
+    lblInfo = Named(new frame::WrappedLabel, "lblInfo");
     lblInfo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lblInfo->setTextFormat(Qt::PlainText);
-    lblInfo->setWordWrap(true);
-    for (QLabel *l : {Label3, Label2, Label1, lblInfo})
-        l->setStyleSheet(textStyle);
+    // Dark blue texts and rule over the page's picture (labels paint no
+    // background of their own).
+    for (QWidget *w : std::initializer_list<QWidget *>{Label3, Label2, Label1, Line1, lblInfo}) {
+        QPalette p = w->palette();
+        p.setColor(QPalette::WindowText, TextColor);
+        w->setPalette(p);
+    }
 
     auto *pictures = new QHBoxLayout;
     for (QLabel *img : {Image1, Image2, Image3})
