@@ -18,15 +18,6 @@ using platform::db::OpenMode;
 
 namespace frame {
 
-std::vector<TablelinkRow> ReadTablelink(Database &metadati)
-{
-    std::vector<TablelinkRow> rows;
-    auto rs = metadati.query(QStringLiteral("select * from tablelink"));
-    for (; !rs.eof(); rs.moveNext())
-        rows.push_back({rs.text(0), rs.text(1), rs.text(2)});
-    return rows;
-}
-
 std::optional<RuntimeError> LinkProblem(const TablelinkRow &row, const QString &folder, const FileLookup &lookup,
                                         Utility_RQM::SourceTables &seen)
 {

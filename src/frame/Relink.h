@@ -5,6 +5,7 @@
 // Also the removal of the selection window's saved queries.
 #include "platform/Error.h"
 #include "platform/db/Database.h"
+#include "platform/db/LinkReadAhead.h"
 #include "platform/db/Links.h"
 
 #include <QString>
@@ -22,12 +23,8 @@ using SourceTables = std::map<QString, QStringList>;
 
 namespace frame {
 
-// One row of tablelink: the table, the file that holds it, the file that shows it.
-struct TablelinkRow {
-    QString table, source, holder;
-};
-// The rows of tablelink in `metadati` (its first three columns, as text).
-std::vector<TablelinkRow> ReadTablelink(platform::db::Database &metadati);
+using platform::db::ReadTablelink;
+using platform::db::TablelinkRow;
 
 // The real path of a file named in the databases folder; "" when it is
 // missing or not a file of the folder.
