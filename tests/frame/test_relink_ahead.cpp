@@ -6,68 +6,28 @@
 #include "frame/Relink.h"
 #include "frame/Startup.h"
 #include "platform/test_file_changes.h"
+#include "platform/test_opens.h"
 #include "platform/test_zip_support.h"
 #include "support/TestEnv.h"
 
 #include <QProcess>
-#include <atomic>
-#include <sqlite3.h>
-#include <thread>
 
 using platform::db::LinkReadAhead;
 using platform::db::Links;
 
 namespace {
 
-// While it lives, the names of the database files the test's own thread opens
-// (other threads are not counted), through a file layer put before the
-// engine's own.
-class MainThreadOpens {
-public:
-    MainThreadOpens()
-    {
-        s_base = sqlite3_vfs_find(nullptr);
-        m_layer = *s_base;
-        m_layer.zName = "opens_counted";
-        m_layer.xOpen = &open;
-        s_current = this;
-        sqlite3_vfs_register(&m_layer, 1);
-    }
-    ~MainThreadOpens()
-    {
-        sqlite3_vfs_unregister(&m_layer);
-        s_current = nullptr;
-    }
-    // The files opened since the last call, sorted.
-    QStringList take()
-    {
-        QStringList out = std::exchange(m_names, {});
-        out.sort();
-        return out;
-    }
-
-private:
-    static int open(sqlite3_vfs *, const char *name, sqlite3_file *file, int flags, int *outFlags)
-    {
-        MainThreadOpens *self = s_current;
-        if (self && name && (flags & SQLITE_OPEN_MAIN_DB) && std::this_thread::get_id() == self->m_owner)
-            self->m_names << QFileInfo(QString::fromUtf8(name)).fileName();
-        return s_base->xOpen(s_base, name, file, flags, outFlags);
-    }
-
-    static inline sqlite3_vfs *s_base = nullptr;
-    static inline std::atomic<MainThreadOpens *> s_current = nullptr;
-    sqlite3_vfs m_layer{};
-    const std::thread::id m_owner = std::this_thread::get_id();
-    QStringList m_names;
-};
-
 // Everything a relinking sets and tells.
 struct Outcome {
     int leftOut = 0;   // -1: cut short by `error`
     QString error;
     QStringList links, messages, log;
-    auto tied() const { return std::tie(leftOut, error, links, messages, log); }
+    std::string text() const
+    {
+        return QStringList({QString::number(leftOut), error, links.join('\n'), messages.join('\n'), log.join('\n')})
+            .join("\n--\n")
+            .toStdString();
+    }
 };
 
 Outcome relink(testenv::ProgramFolder &app, const LinkReadAhead::Files *ahead)
@@ -178,13 +138,13 @@ TEST(SetLinksFromTablelink, OpensOnlyTheFilesNotReadAheadAsTheyAreNowAndDoesAndT
 
         Outcome withAhead;
         {
-            MainThreadOpens opens;
+            dbtest::Opens opens;
             withAhead = relink(app, &files);
-            EXPECT_EQ(opens.take(), c.opened);
+            EXPECT_EQ(opens.take().join(' ').toStdString(), c.opened.join(' ').toStdString());
         }
         EXPECT_EQ(withAhead.leftOut, c.leftOut) << withAhead.error.toStdString();
         const Outcome without = relink(app, nullptr);
-        EXPECT_EQ(withAhead.tied(), without.tied());
+        EXPECT_EQ(withAhead.text(), without.text());
         if (c.leftOut > 0) {
             EXPECT_EQ(withAhead.messages.size(), 1);
             EXPECT_EQ(withAhead.log.size(), c.leftOut);
@@ -195,16 +155,16 @@ TEST(SetLinksFromTablelink, OpensOnlyTheFilesNotReadAheadAsTheyAreNowAndDoesAndT
 TEST(RelinkReadAhead, TheFirstRelinkingWhileItLivesTakesItOnce)
 {
     testenv::ProgramFolder app;
-    MainThreadOpens opens;
+    dbtest::Opens opens;
     {
         // The program folder as the program is given it, without a final separator.
         const frame::RelinkReadAhead ahead(app.path().chopped(1));
         EXPECT_TRUE(frame::RefreshLinkOnDB_2());
-        EXPECT_EQ(opens.take(), QStringList());
+        EXPECT_EQ(opens.take().join(' ').toStdString(), "");
         EXPECT_EQ(Links::all().size(), 10u);
         EXPECT_TRUE(frame::RefreshLinkOnDB_2());   // as the information window does later
-        EXPECT_EQ(opens.take(),
-                  QStringList({"Indicatori.mdb", "Metadati.mdb", "Metadati.mdb", "Territorio.mdb", "Variabili.mdb"}));
+        EXPECT_EQ(opens.take().join(' ').toStdString(),
+                  "Indicatori.mdb Metadati.mdb Metadati.mdb Territorio.mdb Variabili.mdb");
     }
     EXPECT_EQ(Links::all().size(), 10u);
     EXPECT_TRUE(app.prompts.shown.empty());

@@ -3,6 +3,7 @@
 #include "platform/Files.h"
 
 #include <QFile>
+#include <set>
 #include <utility>
 
 namespace platform::db {
@@ -57,8 +58,6 @@ std::optional<QStringList> LinkReadAhead::Files::names(const QString &path) cons
 
 bool LinkReadAhead::Files::read(const QString &path, const std::function<void(Database &)> &more)
 {
-    if (m_files.count(path))
-        return true;
     const auto before = identityOf(path);
     if (!before)
         return false;
@@ -87,10 +86,13 @@ LinkReadAhead::LinkReadAhead(std::function<QString()> folder)
                   return;
               m_result.m_metadati = metadati;
               m_result.m_rows = std::move(rows);
-              // Only files of the folder, as the relinking itself allows.
+              // Only files of the folder, as the relinking itself allows; each
+              // once, a file that failed (locked, say) included.
+              std::set<QString> tried{metadati};
               for (const TablelinkRow &row : m_result.m_rows)
                   for (const QString &name : {row.holder, row.source})
-                      if (const QString path = files::resolveInside(dir, name); !path.isEmpty())
+                      if (const QString path = files::resolveInside(dir, name);
+                          !path.isEmpty() && tried.insert(path).second)
                           m_result.read(path);
           } catch (...) {
               // What was read so far stands; the rest is read by the caller.

@@ -58,8 +58,8 @@ public:
             QStringList names;
         };
         const File *unchanged(const QString &path) const;
-        // Reads `path` into the files unless it is there already; `more` reads
-        // more of it on the same connection. False when it failed.
+        // Reads `path` into the files; `more` reads more of it on the same
+        // connection. False when it failed.
         bool read(const QString &path, const std::function<void(Database &)> &more = {});
 
         std::map<QString, File> m_files;
