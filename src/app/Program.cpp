@@ -3,6 +3,7 @@
 #include "frame/Layout.h"
 #include "frame/MainWindow.h"
 #include "frame/RegisterStart.h"
+#include "frame/Relink.h"
 #include "maps/Register.h"
 #include "metadata/Register.h"
 #include "platform/Accessibility.h"
@@ -24,6 +25,8 @@ int Run(int argc, char **argv, const RunOptions &options)
     Utility::BackgroundReadAhead background(
         options.programFolder.isEmpty() ? QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath()
                                         : options.programFolder);
+    // So is what the relinking of the databases reads, from their folder.
+    const frame::RelinkReadAhead links(options.programFolder);
     // The fonts too: their configuration is loaded while the toolkit starts.
     platform::FontsAhead fonts;
     QApplication app(argc, argv);

@@ -14,21 +14,18 @@
 using platform::RuntimeError;
 using platform::db::Database;
 using platform::db::Link;
+using platform::db::LinkReadAhead;
 using platform::db::OpenMode;
 
 namespace frame {
 
-std::vector<TablelinkRow> ReadTablelink(Database &metadati)
-{
-    std::vector<TablelinkRow> rows;
-    auto rs = metadati.query(QStringLiteral("select * from tablelink"));
-    for (; !rs.eof(); rs.moveNext())
-        rows.push_back({rs.text(0), rs.text(1), rs.text(2)});
-    return rows;
-}
+namespace {
+// What the relinking at start reads, read ahead (none outside that time).
+LinkReadAhead *g_readAhead = nullptr;
+} // namespace
 
 std::optional<RuntimeError> LinkProblem(const TablelinkRow &row, const QString &folder, const FileLookup &lookup,
-                                        Utility_RQM::SourceTables &seen)
+                                        Utility_RQM::SourceTables &seen, const LinkReadAhead::Files *readAhead)
 {
     // Links name files of the databases folder only: any other is refused
     // without opening it, and its path is not repeated.
@@ -46,12 +43,16 @@ std::optional<RuntimeError> LinkProblem(const TablelinkRow &row, const QString &
         if (path.isEmpty() || !QFileInfo(path).isFile())
             return RuntimeError(3024, QStringLiteral("Impossibile trovare il file '") + shown + QStringLiteral("'."));
         QStringList names;
-        try {
-            Database src = Database::openFileOnly(path, OpenMode::ReadOnly);
-            names = src.tables() + src.views();
-        } catch (const RuntimeError &e) {
-            // The file is told by its name in the folder, wherever it is read from.
-            return RuntimeError(e.number(), QString(e.description()).replace(path, shown), e.detail());
+        if (auto ahead = readAhead ? readAhead->names(path) : std::nullopt) {
+            names = std::move(*ahead);
+        } else {
+            try {
+                Database src = Database::openFileOnly(path, OpenMode::ReadOnly);
+                names = src.tables() + src.views();
+            } catch (const RuntimeError &e) {
+                // The file is told by its name in the folder, wherever it is read from.
+                return RuntimeError(e.number(), QString(e.description()).replace(path, shown), e.detail());
+            }
         }
         for (QString &n : names)
             n = n.toUpper();
@@ -65,9 +66,16 @@ std::optional<RuntimeError> LinkProblem(const TablelinkRow &row, const QString &
 
 int SetLinksFromTablelink()
 {
+    return SetLinksFromTablelink(g_readAhead ? g_readAhead->take() : LinkReadAhead::Files());
+}
+
+int SetLinksFromTablelink(const LinkReadAhead::Files &ahead)
+{
     platform::db::Links::clear();
     std::vector<TablelinkRow> rows;
-    {
+    if (auto read = ahead.tablelink(platform::files::resolve(gDbPath, QStringLiteral("Metadati.mdb")))) {
+        rows = std::move(*read);
+    } else {
         Database meta = Database::open(gDbPath, QStringLiteral("Metadati.mdb"), OpenMode::ReadOnly);
         rows = ReadTablelink(meta);
     }
@@ -88,14 +96,32 @@ int SetLinksFromTablelink()
             if (row.holder.isEmpty() || path.isEmpty() || !QFileInfo(path).isFile())
                 throw RuntimeError(3024, QStringLiteral("Impossibile trovare il file '") + gDbPath + row.holder +
                                              QStringLiteral("'."));
-            Database::open(gDbPath, row.holder, OpenMode::ReadOnly);   // proves it is a readable database
+            if (!ahead.names(path))
+                Database::open(gDbPath, row.holder, OpenMode::ReadOnly);   // proves it is a readable database
             holdersChecked.insert(holderKey);
         }
-        if (!Utility_RQM::RecreateRelatedTables_2(row.holder, row.source, row.table, links, seen))
+        if (!Utility_RQM::RecreateRelatedTables_2(row.holder, row.source, row.table, links, seen, &ahead))
             ++leftOut;
     }
     platform::db::Links::set(gDbPath, std::move(links));
     return leftOut;
+}
+
+RelinkReadAhead::RelinkReadAhead(const QString &programFolder)
+    : m_read(std::make_unique<LinkReadAhead>([programFolder] {
+          // The folder the start looks in first, spelt as it will be.
+          return (programFolder.isEmpty() ? QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath()
+                                          : programFolder) +
+                 QStringLiteral("/Databases/");
+      }))
+{
+    g_readAhead = m_read.get();
+}
+
+RelinkReadAhead::~RelinkReadAhead()
+{
+    if (g_readAhead == m_read.get())
+        g_readAhead = nullptr;
 }
 
 bool RefreshLinkOnDB_2()
@@ -118,12 +144,12 @@ bool RefreshLinkOnDB_2()
 namespace Utility_RQM {
 
 bool RecreateRelatedTables_2(const QString &holderFile, const QString &sourceFile, const QString &tableName,
-                             std::vector<Link> &links, SourceTables &seen)
+                             std::vector<Link> &links, SourceTables &seen, const LinkReadAhead::Files *readAhead)
 {
     return frame::Guard(QStringLiteral("Utility"), QStringLiteral("RecreateRelatedTables_2"), [&] {
         const frame::TablelinkRow row{tableName, sourceFile, holderFile};
         const auto inFolder = [](const QString &name) { return platform::files::resolveInside(gDbPath, name); };
-        if (const auto problem = frame::LinkProblem(row, gDbPath, inFolder, seen))
+        if (const auto problem = frame::LinkProblem(row, gDbPath, inFolder, seen, readAhead))
             throw *problem;
         links.push_back({tableName, sourceFile, holderFile});
     });
