@@ -6,7 +6,7 @@
 #include "frame/Relink.h"
 #include "frame/Startup.h"
 #include "platform/test_file_changes.h"
-#include "platform/test_opens.h"
+#include "support/CountingVfs.h"
 #include "platform/test_zip_support.h"
 #include "support/TestEnv.h"
 
@@ -138,9 +138,9 @@ TEST(SetLinksFromTablelink, OpensOnlyTheFilesNotReadAheadAsTheyAreNowAndDoesAndT
 
         Outcome withAhead;
         {
-            dbtest::Opens opens;
+            testsupport::CountingVfs opens(app.path());
             withAhead = relink(app, &files);
-            EXPECT_EQ(opens.take().join(' ').toStdString(), c.opened.join(' ').toStdString());
+            EXPECT_EQ(opens.takeOpened().join(' ').toStdString(), c.opened.join(' ').toStdString());
         }
         EXPECT_EQ(withAhead.leftOut, c.leftOut) << withAhead.error.toStdString();
         const Outcome without = relink(app, nullptr);
@@ -155,15 +155,15 @@ TEST(SetLinksFromTablelink, OpensOnlyTheFilesNotReadAheadAsTheyAreNowAndDoesAndT
 TEST(RelinkReadAhead, TheFirstRelinkingWhileItLivesTakesItOnce)
 {
     testenv::ProgramFolder app;
-    dbtest::Opens opens;
+    testsupport::CountingVfs opens(app.path());
     {
         // The program folder as the program is given it, without a final separator.
         const frame::RelinkReadAhead ahead(app.path().chopped(1));
         EXPECT_TRUE(frame::RefreshLinkOnDB_2());
-        EXPECT_EQ(opens.take().join(' ').toStdString(), "");
+        EXPECT_EQ(opens.takeOpened().join(' ').toStdString(), "");
         EXPECT_EQ(Links::all().size(), 10u);
         EXPECT_TRUE(frame::RefreshLinkOnDB_2());   // as the information window does later
-        EXPECT_EQ(opens.take().join(' ').toStdString(),
+        EXPECT_EQ(opens.takeOpened().join(' ').toStdString(),
                   "Indicatori.mdb Metadati.mdb Metadati.mdb Territorio.mdb Variabili.mdb");
     }
     EXPECT_EQ(Links::all().size(), 10u);

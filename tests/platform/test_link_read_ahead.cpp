@@ -4,7 +4,7 @@
 #include "support/TestEnv.h"
 #include "test_common.h"
 #include "test_file_changes.h"
-#include "test_opens.h"
+#include "support/CountingVfs.h"
 
 #include <QThread>
 #include <gtest/gtest.h>
@@ -52,7 +52,7 @@ TEST(LinkReadAhead, ReadsTablelinkAndTheDatabasesItNamesInsideTheFolderOnAnother
          "insert into tablelink values ('B', 'Manca.mdb', 'Variabili.mdb');"
          "insert into tablelink values ('land_Ind', '../Fuori/Territorio.mdb', 'Testo.mdb')");
 
-    dbtest::Opens opens(dbtest::Opens::OtherThreads);
+    testsupport::CountingVfs opens(app.path());
     Qt::HANDLE askedOn = nullptr;
     LinkReadAhead ahead([&] {
         askedOn = QThread::currentThreadId();
@@ -61,7 +61,7 @@ TEST(LinkReadAhead, ReadsTablelinkAndTheDatabasesItNamesInsideTheFolderOnAnother
     const LinkReadAhead::Files files = ahead.take();
     EXPECT_NE(askedOn, QThread::currentThreadId());
     // Each file of the folder once, the one that failed too, however many rows name it.
-    EXPECT_EQ(opens.take().join(' ').toStdString(),
+    EXPECT_EQ(opens.takeOpened(testsupport::CountingVfs::OtherThreads).join(' ').toStdString(),
               "Indicatori.mdb Metadati.mdb Territorio.mdb Testo.mdb Variabili.mdb");
 
     const auto rows = files.tablelink(db + "Metadati.mdb");

@@ -1,7 +1,12 @@
 #include "support/CountingVfs.h"
 
+#include <QFileInfo>
 #include <cstring>
+#include <mutex>
+#include <thread>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 #include <sqlite3.h>
 
 namespace testsupport {
@@ -12,9 +17,12 @@ struct Counts {
     QByteArray pathPart;
     int opens = 0, syncs = 0, exclusive = 0, writes = 0;
     int exitAt = 0;
+    std::thread::id owner = std::this_thread::get_id();
+    std::vector<std::pair<QString, std::thread::id>> opened;   // by any thread: under g_openedMutex
 };
 
 Counts g_counts;
+std::mutex g_openedMutex;
 sqlite3_vfs *g_real = nullptr;
 sqlite3_vfs g_vfs;
 
@@ -88,8 +96,11 @@ int xOpen(sqlite3_vfs *, sqlite3_filename name, sqlite3_file *f, int flags, int 
     const int rc = g_real->xOpen(g_real, name, file->real(), flags, outFlags);
     // The layer's methods only over a file really opened: a failed open is never closed.
     f->pMethods = file->real()->pMethods ? &g_io : nullptr;
-    if (rc == SQLITE_OK && file->counted && file->mainDb)
+    if (rc == SQLITE_OK && file->counted && file->mainDb) {
+        const std::lock_guard<std::mutex> lock(g_openedMutex);
         ++g_counts.opens;
+        g_counts.opened.emplace_back(QFileInfo(QString::fromUtf8(name)).fileName(), std::this_thread::get_id());
+    }
     return rc;
 }
 
@@ -132,6 +143,21 @@ int CountingVfs::syncs() const { return g_counts.syncs; }
 int CountingVfs::exclusiveLocks() const { return g_counts.exclusive; }
 int CountingVfs::writes() const { return g_counts.writes; }
 void CountingVfs::reset() { g_counts = Counts{g_counts.pathPart}; }
+
+QStringList CountingVfs::takeOpened(Whose whose)
+{
+    const std::lock_guard<std::mutex> lock(g_openedMutex);
+    QStringList names;
+    std::vector<std::pair<QString, std::thread::id>> kept;
+    for (auto &[name, thread] : g_counts.opened)
+        if ((thread == g_counts.owner) == (whose == OwnThread))
+            names << name;
+        else
+            kept.emplace_back(std::move(name), thread);
+    g_counts.opened = std::move(kept);
+    names.sort();
+    return names;
+}
 void CountingVfs::exitAtWrite(int n)
 {
     g_counts.writes = 0;

@@ -6,6 +6,7 @@
 // before it keep the layer they had.
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 namespace testsupport {
 
@@ -21,6 +22,10 @@ public:
     int exclusiveLocks() const; // write transactions committed on the database file
     int writes() const;         // writes into the database file itself
     void reset();
+    // The names of the database files (not their journals) opened since the
+    // last call, sorted: by the thread that made this object, or by the others.
+    enum Whose { OwnThread, OtherThreads };
+    QStringList takeOpened(Whose whose = OwnThread);
     // Ends the process at once, as a kill would, when the database file is
     // about to take its n-th write from now (0 = never).
     void exitAtWrite(int n);
