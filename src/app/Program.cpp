@@ -20,13 +20,14 @@ namespace app {
 
 int Run(int argc, char **argv, const RunOptions &options)
 {
-    // The start page's picture is decoded while the toolkit starts; the folder
-    // is the executable's, as the toolkit will find it.
-    Utility::BackgroundReadAhead background(
-        options.programFolder.isEmpty() ? QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath()
-                                        : options.programFolder);
+    // The program folder is the executable's, as the toolkit will find it.
+    const QString folder = options.programFolder.isEmpty()
+                               ? QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath()
+                               : options.programFolder;
+    // The start page's picture is decoded while the toolkit starts.
+    Utility::BackgroundReadAhead background(folder);
     // So is what the relinking of the databases reads, from their folder.
-    const frame::RelinkReadAhead links(options.programFolder);
+    const frame::RelinkReadAhead links(folder);
     // The fonts too: their configuration is loaded while the toolkit starts.
     platform::FontsAhead fonts;
     QApplication app(argc, argv);

@@ -110,9 +110,7 @@ int SetLinksFromTablelink(const LinkReadAhead::Files &ahead)
 RelinkReadAhead::RelinkReadAhead(const QString &programFolder)
     : m_read(std::make_unique<LinkReadAhead>([programFolder] {
           // The folder the start looks in first, spelt as it will be.
-          return (programFolder.isEmpty() ? QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath()
-                                          : programFolder) +
-                 QStringLiteral("/Databases/");
+          return programFolder.isEmpty() ? QString() : programFolder + QStringLiteral("/Databases/");
       }))
 {
     g_readAhead = m_read.get();

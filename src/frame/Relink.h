@@ -62,7 +62,7 @@ int SetLinksFromTablelink(const platform::db::LinkReadAhead::Files &readAhead);
 // its own; the next SetLinksFromTablelink takes it, once, and opens itself
 // only the files not read there as they are now. Made as the program
 // starts, before the toolkit, so that the two overlap. An empty
-// `programFolder` is the executable's folder.
+// `programFolder` reads nothing.
 class RelinkReadAhead {
 public:
     explicit RelinkReadAhead(const QString &programFolder);
