@@ -29,15 +29,21 @@ std::optional<RuntimeError> LinkProblem(const TablelinkRow &row, const QString &
 {
     // Links name files of the databases folder only: any other is refused
     // without opening it, and its path is not repeated.
-    for (const QString &file : {row.holder, row.source})
-        if (!file.isEmpty() && !platform::files::staysInside(folder, file))
+    for (const QString &file : {row.holder, row.source}) {
+        if (file.isEmpty())
+            continue;
+        auto [known, added] = seen.inFolder.try_emplace({folder, file}, false);
+        if (added)
+            known->second = platform::files::staysInside(folder, file);
+        if (!known->second)
             return RuntimeError(platform::err::PathNotFound,
                                 QStringLiteral("Il collegamento della tabella '%1' nomina un file fuori dalla "
                                                "cartella dei Database: collegamento tralasciato.")
                                     .arg(row.table));
+    }
     const QString key = row.source.toUpper();
-    auto it = seen.find(key);
-    if (it == seen.end()) {
+    auto it = seen.tables.find(key);
+    if (it == seen.tables.end()) {
         const QString shown = folder + row.source;
         const QString path = row.source.isEmpty() ? QString() : lookup(row.source);
         if (path.isEmpty() || !QFileInfo(path).isFile())
@@ -56,7 +62,7 @@ std::optional<RuntimeError> LinkProblem(const TablelinkRow &row, const QString &
         }
         for (QString &n : names)
             n = n.toUpper();
-        it = seen.emplace(key, names).first;
+        it = seen.tables.emplace(key, names).first;
     }
     if (row.table.isEmpty() || !it->second.contains(row.table.toUpper()))
         return RuntimeError(3011, QStringLiteral("Impossibile trovare l'oggetto '") + row.table +

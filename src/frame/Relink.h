@@ -14,12 +14,18 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace Utility_RQM {
-// The names of the tables and views of source databases already looked at
-// during one relinking (upper-cased), by source file name.
-using SourceTables = std::map<QString, QStringList>;
+// What one relinking has already looked at: the names of the tables and views
+// of each source database read (upper-cased), by source file name, and for
+// each file name of a folder whether it is a file of that folder. Every link
+// names the same few files.
+struct SourceTables {
+    std::map<QString, QStringList> tables;
+    std::map<std::pair<QString, QString>, bool> inFolder;   // (folder, name)
+};
 }
 
 namespace frame {

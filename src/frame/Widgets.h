@@ -3,8 +3,12 @@
 #include <QFont>
 #include <QLabel>
 #include <QMargins>
+#include <QSize>
+#include <QSizePolicy>
 #include <QString>
 
+#include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -39,30 +43,69 @@ W *Described(W *w, const QString &text)
     return w;
 }
 
+// The size of a plain text laid out with word wrapping in a rectangle of a
+// given width, as the toolkit's painter lays it out for
+// QFontMetrics::boundingRect(rect, flags, text): the same lines, widths and
+// heights. The toolkit shapes the whole text again for every width; this
+// shapes it once and breaks it into lines again for each width.
+class WrappedTextMeasure {
+public:
+    // Whether `flags` and `text` are what this measures: word wrapping with
+    // alignment flags only, no mnemonics, a text without length variants.
+    static bool handles(int flags, const QString &text);
+
+    WrappedTextMeasure(const QString &text, const QFont &font);
+    ~WrappedTextMeasure();
+    WrappedTextMeasure(const WrappedTextMeasure &) = delete;
+    WrappedTextMeasure &operator=(const WrappedTextMeasure &) = delete;
+
+    // QFontMetrics(font).boundingRect(QRect(0, 0, width, height), flags, text).
+    QRect boundingRect(int width, int height, int flags);
+
+private:
+    struct Layout;
+    std::unique_ptr<Layout> m_layout;
+};
+
 // A label of word-wrapped text. The toolkit's label lays its whole text out
-// again each time its layout asks the height for a width, several times for
-// one layout; this one keeps the heights it gave while its text, font and
-// margins stay the same.
+// again for each size it is asked, six times or more for one layout of a
+// window; this one gives the same sizes from one shaping of a plain text, and
+// keeps the heights it gave while what they depend on stays the same.
 class WrappedLabel : public QLabel {
 public:
     explicit WrappedLabel(const QString &text = {}, QWidget *parent = nullptr);
+    ~WrappedLabel() override;
     int heightForWidth(int width) const override;
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
 
 private:
     struct Measured {
         QString text;
         QFont font;
         QMargins margins;
-        int margin = 0, indent = 0;
+        int margin = 0, indent = 0, frameWidth = 0;
         Qt::Alignment alignment;
         Qt::TextFormat format = Qt::AutoText;
+        Qt::TextInteractionFlags interaction;
+        QSize minimum, maximum;
         bool wrap = true;
         bool operator==(const Measured &) const = default;
     };
     Measured current() const;
+    // The measured state now: what was kept is dropped when it changed.
+    const Measured &measured() const;
+    // Whether this label is one the measure lays out as the toolkit's would.
+    bool measurable() const;
+    // The toolkit label's size for `width` (-1: the size hint).
+    QSize sizeForWidth(int width) const;
 
     mutable Measured m_measured;
+    mutable bool m_measurable = false;
     mutable std::vector<std::pair<int, int>> m_heights;   // width, height
+    mutable std::unique_ptr<WrappedTextMeasure> m_measure;
+    mutable std::optional<std::pair<QSize, QSize>> m_hints;   // size hint, minimum size hint
+    mutable QSizePolicy m_hintsPolicy;
 };
 
 // The title band at the top of a window: bold white text on navy, centred.
