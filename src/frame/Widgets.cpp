@@ -3,6 +3,9 @@
 #include <QFontMetrics>
 #include <QFontMetricsF>
 #include <QLabel>
+#include <QPainter>
+#include <QPen>
+#include <QStyleOption>
 #include <QStyle>
 #include <QTextLayout>
 #include <QTextOption>
@@ -62,36 +65,75 @@ WrappedTextMeasure::WrappedTextMeasure(const QString &text, const QFont &font)
 
 WrappedTextMeasure::~WrappedTextMeasure() = default;
 
-QRect WrappedTextMeasure::boundingRect(int width, int height, int flags)
+// Breaks the text into lines of `width` from its top, as the painter does,
+// and returns the height and width they take. Without `all`, the lines stop
+// at the first that reaches `height`, as the painter's do when it clips.
+static QSizeF layOut(QTextLayout &layout, qreal leading, qreal width, qreal height, bool all)
 {
-    QTextLayout &layout = m_layout->layout;
     layout.clearLayout();
-    const QRectF r(0, 0, width, height);
-    const qreal lineWidth = qMax<qreal>(0, r.width());
-    qreal textHeight = -m_layout->leading;
+    const qreal lineWidth = qMax<qreal>(0, width);
+    qreal textHeight = -leading;
     qreal textWidth = 0;
     for (;;) {
         QTextLine line = layout.createLine();
         if (!line.isValid())
             break;
         line.setLineWidth(lineWidth);
-        textHeight += m_layout->leading;
+        textHeight += leading;
         // Lines start on whole pixels.
         textHeight = qCeil(textHeight);
         line.setPosition(QPointF(0, textHeight));
         textHeight += line.ascent() + line.descent();
         textWidth = qMax(textWidth, line.naturalTextWidth());
+        if (!all && textHeight >= height)
+            break;
     }
+    return {textWidth, textHeight};
+}
+
+// Where the lines of `size` go in `r` for the alignment of `flags`.
+static QRectF alignedBounds(const QRectF &r, const QSizeF &size, int flags)
+{
     qreal xoff = 0, yoff = 0;
     if (flags & Qt::AlignBottom)
-        yoff = r.height() - textHeight;
+        yoff = r.height() - size.height();
     else if (flags & Qt::AlignVCenter)
-        yoff = (r.height() - textHeight) / 2;
+        yoff = (r.height() - size.height()) / 2;
     if (flags & Qt::AlignRight)
-        xoff = r.width() - textWidth;
+        xoff = r.width() - size.width();
     else if (flags & Qt::AlignHCenter)
-        xoff = (r.width() - textWidth) / 2;
-    return QRectF(r.x() + xoff, r.y() + yoff, textWidth, textHeight).toAlignedRect();
+        xoff = (r.width() - size.width()) / 2;
+    return {r.x() + xoff, r.y() + yoff, size.width(), size.height()};
+}
+
+QRect WrappedTextMeasure::boundingRect(int width, int height, int flags)
+{
+    const QRectF r(0, 0, width, height);
+    const QSizeF size = layOut(m_layout->layout, m_layout->leading, r.width(), r.height(), true);
+    return alignedBounds(r, size, flags).toAlignedRect();
+}
+
+bool WrappedTextMeasure::draws(int flags)
+{
+    constexpr int horizontal = Qt::AlignRight | Qt::AlignHCenter | Qt::AlignJustify;
+    return !(flags & (horizontal | Qt::TextDontClip | Qt::TextForceRightToLeft));
+}
+
+void WrappedTextMeasure::draw(QPainter &painter, const QRect &rect, int flags)
+{
+    const QRectF r(rect);
+    QTextLayout &layout = m_layout->layout;
+    const QSizeF size = layOut(layout, m_layout->leading, r.width(), r.height(), false);
+    const QRectF bounds = alignedBounds(r, size, flags);
+    const bool clip = !r.contains(bounds);
+    if (clip) {
+        painter.save();
+        painter.setClipRect(r, Qt::IntersectClip);
+    }
+    for (int i = 0; i < layout.lineCount(); ++i)
+        layout.lineAt(i).draw(&painter, QPointF(r.x(), bounds.y()));
+    if (clip)
+        painter.restore();
 }
 
 WrappedLabel::WrappedLabel(const QString &text, QWidget *parent) : QLabel(text, parent)
@@ -153,20 +195,26 @@ QSize WrappedLabel::sizeForWidth(int w) const
             vextra += indentBy;
     }
     const int flags = align & ~(Qt::AlignVCenter | Qt::AlignHCenter);
-    if (!m_measure)
-        m_measure = std::make_unique<WrappedTextMeasure>(m.text, font());
     // The size hint tries a width of 80 characters, then a half and a quarter
     // of it while the text would take less than four and two lines.
     const bool tryWidth = w < 0;
     if (tryWidth)
         w = qMin(fm.averageCharWidth() * 80, m.maximum.width());
     w -= hextra + contentsMargin.width();
-    QRect br = m_measure->boundingRect(w, 2000, flags);
+    QRect br = measure().boundingRect(w, 2000, flags);
     if (tryWidth && br.height() < 4 * fm.lineSpacing() && br.width() > w / 2)
-        br = m_measure->boundingRect(w / 2, 2000, flags);
+        br = measure().boundingRect(w / 2, 2000, flags);
     if (tryWidth && br.height() < 2 * fm.lineSpacing() && br.width() > w / 4)
-        br = m_measure->boundingRect(w / 4, 2000, flags);
+        br = measure().boundingRect(w / 4, 2000, flags);
     return (QSize(br.width() + hextra, br.height() + vextra) + contentsMargin).expandedTo(m.minimum);
+}
+
+WrappedTextMeasure &WrappedLabel::measure() const
+{
+    const Measured &m = measured();
+    if (!m_measure)
+        m_measure = std::make_unique<WrappedTextMeasure>(m.text, font());
+    return *m_measure;
 }
 
 int WrappedLabel::heightForWidth(int width) const
@@ -207,6 +255,41 @@ QSize WrappedLabel::minimumSizeHint() const
     m_hints.emplace(hint, minimum);
     m_hintsPolicy = sizePolicy();
     return minimum;
+}
+
+void WrappedLabel::paintEvent(QPaintEvent *event)
+{
+    // The toolkit's own style paints a label's text with the text's colour
+    // through the painter, which lays the text out (and shapes it) again:
+    // under that style the lines are painted from the measure instead.
+    const QFont f = font();
+    const bool ownStyle = qstrcmp(style()->metaObject()->className(), "QFusionStyle") == 0;
+    const int flags = int(QStyle::visualAlignment(Qt::LeftToRight, alignment())) | Qt::TextWordWrap |
+                      Qt::TextForceLeftToRight;
+    if (!measurable() || !ownStyle || f.underline() || f.overline() || f.strikeOut() ||
+        !WrappedTextMeasure::draws(flags & ~Qt::TextForceLeftToRight)) {
+        QLabel::paintEvent(event);
+        return;
+    }
+    const Measured &m = measured();
+    QPainter painter(this);
+    drawFrame(&painter);
+    QRect cr = contentsRect().adjusted(m.margin, m.margin, -m.margin, -m.margin);
+    int indentBy = m.indent;
+    if (indentBy < 0 && m.frameWidth)   // no indent, but a frame
+        indentBy = fontMetrics().horizontalAdvance(u'x') / 2 - m.margin;
+    if (indentBy > 0) {
+        if (flags & Qt::AlignLeft)
+            cr.setLeft(cr.left() + indentBy);
+        if (flags & Qt::AlignTop)
+            cr.setTop(cr.top() + indentBy);
+        if (flags & Qt::AlignBottom)
+            cr.setBottom(cr.bottom() - indentBy);
+    }
+    QStyleOption opt;
+    opt.initFrom(this);
+    painter.setPen(QPen(opt.palette.brush(foregroundRole()), painter.pen().widthF()));
+    measure().draw(painter, cr, flags);
 }
 
 QLabel *TitleBand(const QString &name, const QString &text, QWidget *parent)

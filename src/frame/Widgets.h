@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+class QPainter;
 class QWidget;
 
 namespace frame {
@@ -62,6 +63,13 @@ public:
     // QFontMetrics(font).boundingRect(QRect(0, 0, width, height), flags, text).
     QRect boundingRect(int width, int height, int flags);
 
+    // Whether draw() paints as the painter would for `flags`: left-aligned,
+    // clipped text.
+    static bool draws(int flags);
+    // What painter.drawText(rect, flags, text) paints, with the painter's
+    // font being the measure's.
+    void draw(QPainter &painter, const QRect &rect, int flags);
+
 private:
     struct Layout;
     std::unique_ptr<Layout> m_layout;
@@ -78,6 +86,9 @@ public:
     int heightForWidth(int width) const override;
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     struct Measured {
@@ -99,6 +110,8 @@ private:
     bool measurable() const;
     // The toolkit label's size for `width` (-1: the size hint).
     QSize sizeForWidth(int width) const;
+    // The measure of the text, made when first needed.
+    WrappedTextMeasure &measure() const;
 
     mutable Measured m_measured;
     mutable bool m_measurable = false;

@@ -3,7 +3,11 @@
 
 #include <QFont>
 #include <QFontMetrics>
+#include <QColor>
+#include <QImage>
 #include <QLabel>
+#include <QPalette>
+#include <QPixmap>
 #include <functional>
 #include <iterator>
 #include <memory>
@@ -150,4 +154,66 @@ TEST(WrappedLabel, GivesTheToolkitsSizesThroughEveryChange)
     plain->setText(Info);
     for (int w = 20; w < 900; w += 37)
         EXPECT_EQ(wrapped.heightForWidth(w), plain->heightForWidth(w)) << "width " << w;
+}
+
+// A wrapped label paints its lines from its own layout: the pixels are the
+// toolkit label's, for each alignment, size (a label too short clips its
+// text), margin, colour and font.
+TEST(WrappedLabel, PaintsAsTheToolkitsLabel)
+{
+    struct Case {
+        const char *name;
+        QString text;
+        QFont font;
+        Qt::Alignment align;
+        QSize size;
+        std::function<void(QLabel &)> more;
+    };
+    const auto none = [](QLabel &) {};
+    const QString title = QStringLiteral("Il sistema di indicatori di dotazione e funzionalità delle infrastrutture");
+    const Case cases[] = {
+        {"the welcome text", Info, QFont(), Qt::AlignLeft | Qt::AlignTop, {520, 300}, none},
+        {"the title, centred in height", title, fontOf("Verdana", 14, true), Qt::AlignLeft | Qt::AlignVCenter,
+         {600, 90}, none},
+        {"at the bottom", title, QFont(), Qt::AlignLeft | Qt::AlignBottom, {200, 160}, none},
+        {"too short: clipped to the contents", Info, QFont(), Qt::AlignLeft | Qt::AlignTop, {300, 60},
+         [](QLabel &l) { l.setContentsMargins(0, 0, 0, 16); }},
+        {"too short, centred in height", Info, QFont(), Qt::AlignLeft | Qt::AlignVCenter, {300, 45}, none},
+        {"narrower than a word", QStringLiteral("Unaparolalunghissimachenonentra e poi"), QFont(),
+         Qt::AlignLeft | Qt::AlignTop, {60, 80}, none},
+        {"margins, indent, a frame and a colour", Info, fontOf("DejaVu Serif", 11, false), Qt::AlignLeft | Qt::AlignTop,
+         {420, 260},
+         [](QLabel &l) {
+             l.setContentsMargins(12, 7, 20, 3);
+             l.setMargin(4);
+             l.setFrameStyle(QFrame::Box | QFrame::Plain);
+             QPalette p = l.palette();
+             p.setColor(QPalette::WindowText, QColor(0x10, 0x20, 0x6a));
+             l.setPalette(p);
+         }},
+        {"an indent", title, QFont(), Qt::AlignLeft | Qt::AlignBottom, {300, 120}, [](QLabel &l) { l.setIndent(17); }},
+        {"disabled", title, QFont(), Qt::AlignLeft | Qt::AlignTop, {300, 90}, [](QLabel &l) { l.setEnabled(false); }},
+        {"centred: the toolkit paints it", title, QFont(), Qt::AlignHCenter | Qt::AlignTop, {250, 90}, none},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        frame::WrappedLabel wrapped;
+        QLabel plain;
+        plain.setWordWrap(true);
+        for (QLabel *l : {static_cast<QLabel *>(&wrapped), &plain}) {
+            l->setText(c.text);
+            l->setFont(c.font);
+            l->setAlignment(c.align);
+            c.more(*l);
+            l->resize(c.size);
+        }
+        const QImage a = wrapped.grab().toImage();
+        const QImage b = plain.grab().toImage();
+        ASSERT_EQ(a.size(), b.size());
+        EXPECT_TRUE(a == b);
+        // Measured first at other widths, as a layout does: the same pixels.
+        wrapped.heightForWidth(c.size.width() / 2);
+        wrapped.sizeHint();
+        EXPECT_TRUE(wrapped.grab().toImage() == b);
+    }
 }
