@@ -77,8 +77,10 @@ private:
 
 // A label of word-wrapped text. The toolkit's label lays its whole text out
 // again for each size it is asked, six times or more for one layout of a
-// window; this one gives the same sizes from one shaping of a plain text, and
-// keeps the heights it gave while what they depend on stays the same.
+// window, and once more to paint it; this one gives the same sizes from one
+// shaping of a plain text, paints the lines it laid out (under the toolkit's
+// own style), and keeps the heights it gave while what they depend on stays
+// the same.
 class WrappedLabel : public QLabel {
 public:
     explicit WrappedLabel(const QString &text = {}, QWidget *parent = nullptr);
