@@ -65,16 +65,6 @@ TEST(WrappedTextMeasure, GivesTheToolkitsRectangleForEveryWidthInAnyOrder)
     }
 }
 
-TEST(WrappedTextMeasure, LeavesWhatItDoesNotMeasureToTheToolkit)
-{
-    const QString text = QStringLiteral("testo");
-    EXPECT_FALSE(frame::WrappedTextMeasure::handles(Qt::AlignLeft, text));   // no wrapping
-    EXPECT_FALSE(frame::WrappedTextMeasure::handles(Qt::TextWordWrap | Qt::TextShowMnemonic, text));
-    EXPECT_FALSE(frame::WrappedTextMeasure::handles(Qt::TextWordWrap | Qt::TextWrapAnywhere, text));
-    EXPECT_FALSE(frame::WrappedTextMeasure::handles(Qt::TextWordWrap | Qt::AlignJustify, text));
-    EXPECT_FALSE(frame::WrappedTextMeasure::handles(Qt::TextWordWrap, text + QChar(0x9c) + text));
-}
-
 // A wrapped label gives the heights and size hints the toolkit's label gives
 // in the same state, for every width, also after each thing they depend on
 // changed: a size kept for an older text, font or margin would lay the page
