@@ -54,7 +54,7 @@ std::optional<RuntimeError> LinkProblem(const TablelinkRow &row, const QString &
         } else {
             try {
                 Database src = Database::openFileOnly(path, OpenMode::ReadOnly);
-                names = src.tables() + src.views();
+                names = src.tablesAndViews();
             } catch (const RuntimeError &e) {
                 // The file is told by its name in the folder, wherever it is read from.
                 return RuntimeError(e.number(), QString(e.description()).replace(path, shown), e.detail());

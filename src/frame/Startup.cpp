@@ -110,10 +110,8 @@ bool Startup::run()
         gAreaConfig->Load();
 
         step("007");
-        // The menus and the window are laid out with the system's fonts: their
-        // configuration, loaded as the program started, is waited for here
-        // rather than loaded a second time.
-        platform::FontsAhead::awaitConfiguration();
+        // The menus are made while the system's fonts may still be loading:
+        // nothing is measured until the window is shown.
         m_menuBuilt = mdlMenu::BuildMainMenu(m_options.menuBar);
         showMain();
         // Even without a menu (its failure is logged) the start page is reached.
@@ -139,6 +137,10 @@ void Startup::showMain()
     if (m_mainShown)
         return;
     m_mainShown = true;
+    // The window is laid out with the system's fonts: their configuration,
+    // loaded as the program started, is waited for here rather than loaded a
+    // second time.
+    platform::FontsAhead::awaitConfiguration();
     if (m_options.showMain)
         m_options.showMain();
 }

@@ -352,6 +352,27 @@ TEST_F(DbTest, ParametersBatchesAndDropsByExactName)
     EXPECT_TRUE(db.tables().isEmpty());
 }
 
+TEST_F(DbTest, NamesOfTablesAndViewsLeaveOutTheEnginesOwn)
+{
+    // The engine's own tables (a counter of AUTOINCREMENT, statistics) are
+    // not the file's; names that only look like theirs are. Each kind comes
+    // in the order it was made, whatever its name, and views after tables.
+    Database db = make("Nomi.mdb", "CREATE VIEW zVista AS SELECT 1;"
+                                   "CREATE TABLE \"Sqlite\" (a INTEGER PRIMARY KEY AUTOINCREMENT);"
+                                   "CREATE TABLE \"sqlite t\" (b);"
+                                   "CREATE TABLE \"mysqlite_t\" (a);"
+                                   "CREATE TABLE \"sqlitè_t\" (a);"
+                                   "CREATE TABLE \"Àrea\" (a);"
+                                   "CREATE INDEX iArea ON \"Àrea\" (a);"
+                                   "CREATE VIEW \"aVista\" AS SELECT 2;"
+                                   "INSERT INTO \"Sqlite\" DEFAULT VALUES; ANALYZE;");
+    const QStringList tables{"Sqlite", "sqlite t", "mysqlite_t", "sqlitè_t", "Àrea"};
+    const QStringList views{"zVista", "aVista"};
+    EXPECT_EQ(db.tables(), tables);
+    EXPECT_EQ(db.views(), views);
+    EXPECT_EQ(db.tablesAndViews(), tables + views);
+}
+
 TEST_F(DbTest, RequestsOverTheBoundsAreRefusedAndTheConnectionGoesOn)
 {
     // Small bounds so that each case reaches its own quickly.

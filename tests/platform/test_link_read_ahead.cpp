@@ -19,7 +19,7 @@ namespace {
 QStringList namesIn(const QString &path)
 {
     Database db = Database::openFileOnly(path, OpenMode::ReadOnly);
-    return db.tables() + db.views();
+    return db.tablesAndViews();
 }
 
 QStringList texts(const std::vector<TablelinkRow> &rows)

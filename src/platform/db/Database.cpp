@@ -802,12 +802,15 @@ void Database::transaction(const std::function<void()> &work)
     }
 }
 
-static QStringList namesOf(Database &db, const char *type)
+// The names of the file's objects of the kinds in `types`, tables before views,
+// each kind in the order it was made. The engine's own ("sqlite_" in any
+// letter case, a prefix it keeps for itself) are left out.
+static QStringList namesOf(Database &db, const char *types)
 {
     QStringList out;
-    Recordset rs = db.query(QStringLiteral("SELECT name FROM main.sqlite_master WHERE type = '%1' AND name NOT LIKE "
-                                           "'sqlite\\_%' ESCAPE '\\' ORDER BY rowid")
-                                .arg(QLatin1String(type)));
+    Recordset rs = db.query(QStringLiteral("SELECT name FROM main.sqlite_master WHERE type IN (%1) AND substr(name, 1, 7) "
+                                           "COLLATE NOCASE <> 'sqlite_' ORDER BY type = 'view', rowid")
+                                .arg(QLatin1String(types)));
     for (; !rs.eof(); rs.moveNext())
         out << rs.text(0);
     return out;
@@ -821,9 +824,11 @@ void Database::keepStatements(bool keep)
         d->forgetStatements();
 }
 
-QStringList Database::tables() const { return namesOf(const_cast<Database &>(*this), "table"); }
+QStringList Database::tables() const { return namesOf(const_cast<Database &>(*this), "'table'"); }
 
-QStringList Database::views() const { return namesOf(const_cast<Database &>(*this), "view"); }
+QStringList Database::views() const { return namesOf(const_cast<Database &>(*this), "'view'"); }
+
+QStringList Database::tablesAndViews() const { return namesOf(const_cast<Database &>(*this), "'table', 'view'"); }
 
 bool Database::dropView(const QString &exactName)
 {

@@ -93,6 +93,8 @@ public:
     // Names of the file's own tables and views (not the attached ones), as stored.
     QStringList tables() const;
     QStringList views() const;
+    // Both, in one reading: the tables, then the views.
+    QStringList tablesAndViews() const;
     // Drops the view / table whose name equals `exactName` exactly (letter case
     // included). Returns false when there is none.
     bool dropView(const QString &exactName);

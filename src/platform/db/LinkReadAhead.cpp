@@ -63,7 +63,7 @@ bool LinkReadAhead::Files::read(const QString &path, const std::function<void(Da
         return false;
     try {
         Database db = Database::openFileOnly(path, OpenMode::ReadOnly);
-        File f{*before, db.tables() + db.views()};
+        File f{*before, db.tablesAndViews()};
         if (more)
             more(db);
         // Changed while it was read: the caller reads it.
