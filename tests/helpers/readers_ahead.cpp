@@ -8,6 +8,7 @@
 #include "platform/image/JpegReader.h"
 
 #include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QLibraryInfo>
 #include <QPluginLoader>

@@ -38,8 +38,11 @@ struct PictureFile {
 // Loads the libraries of the image format readers installed with the toolkit
 // (its plugins), without making the readers: when the toolkit first looks for
 // a reader, typically for the first icon, it finds them loaded rather than
-// loading them then. Any thread, with or without the application object;
-// libraries that are not such readers are left alone.
+// loading them then. Libraries that are not such readers, or that the toolkit
+// would refuse, are left alone. Any thread, with or without the application
+// object; but the toolkit takes the first thread that uses one of its objects
+// for the main thread, so before that object exists the main thread must have
+// used one first (PictureReadAhead sees to it).
 void LoadImageReaderLibraries();
 
 // Reads the file that `locate` names (run on the thread too; "" for none) and
