@@ -24,6 +24,9 @@ int Run(int argc, char **argv, const RunOptions &options)
     const QString folder = options.programFolder.isEmpty()
                                ? QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath()
                                : options.programFolder;
+    // Three threads read ahead while the toolkit starts. None of them may load
+    // a toolkit library or plugin: the toolkit's loading is not safe while its
+    // application object is being made on another thread.
     // The start page's picture is decoded while the toolkit starts.
     Utility::BackgroundReadAhead background(folder);
     // So is what the relinking of the databases reads, from their folder.

@@ -337,8 +337,7 @@ BackgroundReadAhead::BackgroundReadAhead(const QString &programFolder)
     : m_read(std::make_unique<platform::image::PictureReadAhead>(
           [appPath = platform::files::withSep(programFolder)] {
               return appPath.isEmpty() ? QString() : backgroundPath(appPath);
-          },
-          true))
+          }))
 {
     g_readAhead = m_read.get();
 }

@@ -36,8 +36,7 @@ void CaricaSfondoForm(QWidget *frm);
 // While it lives, the background picture of the program folder `programFolder`
 // is read and decoded on a thread of its own; CaricaSfondoForm takes it when
 // it asks for that same file, unchanged. Made as the program starts, before
-// the toolkit, so that the two overlap. The thread first loads the toolkit's
-// image readers, which the main window's first icons need.
+// the toolkit, so that the two overlap.
 class BackgroundReadAhead {
 public:
     explicit BackgroundReadAhead(const QString &programFolder);

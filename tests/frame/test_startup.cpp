@@ -207,3 +207,15 @@ TEST(SingleInstance, OneInstanceWhateverTheLockPlaceHoldsAndWhereverTheLockCanBe
         EXPECT_TRUE(next.acquire());   // released with its holder
     }
 }
+
+TEST(Startup, TheThreadsStartedBeforeTheApplicationLoadNoToolkitLibrary)
+{
+    // In a process of its own: here the toolkit's plugins are loaded already.
+    // The threads read the sample folder's picture, databases and fonts.
+    QProcess child;
+    child.start(TRAMBELO_START_AHEAD, {testenv::builtAppDir()}, QIODevice::ReadOnly);
+    ASSERT_TRUE(child.waitForFinished(60000));
+    EXPECT_EQ(child.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(child.exitCode(), 0) << child.readAllStandardOutput().toStdString()
+                                   << child.readAllStandardError().toStdString();
+}

@@ -5,7 +5,6 @@
 #include <QBuffer>
 #include <QFile>
 #include <QImageReader>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
 #include <csetjmp>
@@ -231,14 +230,3 @@ TEST(PictureReadAhead, ReadsOnAnotherThreadAndTellsTheFileItRead)
         EXPECT_FALSE(r.sameFile(other, QFileInfo(other).lastModified(), QFileInfo(other).size()));
     }
 }
-
-TEST(PictureReadAhead, LoadsTheImageReadersBeforeTheApplicationWithoutTakingTheMainThread)
-{
-    // In a process of its own: here the application object already exists.
-    QProcess child;
-    child.start(TRAMBELO_READERS_AHEAD, {}, QIODevice::ReadOnly);
-    ASSERT_TRUE(child.waitForFinished(60000));
-    EXPECT_EQ(child.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(child.exitCode(), 0) << child.readAllStandardError().toStdString();
-}
-

@@ -1,14 +1,9 @@
 #include "platform/image/JpegReader.h"
 #include "platform/image/JpegErrors.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
-#include <QJsonObject>
-#include <QLibraryInfo>
-#include <QPluginLoader>
-#include <QThread>
 
 #include <cerrno>
 #include <csetjmp>
@@ -132,48 +127,27 @@ bool PictureFile::sameFile(const QString &otherPath, const QDateTime &otherModif
     return !path.isEmpty() && path == otherPath && modified == otherModified && size == otherSize;
 }
 
-void LoadImageReaderLibraries()
+PictureReadAhead::PictureReadAhead(std::function<QString()> locate)
+    : m_thread([this, locate = std::move(locate)] {
+          PictureFile file;
+          file.path = locate();
+          if (file.path.isEmpty())
+              return;
+          const QFileInfo before(file.path);
+          QByteArray bytes;
+          if (!before.isFile() || !readAll(file.path, bytes))
+              return;
+          // Changed while it was read: the reader of the picture reads it again.
+          const QFileInfo after(file.path);
+          if (after.lastModified() != before.lastModified() || after.size() != before.size() ||
+              bytes.size() != before.size())
+              return;
+          file.modified = before.lastModified();
+          file.size = before.size();
+          DecodeJpegRGB32(bytes, file.image);
+          m_result = std::move(file);
+      })
 {
-    static const QString Interface = QStringLiteral("org.qt-project.Qt.QImageIOHandlerFactoryInterface");
-    const QDir dir(QLibraryInfo::path(QLibraryInfo::PluginsPath) + QStringLiteral("/imageformats"));
-    for (const QFileInfo &fi : dir.entryInfoList(QDir::Files)) {
-        // Loaded and kept, as the toolkit keeps its readers; the toolkit's own
-        // loading of the same file then finds it in memory.
-        QPluginLoader plugin(fi.absoluteFilePath());
-        if (plugin.metaData().value(QStringLiteral("IID")).toString() == Interface)
-            plugin.load();
-    }
-}
-
-PictureReadAhead::PictureReadAhead(std::function<QString()> locate, bool loadReaders)
-{
-    // The toolkit takes the first thread that uses one of its objects for the
-    // main thread. The readers are loaded with such objects, perhaps before
-    // the application object exists: the thread making this one (the main
-    // thread) uses one first.
-    if (loadReaders)
-        QThread::currentThread();
-    m_thread = std::thread([this, locate = std::move(locate), loadReaders] {
-        if (loadReaders)
-            LoadImageReaderLibraries();
-        PictureFile file;
-        file.path = locate();
-        if (file.path.isEmpty())
-            return;
-        const QFileInfo before(file.path);
-        QByteArray bytes;
-        if (!before.isFile() || !readAll(file.path, bytes))
-            return;
-        // Changed while it was read: the reader of the picture reads it again.
-        const QFileInfo after(file.path);
-        if (after.lastModified() != before.lastModified() || after.size() != before.size() ||
-            bytes.size() != before.size())
-            return;
-        file.modified = before.lastModified();
-        file.size = before.size();
-        DecodeJpegRGB32(bytes, file.image);
-        m_result = std::move(file);
-    });
 }
 
 PictureReadAhead::~PictureReadAhead()

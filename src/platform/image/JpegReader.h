@@ -35,23 +35,12 @@ struct PictureFile {
     bool sameFile(const QString &path, const QDateTime &modified, qint64 size) const;
 };
 
-// Loads the libraries of the image format readers installed with the toolkit
-// (its plugins), without making the readers: when the toolkit first looks for
-// a reader, typically for the first icon, it finds them loaded rather than
-// loading them then. Libraries that are not such readers, or that the toolkit
-// would refuse, are left alone. Any thread, with or without the application
-// object; but the toolkit takes the first thread that uses one of its objects
-// for the main thread, so before that object exists the main thread must have
-// used one first (PictureReadAhead sees to it).
-void LoadImageReaderLibraries();
-
 // Reads the file that `locate` names (run on the thread too; "" for none) and
 // decodes it with DecodeJpegRGB32 on a thread of its own, started at once.
-// With `loadReaders` the thread first calls LoadImageReaderLibraries().
 // Ending the object waits for the thread.
 class PictureReadAhead {
 public:
-    explicit PictureReadAhead(std::function<QString()> locate, bool loadReaders = false);
+    explicit PictureReadAhead(std::function<QString()> locate);
     ~PictureReadAhead();
     PictureReadAhead(const PictureReadAhead &) = delete;
     PictureReadAhead &operator=(const PictureReadAhead &) = delete;
