@@ -1,14 +1,12 @@
 #include "app/Program.h"
+#include "app/Windows.h"
 #include "frame/Globals.h"
 #include "frame/Layout.h"
 #include "frame/MainWindow.h"
 #include "frame/RegisterStart.h"
 #include "frame/Relink.h"
-#include "maps/Register.h"
-#include "metadata/Register.h"
 #include "platform/Accessibility.h"
 #include "platform/FontsAhead.h"
-#include "selection/Register.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -48,10 +46,9 @@ int Run(int argc, char **argv, const RunOptions &options)
     gAppPath = (options.programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : options.programFolder) +
                QStringLiteral("/");
 
-    RegisterSelectionForms();
-    RegisterMapsForms();
-    RegisterMetadataForms();
     RegisterStartForms();
+    // The other windows are registered when their module is first needed.
+    RegisterWindowsModule(gAppPath);
 
     frmMainMDI main(gAppPath);
     if (!main.MDIForm_Load())

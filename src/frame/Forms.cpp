@@ -22,6 +22,7 @@ namespace {
 
 QPointer<QMdiArea> g_area;
 std::map<QString, std::function<void()>> g_registered;
+std::function<void()> g_formLoader;
 std::vector<QPointer<QWidget>> g_shown;   // windows shown through ShowChild
 
 constexpr const char *UnloadedProp = "tbUnloaded";
@@ -280,18 +281,33 @@ void RegisterForm(const QString &formToOpen, std::function<void()> open)
     g_registered[formToOpen.toUpper()] = std::move(open);
 }
 
-bool OpenRegisteredForm(const QString &formToOpen)
+bool IsFormRegistered(const QString &formToOpen)
 {
     const auto it = g_registered.find(formToOpen.toUpper());
-    if (it == g_registered.end() || !it->second)
+    return it != g_registered.end() && it->second;
+}
+
+void SetFormLoader(std::function<void()> load)
+{
+    g_formLoader = std::move(load);
+}
+
+bool OpenRegisteredForm(const QString &formToOpen)
+{
+    if (!IsFormRegistered(formToOpen) && g_formLoader)
+        g_formLoader();
+    if (!IsFormRegistered(formToOpen))
         return false;
-    it->second();
+    // A copy: opening the window may register others.
+    const std::function<void()> open = g_registered[formToOpen.toUpper()];
+    open();
     return true;
 }
 
 void ClearRegisteredForms()
 {
     g_registered.clear();
+    g_formLoader = nullptr;
 }
 
 } // namespace frame

@@ -47,7 +47,14 @@ QList<QWidget *> OpenForms();
 // ("FORMDATITAB"). `open` creates (or finds) the window and shows it.
 void RegisterForm(const QString &formToOpen, std::function<void()> open);
 // Opens the window registered under `formToOpen`; false when none is.
+// A name not registered yet is looked for again after the form loader (if
+// any) has run; what the loader raises reaches the caller.
 bool OpenRegisteredForm(const QString &formToOpen);
+// Whether a window is registered under `formToOpen` (the loader is not run).
+bool IsFormRegistered(const QString &formToOpen);
+// `load` registers windows that are not part of the program from its start
+// (it is run each time a name is not found, and does its work once).
+void SetFormLoader(std::function<void()> load);
 
 // Unloads `w`: closes it (its close event may refuse) together with its child
 // window frame, and deletes it afterwards. Returns false when it refused.
@@ -61,7 +68,7 @@ void OnFormActivate(QWidget *w, std::function<void()> handler);
 // Excludes `w` from OpenForms (service windows such as the help viewer).
 void MarkNotAForm(QWidget *w);
 
-// Removes every registration made with RegisterForm (tests).
+// Removes every registration made with RegisterForm, and the form loader (tests).
 void ClearRegisteredForms();
 
 } // namespace frame

@@ -3,10 +3,7 @@
 // that windows run headless in tests with scripted answers.
 #include <QColor>
 #include <QString>
-#include <QStringList>
-#include <deque>
 #include <optional>
-#include <vector>
 
 class QWidget;
 
@@ -52,8 +49,11 @@ public:
     virtual std::optional<QColor> chooseColor(const QColor &initial, const QString &title = {}) = 0;
 
     // The printer chooser: true when the user confirms (the printer set up in `printer`).
-    // `printer` is a QPrinter*, passed untyped to keep this header free of print support.
-    virtual bool choosePrinter(void *printer) = 0;
+    // `printer` is a QPrinter* and `dialog` shows the toolkit's print dialog on
+    // it: both come from the print support, which the program loads only with
+    // the windows that print, so this header and its code stay free of it.
+    using PrintDialog = bool (*)(void *printer, QWidget *parent);
+    virtual bool choosePrinter(void *printer, PrintDialog dialog) = 0;
 };
 
 // The current prompts (a QtPrompts unless a test installed another one).
@@ -72,43 +72,7 @@ public:
     std::optional<QString> inputBox(const QString &prompt, const QString &title, const QString &defaultText) override;
     std::optional<QString> passwordBox(const QString &prompt, const QString &title) override;
     std::optional<QColor> chooseColor(const QColor &initial, const QString &title) override;
-    bool choosePrinter(void *printer) override;
-};
-
-// Scripted answers for tests. Every interaction is recorded in `shown`; answers
-// are taken from the queues in order, with defaults when a queue is empty
-// (message box: its first button; file, folder, input, colour: cancelled).
-class ScriptedPrompts : public Prompts {
-public:
-    struct Shown {
-        QString kind;   // "msgBox", "openFile", "saveFile", "browseForFolder", "inputBox", "passwordBox",
-                        // "chooseColor", "choosePrinter"
-        QString text;   // message or prompt; for "choosePrinter" the PDF file offered ("" for a printer)
-        int style = 0;
-        QString title;
-    };
-    std::vector<Shown> shown;
-    std::deque<int> answers;                       // msgBox answers
-    std::deque<QString> files;                     // openFile / saveFile answers ("" = cancel)
-    std::deque<QString> folders;                   // browseForFolder answers ("" = cancel)
-    std::deque<std::optional<QString>> inputs;     // inputBox and passwordBox answers
-    std::deque<std::optional<QColor>> colors;      // chooseColor answers
-    std::deque<bool> printers;                     // choosePrinter answers
-    std::deque<QString> printFiles;                // choosePrinter: a PDF file typed in the dialog ("" keeps the offered one)
-
-    int msgBox(const QString &text, int style, const QString &title) override;
-    QString openFile(const QString &title, const QString &filter, const QString &initialFolder) override;
-    QString saveFile(const QString &title, const QString &filter, const QString &initialPath,
-                     bool confirmOverwrite = true) override;
-    QString browseForFolder(const QString &prompt, const QString &initialFolder) override;
-    std::optional<QString> inputBox(const QString &prompt, const QString &title, const QString &defaultText) override;
-    std::optional<QString> passwordBox(const QString &prompt, const QString &title) override;
-    std::optional<QColor> chooseColor(const QColor &initial, const QString &title) override;
-    bool choosePrinter(void *printer) override;
-
-    // The texts of the message boxes shown, in order.
-    QStringList messages() const;
-    void clear() { shown.clear(); }
+    bool choosePrinter(void *printer, PrintDialog dialog) override;
 };
 
 } // namespace platform

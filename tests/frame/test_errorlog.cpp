@@ -3,7 +3,7 @@
 #include "frame/Guard.h"
 #include "frame/Utility.h"
 #include "frame/Utility_RQM.h"
-#include "platform/Prompts.h"
+#include "support/ScriptedPrompts.h"
 #include "support/FileSizeLimit.h"
 
 #include <QRegularExpression>

@@ -225,3 +225,45 @@ TEST(MenuBar, BadRowsAreSkippedLoggedOneByOneAndToldInOneBoxTheGoodOnesWork)
         EXPECT_TRUE(!checked || meta->actions().at(2)->text().isEmpty());   // a Null caption reads as empty
     }
 }
+
+TEST(FormRegistry, TheLoaderRegistersWindowsNotYetRegistered)
+{
+    // "A" is registered from the start, "B" by the loader, "D" by nobody.
+    struct Case { const char *name; QString form; bool loaderFails; bool opened; int loads; bool raises; };
+    const Case cases[] = {
+        {"registered from the start", "a", false, true, 0, false},
+        {"registered by the loader", "B", false, true, 1, false},
+        {"registered once the loader has run", "b", false, true, 1, false},
+        {"a name nobody registers", "D", false, false, 2, false},
+        {"a loader that fails", "D", true, false, 3, true},
+    };
+    frame::ClearRegisteredForms();
+    QStringList opened;
+    int loads = 0;
+    bool failing = false;
+    frame::RegisterForm("A", [&] { opened << "A"; });
+    frame::SetFormLoader([&] {
+        ++loads;
+        if (failing)
+            throw platform::RuntimeError(48, "modulo mancante");
+        frame::RegisterForm("B", [&] { opened << "B"; });
+    });
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        failing = c.loaderFails;
+        const qsizetype before = opened.size();
+        bool result = false, raised = false;
+        try {
+            result = frame::OpenRegisteredForm(c.form);
+        } catch (const platform::RuntimeError &) {
+            raised = true;
+        }
+        EXPECT_EQ(result, c.opened);
+        EXPECT_EQ(opened.size() - before, c.opened ? 1 : 0);
+        EXPECT_EQ(loads, c.loads);
+        EXPECT_EQ(raised, c.raises);
+    }
+    frame::ClearRegisteredForms();
+    EXPECT_FALSE(frame::OpenRegisteredForm("A"));
+    EXPECT_EQ(loads, 3);   // the loader went with the registrations
+}

@@ -227,3 +227,39 @@ TEST(Startup, TheThreadsStartedBeforeTheApplicationLoadNoToolkitLibrary)
     EXPECT_EQ(child.exitCode(), 0) << child.readAllStandardOutput().toStdString()
                                    << child.readAllStandardError().toStdString();
 }
+
+TEST(Startup, TheWindowsModuleIsOpenedWhenFirstNeeded)
+{
+    // In a process made as the program is: the module's windows registered,
+    // and the print support loaded with them, not before.
+    QTemporaryDir empty, damaged;
+    ASSERT_TRUE(empty.isValid() && damaged.isValid());
+    {
+        QFile notALibrary(damaged.filePath("trambelo_windows.so"));
+        ASSERT_TRUE(notALibrary.open(QIODevice::WriteOnly));
+        notALibrary.write("non una libreria\n");
+    }
+    const QString unavailable = QStringLiteral(
+        "error 48: Impossibile caricare la libreria %1/trambelo_windows.so: la libreria non è installata o non "
+        "può essere aperta.");
+    struct Case { const char *name; QString folder; QStringList lines; };
+    const Case cases[] = {
+        {"the program folder", testenv::builtAppDir(),
+         {"before: -", "form FORMDATITAB", "form FRM_DISPDATA", "form FRMFUNZIONE", "form MNU_CREATEMAP",
+          "form FRMMETADATI", "form FRMLISTAMETADATI", "form GLOSSARIO", "form FRMSCHEDAVARIABILI",
+          "form FRMSCHEDAINDICATORI", "after: libQt6PrintSupport.so trambelo_windows.so"}},
+        {"a folder without the module", empty.path(), {"before: -", unavailable.arg(empty.path())}},
+        {"a module that is no library", damaged.path(), {"before: -", unavailable.arg(damaged.path())}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        QProcess child;
+        child.start(TRAMBELO_WINDOWS_MODULE, {c.folder}, QIODevice::ReadOnly);
+        ASSERT_TRUE(child.waitForFinished(60000));
+        const QString err = QString::fromUtf8(child.readAllStandardError());
+        EXPECT_EQ(child.exitStatus(), QProcess::NormalExit) << err.toStdString();
+        EXPECT_EQ(child.exitCode(), 0) << err.toStdString();
+        EXPECT_EQ(QString::fromUtf8(child.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts), c.lines)
+            << err.toStdString();
+    }
+}

@@ -2,7 +2,7 @@
 // What the fuzz targets share: the headless application, a scratch folder kept
 // for the whole run, files written from the input, scripted prompts, and the
 // checks of a target's invariants (a failed check ends the run like a crash).
-#include "platform/Prompts.h"
+#include "support/ScriptedPrompts.h"
 
 #include <QByteArray>
 #include <QString>

@@ -2,7 +2,7 @@
 // What the platform tests share: the default locale for a scope, scripted
 // answers to the modal boxes, the error number a call throws, small file helpers.
 #include "platform/Error.h"
-#include "platform/Prompts.h"
+#include "support/ScriptedPrompts.h"
 
 #include <QDir>
 #include <QFile>

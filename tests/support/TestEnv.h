@@ -1,7 +1,7 @@
 #pragma once
 // Shared test fixtures: a temporary program folder made from the built one, the
 // application state as start-up leaves it, and scripted prompts.
-#include "platform/Prompts.h"
+#include "support/ScriptedPrompts.h"
 
 #include <QString>
 #include <QTemporaryDir>

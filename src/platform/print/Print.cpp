@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QStandardPaths>
@@ -57,7 +58,10 @@ bool ChooseOutput(QPrinter &printer, const QString &docName)
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(FreePdfPath(docName));
     }
-    return prompts().choosePrinter(&printer);
+    return prompts().choosePrinter(&printer, [](void *p, QWidget *parent) {
+        QPrintDialog dialog(static_cast<QPrinter *>(p), parent);
+        return dialog.exec() == QDialog::Accepted;
+    });
 }
 
 bool ToFile(const QPrinter &printer)
