@@ -6,7 +6,6 @@
 #include <QFile>
 #include <map>
 #include <memory>
-#include <mutex>
 
 namespace app {
 

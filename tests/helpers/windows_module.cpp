@@ -13,7 +13,6 @@
 #include "platform/Error.h"
 
 #include <QApplication>
-#include <QStringList>
 #include <cstdio>
 #include <fstream>
 #include <set>
