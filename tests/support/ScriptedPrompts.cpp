@@ -59,21 +59,13 @@ QString ScriptedPrompts::browseForFolder(const QString &prompt, const QString &)
 std::optional<QString> ScriptedPrompts::inputBox(const QString &prompt, const QString &title, const QString &)
 {
     shown.push_back({QStringLiteral("inputBox"), prompt, 0, title});
-    if (inputs.empty())
-        return std::nullopt;
-    std::optional<QString> v = std::move(inputs.front());
-    inputs.pop_front();
-    return v;
+    return take(inputs, std::optional<QString>());
 }
 
 std::optional<QString> ScriptedPrompts::passwordBox(const QString &prompt, const QString &title)
 {
     shown.push_back({QStringLiteral("passwordBox"), prompt, 0, title});
-    if (inputs.empty())
-        return std::nullopt;
-    std::optional<QString> v = std::move(inputs.front());
-    inputs.pop_front();
-    return v;
+    return take(inputs, std::optional<QString>());
 }
 
 std::optional<QColor> ScriptedPrompts::chooseColor(const QColor &, const QString &title)
