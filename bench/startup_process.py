@@ -13,8 +13,8 @@ With --platform xcb the processes use the display in DISPLAY (e.g. Xvfb).
 
 The program starts helper threads and the reference does not, so the load of
 the rest of the machine weighs on the two differently: on a shared virtual
-machine the ratio of a 20-round run can move by a tenth from one run to the
-next. For a verdict, take 100 rounds or more.
+machine the ratio of a 20-round run can move by a tenth or more from one run
+to the next. For a verdict, take 100 rounds or more.
 """
 import argparse
 import os
