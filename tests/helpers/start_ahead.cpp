@@ -13,10 +13,10 @@
 #include "frame/Layout.h"
 #include "frame/Relink.h"
 #include "platform/FontsAhead.h"
+#include "support/MappedFiles.h"
 
 #include <QString>
 #include <cstdio>
-#include <fstream>
 #include <set>
 #include <string>
 
@@ -26,13 +26,7 @@ namespace {
 std::set<std::string> toolkitLibraries()
 {
     std::set<std::string> out;
-    std::ifstream maps("/proc/self/maps");
-    std::string line;
-    while (std::getline(maps, line)) {
-        const auto slash = line.find('/');
-        if (slash == std::string::npos)
-            continue;
-        const std::string path = line.substr(slash);
+    for (const std::string &path : testsupport::mappedFiles()) {
         const std::string name = path.substr(path.rfind('/') + 1);
         if (path.find("/plugins/") != std::string::npos || name.rfind("libQt6", 0) == 0)
             out.insert(path);

@@ -11,10 +11,10 @@
 #include "app/Windows.h"
 #include "frame/Forms.h"
 #include "platform/Error.h"
+#include "support/MappedFiles.h"
 
 #include <QApplication>
 #include <cstdio>
-#include <fstream>
 #include <set>
 #include <string>
 
@@ -24,13 +24,8 @@ namespace {
 std::string libraries()
 {
     std::set<std::string> names;
-    std::ifstream maps("/proc/self/maps");
-    std::string line;
-    while (std::getline(maps, line)) {
-        const auto slash = line.rfind('/');
-        if (slash == std::string::npos)
-            continue;
-        const std::string name = line.substr(slash + 1);
+    for (const std::string &path : testsupport::mappedFiles()) {
+        const std::string name = path.substr(path.rfind('/') + 1);
         if (name.rfind("libQt6PrintSupport", 0) == 0 || name == app::WindowsModuleName)
             names.insert(name.substr(0, name.find(".so") + 3));
     }
