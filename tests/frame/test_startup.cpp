@@ -5,12 +5,16 @@
 #include "frame/Globals.h"
 #include "frame/MainWindow.h"
 #include "frame/Menu.h"
+#include "frame/RegisterStart.h"
 #include "frame/SingleInstance.h"
+#include "frame/frmStart.h"
 #include "platform/test_zip_support.h"
 #include "support/TestEnv.h"
 
 #include <QFileInfo>
+#include <QLabel>
 #include <QLockFile>
+#include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -20,12 +24,14 @@ namespace {
 
 struct StartRun { bool ok = false, startPageShown = false, mainShown = false; QString lastStep; QStringList menu; };
 
-// The start-up, with its lock in a folder of its own.
+// The start-up with the program's own windows, its lock in a folder of its own.
+// The start page counts as shown when it is the one open window, in its frame
+// filling the main window, with its text and picture.
 StartRun start(testenv::ProgramFolder &app)
 {
     QTemporaryDir lockDir;
     StartRun r;
-    frame::SetStartPageOpener([&r] { r.startPageShown = true; });
+    RegisterStartForms();
     {
         frmMainMDI w(app.path(), lockDir.path() + "/trambelo.lock");
         r.ok = w.MDIForm_Load();
@@ -33,7 +39,13 @@ StartRun start(testenv::ProgramFolder &app)
         r.mainShown = w.isVisible();
         for (QAction *a : w.menuBar()->actions())
             r.menu << a->text();
+        const QList<QWidget *> open = frame::OpenForms();
+        auto *page = open.size() == 1 ? qobject_cast<frmStart *>(open[0]) : nullptr;
+        auto *sub = page ? qobject_cast<QMdiSubWindow *>(page->parentWidget()) : nullptr;
+        r.startPageShown = sub && sub->isVisible() && sub->size() == frmStart::PageSize(w.size()) &&
+                           !page->lblInfo->text().isEmpty() && !Utility::BackgroundOf(page).isNull();
     }
+    frame::ClearRegisteredForms();
     frame::SetStartPageOpener({});
     return r;
 }
