@@ -1,4 +1,5 @@
 #include "platform/FontsAhead.h"
+#include "platform/Aside.h"
 
 #include <QFontDatabase>
 #include <QStringList>
@@ -25,7 +26,7 @@ bool FontsAhead::loadConfiguration()
 
 FontsAhead::FontsAhead()
 {
-    m_thread = std::thread([this] {
+    m_thread = StartAside([this] {
         loadConfiguration();
         std::unique_lock<std::mutex> lock(m_mutex);
         m_configured = true;

@@ -1,4 +1,5 @@
 #include "platform/db/LinkReadAhead.h"
+#include "platform/Aside.h"
 #include "platform/Error.h"
 #include "platform/Files.h"
 
@@ -77,7 +78,7 @@ bool LinkReadAhead::Files::read(const QString &path, const std::function<void(Da
 }
 
 LinkReadAhead::LinkReadAhead(std::function<QString()> folder)
-    : m_thread([this, folder = std::move(folder)] {
+    : m_thread(StartAside([this, folder = std::move(folder)] {
           try {
               const QString dir = folder();
               const QString metadati = dir.isEmpty() ? QString() : files::resolve(dir, QStringLiteral("Metadati.mdb"));
@@ -97,7 +98,7 @@ LinkReadAhead::LinkReadAhead(std::function<QString()> folder)
           } catch (...) {
               // What was read so far stands; the rest is read by the caller.
           }
-      })
+      }))
 {
 }
 

@@ -1,5 +1,6 @@
 #include "platform/image/JpegReader.h"
 #include "platform/image/JpegErrors.h"
+#include "platform/Aside.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -128,7 +129,7 @@ bool PictureFile::sameFile(const QString &otherPath, const QDateTime &otherModif
 }
 
 PictureReadAhead::PictureReadAhead(std::function<QString()> locate)
-    : m_thread([this, locate = std::move(locate)] {
+    : m_thread(StartAside([this, locate = std::move(locate)] {
           PictureFile file;
           file.path = locate();
           if (file.path.isEmpty())
@@ -146,7 +147,7 @@ PictureReadAhead::PictureReadAhead(std::function<QString()> locate)
           file.size = before.size();
           DecodeJpegRGB32(bytes, file.image);
           m_result = std::move(file);
-      })
+      }))
 {
 }
 
