@@ -220,6 +220,8 @@ void PrepareChildFrame()
         return;
     // Made as the area makes its own frames: inside its viewport, with no flags.
     g_spareFrame = new QMdiSubWindow(area->viewport());
+    // Hidden outright, so that it stays hidden when the main window is shown.
+    g_spareFrame->hide();
 }
 
 void DropChildFrame()

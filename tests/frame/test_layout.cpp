@@ -350,7 +350,17 @@ QWidget *captioned(const QString &name)
 TEST(ShowChild, AFrameMadeAheadIsTheNextWindowsFrameAndLooksAsANewOne)
 {
     MainWindow a;
-    // The window shown in a frame of its own, as a reference.
+    // Made while the main window is hidden (as at the start), a frame stays
+    // hidden when the main window is shown.
+    a.window.hide();
+    frame::PrepareChildFrame();
+    a.window.show();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(spareFrames(a.area).size(), 1);
+    EXPECT_FALSE(spareFrames(a.area).first()->isVisible());
+    frame::DropChildFrame();
+
+    // The window shown in a frame the area makes, as a reference.
     QWidget *fresh = captioned("frmProva");
     frame::ShowChild(fresh);
     QCoreApplication::processEvents();
