@@ -19,7 +19,7 @@ bool KeepOffProcessor(int processor)
         !CPU_ISSET(processor, &allowed))
         return false;
     CPU_CLR(processor, &allowed);
-    if (CPU_COUNT(&allowed) == 0)
+    if (CPU_COUNT(&allowed) < MinOtherProcessors)
         return false;
     return sched_setaffinity(0, sizeof allowed, &allowed) == 0;
 }

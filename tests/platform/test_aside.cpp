@@ -25,47 +25,55 @@ int firstIn(const cpu_set_t &set)
 
 } // namespace
 
-TEST(Aside, KeepOffProcessorLeavesTheOthersTheProcessMayUse)
+// The first `n` processors of `set` (fewer when it has fewer).
+cpu_set_t firstOf(const cpu_set_t &set, int n)
+{
+    cpu_set_t out;
+    CPU_ZERO(&out);
+    for (int c = 0; c < CPU_SETSIZE && CPU_COUNT(&out) < n; ++c)
+        if (CPU_ISSET(c, &set))
+            CPU_SET(c, &out);
+    return out;
+}
+
+TEST(Aside, KeepOffProcessorLeavesTheOthersWhenThereAreEnough)
 {
     const cpu_set_t all = affinity();
-    if (CPU_COUNT(&all) < 2)
-        GTEST_SKIP() << "one processor only";
+    const int enough = platform::MinOtherProcessors + 1;
+    if (CPU_COUNT(&all) < enough)
+        GTEST_SKIP() << "fewer than " << enough << " processors";
     const int first = firstIn(all);
-    int outside = -1;   // a processor the process may not use, if any
+    int outside = -1;   // a processor the process may not use
     for (int c = 0; c < CPU_SETSIZE && outside < 0; ++c)
         if (!CPU_ISSET(c, &all))
             outside = c;
     struct Case {
         const char *name;
-        bool single;    // the thread may use `first` only
+        int allowed;    // processors the thread may use (the first ones of the process)
         int processor;
         bool restricted;
     };
     const Case cases[] = {
-        {"not known", false, -1, false},
-        {"one of several", false, first, true},
-        {"the only one allowed", true, first, false},
-        {"one the process may not use", false, outside, false},
+        {"not known", enough, -1, false},
+        {"one of enough", enough, first, true},
+        {"one of too few", enough - 1, first, false},
+        {"the only one allowed", 1, first, false},
+        {"one the thread may not use", enough, outside, false},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         // Each case on a thread of its own, so that the test's own affinity stays.
         std::thread([&] {
-            if (c.single) {
-                cpu_set_t one;
-                CPU_ZERO(&one);
-                CPU_SET(first, &one);
-                ASSERT_EQ(sched_setaffinity(0, sizeof one, &one), 0);
-            }
-            const cpu_set_t before = affinity();
+            const cpu_set_t mine = firstOf(all, c.allowed);
+            ASSERT_EQ(sched_setaffinity(0, sizeof mine, &mine), 0);
             EXPECT_EQ(platform::KeepOffProcessor(c.processor), c.restricted);
             const cpu_set_t after = affinity();
             if (!c.restricted) {
-                EXPECT_TRUE(CPU_EQUAL(&before, &after));
+                EXPECT_TRUE(CPU_EQUAL(&mine, &after));
                 return;
             }
             EXPECT_FALSE(CPU_ISSET(c.processor, &after));
-            EXPECT_EQ(CPU_COUNT(&after), CPU_COUNT(&before) - 1);
+            EXPECT_EQ(CPU_COUNT(&after), c.allowed - 1);
         }).join();
     }
 }
@@ -73,8 +81,8 @@ TEST(Aside, KeepOffProcessorLeavesTheOthersTheProcessMayUse)
 TEST(Aside, StartAsideRunsTheWorkOffOneProcessorOfTheProcess)
 {
     const cpu_set_t all = affinity();
-    if (CPU_COUNT(&all) < 2)
-        GTEST_SKIP() << "one processor only";
+    if (CPU_COUNT(&all) < platform::MinOtherProcessors + 1)
+        GTEST_SKIP() << "too few processors";
     bool ran = false;
     cpu_set_t seen;
     CPU_ZERO(&seen);
