@@ -100,24 +100,6 @@ QMdiSubWindow *subWindowOf(QWidget *w)
     return w ? qobject_cast<QMdiSubWindow *>(w->parentWidget()) : nullptr;
 }
 
-QPointer<QMdiSubWindow> g_spareFrame;   // made ahead by PrepareChildFrame()
-
-// Puts `w` in a new child frame of `area`: the one made ahead when it was made
-// for this area, a new one otherwise.
-QMdiSubWindow *addChildFrame(QMdiArea *area, QWidget *w)
-{
-    QMdiSubWindow *frame = g_spareFrame;
-    g_spareFrame = nullptr;
-    if (frame && frame->parentWidget() != area->viewport()) {
-        delete frame;
-        frame = nullptr;
-    }
-    if (!frame)
-        return area->addSubWindow(w);
-    frame->setWidget(w);
-    return area->addSubWindow(frame);
-}
-
 // Sizes the child frame so that the window inside it is `inner`: the frame is
 // measured as laid out now (sub-window less window), never from size hints.
 void keepInnerSize(QMdiSubWindow *sub, QWidget *w, const QSize &inner)
@@ -196,7 +178,7 @@ void ShowChild(QWidget *w)
         // made for that size), whatever its size hint asks; the frame goes around it.
         sized = w->testAttribute(Qt::WA_Resized);
         inner = w->size();
-        sub = addChildFrame(area, w);
+        sub = area->addSubWindow(w);
         sub->setAttribute(Qt::WA_DeleteOnClose);
         if (sized)
             keepInnerSize(sub, w, inner);
@@ -211,23 +193,6 @@ void ShowChild(QWidget *w)
     if (added)
         fitInArea(area, sub);   // a small screen: the window opens where it can be used
     area->setActiveSubWindow(sub);
-}
-
-void PrepareChildFrame()
-{
-    QMdiArea *area = MdiArea();
-    if (!area || g_spareFrame)
-        return;
-    // Made as the area makes its own frames: inside its viewport, with no flags.
-    g_spareFrame = new QMdiSubWindow(area->viewport());
-    // Hidden outright, so that it stays hidden when the main window is shown.
-    g_spareFrame->hide();
-}
-
-void DropChildFrame()
-{
-    delete g_spareFrame.data();
-    g_spareFrame = nullptr;
 }
 
 QList<QWidget *> OpenForms()

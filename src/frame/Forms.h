@@ -24,14 +24,6 @@ void SetMdiArea(QMdiArea *area);
 // does not fit is reached with the area's scroll bars.
 void ShowChild(QWidget *w);
 
-// Makes ahead, while the program waits for something else, the frame that the
-// next window added to the main window's area will be shown in: a frame costs
-// about as much to make as a small window. Until then the frame is hidden and
-// is not one of the area's windows. Does nothing without an area or when a
-// frame is already waiting. DropChildFrame() deletes one left unused.
-void PrepareChildFrame();
-void DropChildFrame();
-
 // The open window whose objectName is `name`, or nullptr.
 QWidget *FindForm(const QString &name);
 

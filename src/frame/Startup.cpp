@@ -1,7 +1,6 @@
 #include "frame/Startup.h"
 #include "frame/Config.h"
 #include "frame/Folders.h"
-#include "frame/Forms.h"
 #include "frame/Globals.h"
 #include "frame/Guard.h"
 #include "frame/Layout.h"
@@ -114,9 +113,6 @@ bool Startup::run()
         // The menus are made while the system's fonts may still be loading:
         // nothing is measured until the window is shown.
         m_menuBuilt = mdlMenu::BuildMainMenu(m_options.menuBar);
-        // So is the start page's frame, which needs none of them either.
-        if (startPage())
-            PrepareChildFrame();
         showMain();
         // Even without a menu (its failure is logged) the start page is reached.
 
@@ -127,7 +123,6 @@ bool Startup::run()
         if (startPage())
             startPage()();
     });
-    DropChildFrame();   // left unused when the start page did not open
     if (!goOn) {
         m_exitCode = 1;
         return false;

@@ -9,7 +9,6 @@
 #include <QDialog>
 #include <QIcon>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QTextBrowser>
 #include <QThread>
@@ -312,121 +311,6 @@ TEST(ShowChild, TheWindowKeepsItsGivenSizeAndThePictureIsStretchedToItAsItWasWhe
             EXPECT_TRUE(near(shot.pixelColor(p), colors[q])) << q << " at " << p.x() << "," << p.y();
         }
         EXPECT_TRUE(c.later.width() <= pw + 10 || shot.pixelColor(pw + 5, ph / 4) == QColor(85, 85, 255));
-        frame::UnloadForm(w);
-        processDeletes();
-    }
-}
-
-namespace {
-
-// The frames inside the area's viewport that are not (yet) the area's windows.
-QList<QMdiSubWindow *> spareFrames(QMdiArea *area)
-{
-    QList<QMdiSubWindow *> out;
-    for (QMdiSubWindow *sub : area->viewport()->findChildren<QMdiSubWindow *>(Qt::FindDirectChildrenOnly))
-        if (!area->subWindowList().contains(sub))
-            out << sub;
-    return out;
-}
-
-// A window with a caption, a text and a focused entry field.
-QWidget *captioned(const QString &name)
-{
-    auto *w = new QWidget;
-    w->setObjectName(name);
-    w->setWindowTitle("Finestra di prova");
-    auto *col = new QVBoxLayout(w);
-    col->addWidget(new QLabel("Testo di prova, àèìòù"));
-    auto *edit = new QLineEdit;
-    edit->setObjectName("edit");
-    col->addWidget(edit);
-    edit->setFocus();
-    w->resize(360, 200);
-    return w;
-}
-
-} // namespace
-
-TEST(ShowChild, AFrameMadeAheadIsTheNextWindowsFrameAndLooksAsANewOne)
-{
-    MainWindow a;
-    // Made while the main window is hidden (as at the start), a frame stays
-    // hidden when the main window is shown.
-    a.window.hide();
-    frame::PrepareChildFrame();
-    a.window.show();
-    QCoreApplication::processEvents();
-    ASSERT_EQ(spareFrames(a.area).size(), 1);
-    EXPECT_FALSE(spareFrames(a.area).first()->isVisible());
-    frame::DropChildFrame();
-
-    // The window shown in a frame the area makes, as a reference.
-    QWidget *fresh = captioned("frmProva");
-    frame::ShowChild(fresh);
-    QCoreApplication::processEvents();
-    auto *freshFrame = qobject_cast<QMdiSubWindow *>(fresh->parentWidget());
-    ASSERT_TRUE(freshFrame);
-    const QRect freshGeometry = freshFrame->geometry();
-    const QImage freshShot = freshFrame->grab().toImage();
-    frame::UnloadForm(fresh);
-    processDeletes();
-
-    frame::PrepareChildFrame();
-    frame::PrepareChildFrame();   // one is already waiting: nothing more
-    const QList<QMdiSubWindow *> spare = spareFrames(a.area);
-    ASSERT_EQ(spare.size(), 1);
-    QPointer<QMdiSubWindow> made = spare.first();
-    EXPECT_FALSE(made->isVisible());
-    EXPECT_TRUE(frametest::openNames().isEmpty());
-    EXPECT_TRUE(a.area->subWindowList().isEmpty());
-
-    QWidget *w = captioned("frmProva");
-    frame::ShowChild(w);
-    QCoreApplication::processEvents();
-    EXPECT_EQ(w->parentWidget(), made.data());
-    EXPECT_EQ(a.area->subWindowList(), QList<QMdiSubWindow *>{made.data()});
-    EXPECT_TRUE(made->testAttribute(Qt::WA_DeleteOnClose));
-    EXPECT_EQ(made->windowTitle(), QString("Finestra di prova"));
-    EXPECT_EQ(w->focusWidget(), w->findChild<QLineEdit *>("edit"));
-    EXPECT_EQ(made->geometry(), freshGeometry);
-    EXPECT_EQ(made->grab().toImage(), freshShot);
-    EXPECT_TRUE(spareFrames(a.area).isEmpty());
-
-    // Closed, the frame goes with its window; the next window has a new one.
-    frame::UnloadForm(w);
-    processDeletes();
-    EXPECT_TRUE(made.isNull());
-    QWidget *next = captioned("frmProva");
-    frame::ShowChild(next);
-    EXPECT_TRUE(next->parentWidget());
-    frame::UnloadForm(next);
-    processDeletes();
-}
-
-TEST(ShowChild, AFrameMadeAheadAndLeftUnusedIsDeleted)
-{
-    struct Case { const char *name; bool replaceArea; };
-    const Case cases[] = {{"dropped", false}, {"the area changed before it was used", true}};
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.name);
-        MainWindow a;
-        frame::PrepareChildFrame();
-        ASSERT_EQ(spareFrames(a.area).size(), 1);
-        QPointer<QMdiSubWindow> made = spareFrames(a.area).first();
-        if (!c.replaceArea) {
-            frame::DropChildFrame();
-            EXPECT_TRUE(made.isNull());
-            frame::DropChildFrame();   // none waiting: nothing to do
-            continue;
-        }
-        MainWindow b;   // another main window's area takes over
-        QWidget *w = captioned("frmProva");
-        frame::ShowChild(w);
-        auto *sub = qobject_cast<QMdiSubWindow *>(w->parentWidget());
-        ASSERT_TRUE(sub);
-        EXPECT_NE(sub, made.data());
-        EXPECT_EQ(sub->parentWidget(), b.area->viewport());
-        EXPECT_TRUE(made.isNull());
         frame::UnloadForm(w);
         processDeletes();
     }

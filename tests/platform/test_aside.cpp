@@ -77,23 +77,3 @@ TEST(Aside, KeepOffProcessorLeavesTheOthersWhenThereAreEnough)
         }).join();
     }
 }
-
-TEST(Aside, StartAsideRunsTheWorkOffOneProcessorOfTheProcess)
-{
-    const cpu_set_t all = affinity();
-    if (CPU_COUNT(&all) < platform::MinOtherProcessors + 1)
-        GTEST_SKIP() << "too few processors";
-    bool ran = false;
-    cpu_set_t seen;
-    CPU_ZERO(&seen);
-    platform::StartAside([&] {
-        ran = true;
-        seen = affinity();
-    }).join();
-    EXPECT_TRUE(ran);
-    // The processor the starter ran on is left out, and only that one.
-    cpu_set_t common;
-    CPU_AND(&common, &seen, &all);
-    EXPECT_TRUE(CPU_EQUAL(&common, &seen));
-    EXPECT_EQ(CPU_COUNT(&seen), CPU_COUNT(&all) - 1);
-}
